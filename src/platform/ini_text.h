@@ -1,0 +1,57 @@
+// An initialisation file held as its bytes, read and edited the way Windows 95's
+// profile functions do: sections and keys without regard to case, the first
+// section and the first key of a name win, ';' comment lines, blanks trimmed and
+// one pair of matching quotes removed from values. Edits touch only the lines
+// they change; every other byte (comments, line ends, NULs) stays as it was.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace w95 {
+
+class IniText {
+ public:
+  explicit IniText(std::string bytes = {});
+
+  const std::string& Bytes() const { return bytes_; }
+
+  std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+  std::vector<std::string> SectionNames() const;
+  // Keys of the first section of that name; lines without '=' are not keys.
+  std::vector<std::string> KeyNames(std::string_view section) const;
+  bool HasSection(std::string_view section) const;
+
+  // Edits; each returns whether the bytes changed.
+  bool SetValue(std::string_view section, std::string_view key, std::string_view value);
+  bool DeleteKey(std::string_view section, std::string_view key);
+  // Removes the header and the entries of the first section of that name;
+  // comment lines and blank lines inside it stay.
+  bool DeleteSection(std::string_view section);
+
+ private:
+  enum class Kind { Blank, Comment, Section, Entry, Text };
+  struct Line {
+    size_t begin = 0;  // first byte of the line
+    size_t end = 0;    // one past its last byte, line break excluded
+    size_t next = 0;   // first byte of the following line
+    Kind kind = Kind::Blank;
+    std::string name;   // section name or key, trimmed
+    std::string value;  // entry value, trimmed and unquoted
+  };
+
+  void Parse();
+  // Index of the first header of that section, or npos.
+  size_t FindSection(std::string_view section) const;
+  // One past the last line of the section that starts at header `index`.
+  size_t SectionEnd(size_t index) const;
+  size_t FindKey(size_t sectionIndex, std::string_view key) const;
+  void Splice(size_t begin, size_t end, std::string_view replacement);
+
+  std::string bytes_;
+  std::vector<Line> lines_;
+};
+
+}  // namespace w95

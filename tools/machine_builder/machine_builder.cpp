@@ -1,0 +1,147 @@
+#include "machine_builder/machine_builder.h"
+
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/cp936.h"
+
+namespace fs = std::filesystem;
+
+namespace dxl::tools {
+
+namespace {
+
+std::string Crlf(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string StandardSystemIni() {
+  return Crlf(
+      "[boot]\n"
+      "shell=Explorer.exe\n"
+      "system.drv=system.drv\n"
+      "drivers=mmsystem.dll\n"
+      "\n"
+      "[386Enh]\n"
+      "device=DXLCPEPY.386\n"
+      "device=DXLBANDS.386\n"
+      "device=DXLQ7EM.386\n"
+      "device=*vpd\n"
+      "mouse=*vmouse, msmouse.vxd\n"
+      "\n"
+      "[drivers]\n"
+      "wavemapper=*.drv\n");
+}
+
+std::string StandardWinIni() {
+  return Crlf(
+      "[windows]\n"
+      "load=DXLHRC.EXE\n"
+      "run=\n"
+      "NullPort=None\n"
+      "device=Tavix KRT-310,DXLQ7,LPT1:\n"
+      "\n"
+      "[Devices]\n"
+      "Tavix KRT-310=DXLQ7,LPT1:\n"
+      "\n"
+      "[PrinterPorts]\n"
+      "Tavix KRT-310=DXLQ7,LPT1:,15,45\n"
+      "\n"
+      "[Ports]\n"
+      "LPT1:=\n"
+      "LPT2:=\n"
+      "COM1:=9600,n,8,1,x\n"
+      "FILE:=\n");
+}
+
+MachineBuilder::MachineBuilder(fs::path root, std::string windowsDirectory)
+    : root_(std::move(root)), windowsDirectory_(std::move(windowsDirectory)) {
+  fs::create_directories(root_);
+  File("C:\\MSDOS.SYS", Crlf("[Paths]\nWinDir=" + windowsDirectory_ + "\nWinBootDir=" + windowsDirectory_ +
+                            "\nHostWinBootDrv=C\n\n[Options]\nBootGUI=1\n"));
+  Directory(windowsDirectory_);
+  Directory(InWindows("SYSTEM"));
+  Directory(InWindows("TEMP"));
+  Directory(InWindows("DXL"));
+}
+
+std::string MachineBuilder::InWindows(std::string_view relative) const {
+  return windowsDirectory_ + "\\" + std::string(relative);
+}
+
+std::string MachineBuilder::InSystem(std::string_view relative) const {
+  return InWindows("SYSTEM\\" + std::string(relative));
+}
+
+fs::path MachineBuilder::HostPath(std::string_view windowsPath) const {
+  std::string_view rest = windowsPath;
+  if (rest.size() >= 2 && rest[1] == ':') rest.remove_prefix(2);
+  fs::path path = root_;
+  size_t pos = 0;
+  while (pos <= rest.size()) {
+    size_t end = rest.find_first_of("\\/", pos);
+    if (end == std::string_view::npos) end = rest.size();
+    std::string_view part = rest.substr(pos, end - pos);
+    if (part == "..") throw std::invalid_argument("machine builder: '..' in " + std::string(windowsPath));
+    if (!part.empty()) path /= w95::Cp936ToUtf8(part).value_or(std::string(part));
+    pos = end + 1;
+  }
+  return path;
+}
+
+MachineBuilder& MachineBuilder::File(std::string_view windowsPath, std::string_view bytes) {
+  fs::path path = HostPath(windowsPath);
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("machine builder: cannot write " + path.string());
+  return *this;
+}
+
+MachineBuilder& MachineBuilder::Directory(std::string_view windowsPath) {
+  fs::create_directories(HostPath(windowsPath));
+  return *this;
+}
+
+MachineBuilder& MachineBuilder::Remove(std::string_view windowsPath) {
+  fs::remove_all(HostPath(windowsPath));
+  return *this;
+}
+
+MachineBuilder& MachineBuilder::FileTime(std::string_view windowsPath, std::string_view stamp) {
+  std::tm tm{};
+  std::istringstream in{std::string(stamp)};
+  char sep;
+  in >> tm.tm_year >> sep >> tm.tm_mon >> sep >> tm.tm_mday >> tm.tm_hour >> sep >> tm.tm_min >> sep >> tm.tm_sec;
+  if (!in) throw std::invalid_argument("machine builder: bad time stamp " + std::string(stamp));
+  tm.tm_year -= 1900;
+  tm.tm_mon -= 1;
+  auto seconds = timegm(&tm);
+  auto time = fs::file_time_type::clock::from_sys(std::chrono::system_clock::from_time_t(seconds));
+  fs::last_write_time(HostPath(windowsPath), time);
+  return *this;
+}
+
+MachineBuilder& MachineBuilder::InstallPrintingSystem() {
+  SystemIni(StandardSystemIni());
+  WinIni(StandardWinIni());
+  return *this;
+}
+
+std::string MachineBuilder::Read(std::string_view windowsPath) const {
+  std::ifstream in(HostPath(windowsPath), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+}  // namespace dxl::tools
