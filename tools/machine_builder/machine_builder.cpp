@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/cp936.h"
+#include "platform/ini_text.h"
 
 namespace fs = std::filesystem;
 
@@ -129,6 +130,17 @@ MachineBuilder& MachineBuilder::FileTime(std::string_view windowsPath, std::stri
   auto time = fs::file_time_type::clock::from_sys(std::chrono::system_clock::from_time_t(seconds));
   fs::last_write_time(HostPath(windowsPath), time);
   return *this;
+}
+
+MachineBuilder& MachineBuilder::MachineIni(std::string_view section, std::string_view key,
+                                           std::optional<std::string_view> value) {
+  w95::IniText ini(Read("C:\\MACHINE.INI"));
+  if (value) {
+    ini.SetValue(section, key, *value);
+  } else {
+    ini.DeleteKey(section, key);
+  }
+  return File("C:\\MACHINE.INI", ini.Bytes());
 }
 
 MachineBuilder& MachineBuilder::InstallPrintingSystem() {

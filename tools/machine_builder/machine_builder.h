@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,10 @@ class MachineBuilder {
   // Sets a file's last-write time: "YYYY/MM/DD HH:MM:SS", the machine's local
   // time, which is UTC.
   MachineBuilder& FileTime(std::string_view windowsPath, std::string_view stamp);
+
+  // Sets `key`=`value` in `section` of MACHINE.INI at the root (created when
+  // missing); with value nullopt the key is removed.
+  MachineBuilder& MachineIni(std::string_view section, std::string_view key, std::optional<std::string_view> value);
 
   MachineBuilder& SystemIni(std::string_view bytes) { return File(InWindows("SYSTEM.INI"), bytes); }
   MachineBuilder& WinIni(std::string_view bytes) { return File(InWindows("WIN.INI"), bytes); }
