@@ -7,6 +7,7 @@
 
 #include "platform/cp936.h"
 #include "platform/ini_text.h"
+#include "platform/text.h"
 
 namespace fs = std::filesystem;
 
@@ -21,6 +22,18 @@ std::string Crlf(std::string_view text) {
     out += c;
   }
   return out;
+}
+
+// `dir/name`, spelt as an entry that exists already without regard to case:
+// Windows' file system holds no two names that differ only in case.
+fs::path ExistingSpelling(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  if (fs::exists(dir / name, ec)) return dir / name;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string entry = it->path().filename().string();
+    if (w95::EqualsNoCase(entry, name)) return it->path();
+  }
+  return dir / name;
 }
 
 }  // namespace
@@ -93,7 +106,7 @@ fs::path MachineBuilder::HostPath(std::string_view windowsPath) const {
     if (end == std::string_view::npos) end = rest.size();
     std::string_view part = rest.substr(pos, end - pos);
     if (part == "..") throw std::invalid_argument("machine builder: '..' in " + std::string(windowsPath));
-    if (!part.empty()) path /= w95::Cp936ToUtf8(part).value_or(std::string(part));
+    if (!part.empty()) path = ExistingSpelling(path, w95::Cp936ToUtf8(part).value_or(std::string(part)));
     pos = end + 1;
   }
   return path;
