@@ -1,0 +1,15 @@
+// The parallel-port hardware of a built machine (MACHINE.INI [ParallelPorts]).
+#pragma once
+
+#include <optional>
+
+#include "machine_builder/machine_builder.h"
+#include "platform/devices.h"
+
+namespace dxl::tools {
+
+// Describes LPT`number` as present, in use or absent; nullopt removes the
+// entry, so that the port takes its default (LPT1 present, others absent).
+MachineBuilder& SetParallelPort(MachineBuilder& builder, unsigned number, std::optional<w95::PortHardware> state);
+
+}  // namespace dxl::tools
