@@ -1,3 +1,15 @@
-#include "app/state/troubleshooter_app.h"
+#include <cstdio>
 
-int main() { return dxl::theApp().InitInstance(); }
+#include "app/machine_choice.h"
+#include "app/state/troubleshooter_app.h"
+#include "platform/machine.h"
+
+int main() {
+  auto root = dxl::ChooseMachineRoot();
+  if (root.empty()) {
+    std::fprintf(stderr, "dxlq7trs: no machine: set TSHOOTER_ROOT to the directory of a Windows 95 installation\n");
+    return 2;
+  }
+  w95::Machine::Use(root);
+  return dxl::theApp().InitInstance();
+}

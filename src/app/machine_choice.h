@@ -1,0 +1,14 @@
+// Which Windows 95 installation the program works on.
+#pragma once
+
+#include <filesystem>
+
+namespace dxl {
+
+// TSHOOTER_ROOT when set; otherwise the demo machine in the user's data
+// directory ($XDG_DATA_HOME or ~/.local/share, dxlq7trs/demo), copied from the
+// bundled demo on first use so that fixes never change the bundled one.
+// Empty when neither can be had.
+std::filesystem::path ChooseMachineRoot();
+
+}  // namespace dxl
