@@ -16,7 +16,7 @@ using dxl::testing::TempMachine;
 
 // Runs the program on `root` with no input; its exit code and what it printed.
 std::pair<int, std::string> RunProgram(const std::filesystem::path& root) {
-  const char* binary = std::getenv("DXLQ7TRS_BINARY");
+  const char* binary = DXLQ7TRS_BINARY;
   std::string command = "TSHOOTER_ROOT='" + root.string() + "' TSHOOTER_UI=console '" + std::string(binary) +
                         "' </dev/null 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
@@ -28,7 +28,6 @@ std::pair<int, std::string> RunProgram(const std::filesystem::path& root) {
 }
 
 TEST(SingleInstance, ASecondCopyRaisesTheFirstAndEndsWithOne) {
-  ASSERT_NE(std::getenv("DXLQ7TRS_BINARY"), nullptr);
   TempMachine machine;
   w95::InstanceMarker first = w95::CreateInstanceMarker("dxlq7trs.exe");
   ASSERT_TRUE(first);
