@@ -178,6 +178,16 @@ FindData FindDataOf(const std::string& name, const struct stat& st) {
   return data;
 }
 
+// A directory entry that is not a symbolic link leading out of the root.
+bool StaysInside(const fs::path& root, const fs::path& entry) {
+  struct stat st;
+  if (lstat(entry.c_str(), &st) != 0) return false;
+  if (!S_ISLNK(st.st_mode)) return true;
+  std::error_code ec;
+  auto rel = fs::canonical(entry, ec).lexically_relative(root);
+  return !ec && !rel.empty() && *rel.begin() != "..";
+}
+
 // Splits "dir\pattern" into the directory part and the last component.
 std::pair<std::string, std::string> SplitLast(std::string_view path) {
   size_t cut = path.find_last_of("\\/");
@@ -197,19 +207,21 @@ std::optional<std::vector<FindData>> FindLocalEntries(Machine& machine, const st
   if (stat(host->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
     return Fail(ERROR_PATH_NOT_FOUND, std::optional<std::vector<FindData>>());
   std::vector<FindData> entries;
+  std::error_code ec;
+  fs::path root = fs::canonical(machine.Root(), ec);
   auto parsed = ParseWindowsPath(dirPath);
   bool atRoot = parsed && parsed->components.empty();
   if (!atRoot) {
     for (const char* dot : {".", ".."})
       if (MatchesWildcard(pattern, dot)) entries.push_back(FindDataOf(dot, st));
   }
-  std::error_code ec;
   for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = WindowsName(it->path().filename().string());
     if (name.starts_with(".") || !MatchesWildcard(pattern, name)) continue;  // host dot files are not Windows'
+    if (!StaysInside(root, it->path())) continue;
     struct stat entry;
     if (stat(it->path().c_str(), &entry) != 0) continue;
-    if (HostPath(machine, dirPath + (dirPath.ends_with("\\") ? "" : "\\") + name)) entries.push_back(FindDataOf(name, entry));
+    entries.push_back(FindDataOf(name, entry));
   }
   return entries;
 }

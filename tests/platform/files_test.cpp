@@ -191,6 +191,11 @@ TEST(FindFile, ReportsSizeTimeAndWildcardMatches) {
   std::sort(names.begin() + 2, names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".", "..", "DXLHRC.BIN", "DXLQ7APD.APD"}));
 
+  // A link that leads out of the machine is not listed.
+  std::filesystem::create_symlink("/etc/hostname", machine.Builder().HostPath("C:\\WINDOWS\\DXL\\OUT.TXT"));
+  FindHandle listed = FindFirstFileA("C:\\WINDOWS\\DXL\\OUT.*", data);
+  EXPECT_FALSE(listed);
+
   EXPECT_TRUE(FindFirstFileA("C:\\WINDOWS\\DXL\\DXLQ7???.A*", data));
   EXPECT_EQ(data.fileName, "DXLQ7APD.APD");
   EXPECT_FALSE(FindFirstFileA("C:\\WINDOWS\\DXL\\NONE.TXT", data));
