@@ -1,0 +1,20 @@
+// Virtual memory: SYSTEM.INI [386Enh] Paging.
+#include "checks/find_text.h"
+#include "checks/ini_checks.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
+namespace dxl {
+
+int CheckPaging() {
+  std::string value;
+  w95::GetPrivateProfileStringA("386Enh", "Paging", "", value, 256, w95::GetWindowsDirectoryA() + "\\system.ini");
+  return FindTextNoCase(value, "OFF") ? 0 : 1;
+}
+
+int EnablePaging() {
+  w95::WritePrivateProfileStringA("386Enh", "Paging", "on", "SYSTEM.INI");
+  return 1;
+}
+
+}  // namespace dxl

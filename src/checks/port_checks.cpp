@@ -1,0 +1,43 @@
+// The selected local port: whether it opens, and whether other printers use it.
+#include "checks/find_text.h"
+#include "checks/ini_checks.h"
+#include "checks/profile_values.h"
+#include "platform/files.h"
+#include "platform/last_error.h"
+#include "platform/profile.h"
+
+namespace dxl {
+
+namespace {
+
+constexpr unsigned kHighestPort = 3;
+// A [Devices] value: the driver name and the ports, separated by commas.
+constexpr w95::DWORD kDeviceValueSize = 128;
+
+}  // namespace
+
+int TestPortOpen(unsigned portNumber) {
+  if (portNumber > kHighestPort) return 0;
+  std::string name = "LPT" + std::to_string(portNumber) + ":";
+  w95::FileHandle port = w95::CreateFileA(name, 0, 0, w95::OPEN_EXISTING,
+                                          w95::FILE_ATTRIBUTE_NORMAL | w95::FILE_FLAG_OVERLAPPED);
+  if (port) {
+    w95::CloseHandle(port);
+    return 1;
+  }
+  // Another program holds the port: it exists.
+  return w95::GetLastError() == w95::ERROR_ACCESS_DENIED ? 1 : 0;
+}
+
+int FindOtherPrintersOnPort(std::string_view portName, std::vector<std::string>& names) {
+  names.clear();
+  for (const std::string& entry : ReadWinIniKeys("Devices")) {
+    if (FindTextNoCase(entry, kPrinterName)) continue;
+    std::string value;
+    w95::GetProfileStringA("Devices", entry, "", value, kDeviceValueSize);
+    if (FindTextNoCase(value, portName)) names.push_back(entry);
+  }
+  return names.empty() ? 1 : 0;
+}
+
+}  // namespace dxl

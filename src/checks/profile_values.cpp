@@ -1,0 +1,48 @@
+#include "checks/profile_values.h"
+
+#include <optional>
+
+#include "platform/profile.h"
+
+namespace dxl {
+
+namespace {
+
+constexpr w95::DWORD kFirstSize = 1024;
+constexpr w95::DWORD kLargestSize = 1u << 30;
+
+// Calls `read(out, size)` with growing sizes while the answer may be cut:
+// a value fills size - 1 characters when cut, a list size - 2.
+template <typename Read>
+std::string ReadUncut(w95::DWORD cutLength, Read read) {
+  std::string out;
+  for (w95::DWORD size = kFirstSize;; size *= 2) {
+    w95::DWORD length = read(out, size);
+    if (length < size - cutLength || size >= kLargestSize) return out;
+  }
+}
+
+}  // namespace
+
+std::string ReadWinIniValue(std::string_view section, std::string_view key) {
+  return ReadUncut(1, [&](std::string& out, w95::DWORD size) {
+    return w95::GetProfileStringA(section, key, "", out, size);
+  });
+}
+
+std::vector<std::string> ReadWinIniKeys(std::string_view section) {
+  std::string list = ReadUncut(2, [&](std::string& out, w95::DWORD size) {
+    return w95::GetProfileStringA(section, std::nullopt, "", out, size);
+  });
+  std::vector<std::string> keys;
+  size_t begin = 0;
+  while (begin < list.size()) {
+    size_t end = list.find('\0', begin);
+    if (end == std::string::npos) end = list.size();
+    if (end > begin) keys.emplace_back(list, begin, end - begin);
+    begin = end + 1;
+  }
+  return keys;
+}
+
+}  // namespace dxl

@@ -1,0 +1,98 @@
+// The device= lines of the printing system's virtual device drivers in
+// SYSTEM.INI [386Enh]: checked, inserted and removed on the file's text.
+#include <optional>
+
+#include "checks/find_text.h"
+#include "checks/ini_checks.h"
+#include "checks/system_ini_text.h"
+#include "platform/profile.h"
+
+namespace dxl {
+
+namespace {
+
+constexpr std::string_view kDeviceKey = "DEVICE";
+// The key a line is given so that the profile functions can delete that one line.
+constexpr std::string_view kMarkedKey = "@evice";
+
+// Positions past the end read as the end of the text: a control character.
+char At(std::string_view text, size_t at) { return at < text.size() ? text[at] : '\0'; }
+
+size_t SkipSpaces(std::string_view text, size_t at) {
+  while (At(text, at) == ' ') ++at;
+  return at;
+}
+
+// "\r\ndevice=<name>" for each driver of the mask, in table order.
+std::string InsertionText(std::uint8_t mask) {
+  std::string text;
+  for (const auto& driver : kVirtualDeviceDrivers)
+    if (mask & driver.bit) text.append("\r\ndevice=").append(driver.fileName);
+  return text;
+}
+
+// The file with a [386Enh] section holding the inserted lines appended, set off
+// by a blank line as Windows 95 writes new sections.
+std::string WithNewSection(std::string bytes, std::string_view insertion) {
+  if (!bytes.empty()) {
+    if (bytes.back() != '\n' && bytes.back() != '\r') bytes += "\r\n";
+    bytes += "\r\n";
+  }
+  return bytes.append("[386Enh]").append(insertion).append("\r\n");
+}
+
+}  // namespace
+
+std::uint8_t CheckDeviceLine(std::string_view sectionText, std::string_view fileName, std::uint8_t bit) {
+  auto found = FindTextNoCase(sectionText, fileName);
+  if (!found) return bit;
+  bool wrong = false;
+  size_t at = SkipSpaces(sectionText, LineStart(sectionText, *found));
+  if (!MatchesAtNoCase(sectionText, at, kDeviceKey)) wrong = true;
+  at = SkipSpaces(sectionText, at + kDeviceKey.size());
+  if (At(sectionText, at) != '=') wrong = true;
+  at = SkipSpaces(sectionText, at + 1);
+  if (!MatchesAtNoCase(sectionText, at, fileName)) wrong = true;
+  at = SkipSpaces(sectionText, at + fileName.size());
+  if (!IsControlCharacter(At(sectionText, at))) wrong = true;
+  return wrong ? bit : 0;
+}
+
+std::uint8_t CheckSystemIniDevices() {
+  auto text = ReadSystemIniText(w95::GENERIC_READ);
+  if (!text) return 0;
+  std::uint8_t missing = 0;
+  for (const auto& driver : kVirtualDeviceDrivers)
+    missing |= text->sectionOffset ? CheckDeviceLine(text->Section(), driver.fileName, driver.bit) : driver.bit;
+  return missing;
+}
+
+int AddSystemIniDevices(std::uint8_t mask) {
+  std::string insertion = InsertionText(mask);
+  auto text = ReadSystemIniText(w95::GENERIC_READ | w95::GENERIC_WRITE);
+  if (!text) return 0;
+  if (insertion.empty()) return 1;
+  std::string bytes = std::move(text->bytes);
+  if (text->sectionOffset) {
+    bytes.insert(*text->sectionOffset, insertion);
+  } else {
+    bytes = WithNewSection(std::move(bytes), insertion);
+  }
+  return ReplaceSystemIni(bytes) ? 1 : 0;
+}
+
+int RemoveDeviceLine(std::string_view fileName) {
+  auto text = ReadSystemIniText(w95::GENERIC_READ | w95::GENERIC_WRITE);
+  if (!text) return 0;
+  std::string_view section = text->Section();
+  auto found = FindTextNoCase(section, fileName);
+  if (!found) return 1;
+  size_t lineStart = LineStart(section, *found);
+  if (!MatchesAtNoCase(section, lineStart, kDeviceKey)) return 1;
+  text->bytes[*text->sectionOffset + lineStart] = kMarkedKey.front();
+  if (!ReplaceSystemIni(text->bytes)) return 0;
+  w95::WritePrivateProfileStringA("386Enh", kMarkedKey, std::nullopt, "SYSTEM.INI");
+  return 1;
+}
+
+}  // namespace dxl

@@ -1,0 +1,65 @@
+#include "checks/system_ini_text.h"
+
+#include "checks/find_text.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
+namespace dxl {
+
+namespace {
+
+constexpr std::string_view kSectionHeader = "[386Enh]";
+
+void LocateSection(SystemIniText& text) {
+  auto header = FindTextNoCase(text.bytes, kSectionHeader);
+  if (!header) return;
+  size_t offset = *header + kSectionHeader.size();
+  text.sectionOffset = offset;
+  size_t next = text.bytes.find('[', offset);
+  text.sectionEnd = next == std::string::npos ? text.bytes.size() : next;
+}
+
+}  // namespace
+
+std::string_view SystemIniText::Section() const {
+  if (!sectionOffset) return {};
+  return std::string_view(bytes).substr(*sectionOffset, sectionEnd - *sectionOffset);
+}
+
+std::string SystemIniPath() { return w95::GetWindowsDirectoryA() + "\\SYSTEM.INI"; }
+
+std::optional<SystemIniText> ReadSystemIniText(w95::DWORD access) {
+  // Windows 95 caches one profile file; flush it so the text is the file's.
+  w95::WritePrivateProfileStringA(std::nullopt, std::nullopt, std::nullopt, "system.ini");
+  w95::FileHandle file = w95::CreateFileA(SystemIniPath(), access, w95::FILE_SHARE_READ | w95::FILE_SHARE_WRITE,
+                                          w95::OPEN_EXISTING, w95::FILE_ATTRIBUTE_NORMAL);
+  if (!file) return std::nullopt;
+  w95::DWORD size = w95::GetFileSize(file);
+  if (size == w95::INVALID_FILE_SIZE) return std::nullopt;
+  SystemIniText text;
+  text.bytes.assign(size, '\0');
+  w95::DWORD read = 0;
+  if (!w95::ReadFile(file, text.bytes, read)) return std::nullopt;
+  text.bytes.resize(read);
+  LocateSection(text);
+  return text;
+}
+
+bool ReplaceSystemIni(std::string_view bytes) { return w95::ReplaceFileAtomically(SystemIniPath(), bytes); }
+
+bool IsControlCharacter(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return byte < 32 || byte == 127;
+}
+
+size_t LineStart(std::string_view section, size_t at) {
+  while (at > 1 && !IsControlCharacter(section[at - 1])) --at;
+  return at;
+}
+
+bool MatchesAtNoCase(std::string_view text, size_t at, std::string_view word) {
+  if (at > text.size() || text.size() - at < word.size()) return false;
+  return FindTextNoCase(text.substr(at, word.size()), word) == 0u;
+}
+
+}  // namespace dxl
