@@ -36,6 +36,9 @@ constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 
+// A key that was deleted while it was open.
+constexpr DWORD ERROR_KEY_DELETED = 1018;
+
 enum class RootKey { ClassesRoot, CurrentUser, LocalMachine };
 
 // An open key (HKEY). Closes itself; RegCloseKey closes early. A default
@@ -88,6 +91,9 @@ LONG RegEnumKeyExA(const RegKey& key, DWORD index, std::string& name, DWORD& nam
 // asked. ERROR_FILE_NOT_FOUND for a missing value.
 LONG RegQueryValueExA(const RegKey& key, std::string_view valueName, DWORD* type, std::string* data,
                       DWORD& dataSize);
+// Stores `data` as the value's bytes; REG_SZ and REG_EXPAND_SZ data get a
+// terminating NUL when they lack one. The hive is saved before the call
+// returns; when that fails nothing is changed and the error is returned.
 LONG RegSetValueExA(const RegKey& key, std::string_view valueName, DWORD type, std::string_view data);
 LONG RegDeleteValueA(const RegKey& key, std::string_view valueName);
 // Deletes `subKey` and everything below it.
@@ -96,5 +102,10 @@ LONG RegCloseKey(RegKey& key);
 
 // Conveniences for REG_SZ data: the text up to its first NUL.
 std::string RegText(const std::string& data);
+
+// Why the hive of `root` cannot be used: "<file> line <n>: <reason>" for a
+// file that cannot be parsed, empty when the hive is fine (or not yet loaded
+// and loads fine).
+std::string RegistryLoadError(RootKey root);
 
 }  // namespace w95
