@@ -1,4 +1,5 @@
 #include "app/state/troubleshooter_app.h"
+#include "app/ui_choice.h"
 #include "platform/files.h"
 #include "platform/instance.h"
 #include "platform/last_error.h"
@@ -22,6 +23,7 @@ int TroubleshooterApp::InitInstance() {
   }
   helpFilePath = w95::GetWindowsDirectoryA() + "\\" + kHelpFileName;
   reportPath = w95::GetTempPathA() + kReportFileName;
+  InstallUiBackend();
   WizardDriver();
   return 0;
 }

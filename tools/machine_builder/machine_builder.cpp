@@ -1,4 +1,5 @@
 #include "machine_builder/machine_builder.h"
+#include "machine_builder/help_file.h"
 
 #include <ctime>
 #include <fstream>
@@ -159,6 +160,7 @@ MachineBuilder& MachineBuilder::MachineIni(std::string_view section, std::string
 MachineBuilder& MachineBuilder::InstallPrintingSystem() {
   SystemIni(StandardSystemIni());
   WinIni(StandardWinIni());
+  WriteHelpFile(*this);
   return *this;
 }
 

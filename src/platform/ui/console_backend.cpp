@@ -1,0 +1,171 @@
+#include "platform/ui/console_backend.h"
+
+#include <algorithm>
+#include <cctype>
+#include <istream>
+#include <ostream>
+
+#include "platform/cp936.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/ui/console_layout.h"
+#include "platform/ui/unattended.h"
+
+namespace w95::ui {
+
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+class ConsoleNotice : public ModelessDialog {
+ public:
+  explicit ConsoleNotice(int templateId) : ModelessDialog(templateId) {}
+};
+
+bool IsClickable(ControlKind kind) {
+  return kind == ControlKind::Button || kind == ControlKind::DefaultButton || kind == ControlKind::CheckBox;
+}
+
+// Selects the entry named by `argument` (a 1-based number, or the beginning
+// of an entry's text) of the list `id`; false when none matches.
+bool SelectEntry(DialogState& state, int id, std::string_view argument) {
+  int count = state.GetCount(id);
+  if (!argument.empty() && std::all_of(argument.begin(), argument.end(), [](char c) { return std::isdigit(
+                                                                                          static_cast<unsigned char>(c)); })) {
+    int number = argument.size() > 6 ? 0 : std::stoi(std::string(argument));
+    return number >= 1 && number <= count && state.SetCurSel(id, number - 1) != CB_ERR;
+  }
+  std::string wanted = ToUpperAscii(Utf8ToCp936(argument).value_or(std::string(argument)));
+  for (int i = 0; i < count; ++i) {
+    if (wanted.empty() || ToUpperAscii(state.GetLBText(id, i)).rfind(wanted, 0) != 0) continue;
+    return state.SetCurSel(id, i) != CB_ERR;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ConsoleKey(const DialogTemplate& dialog, size_t index) {
+  const ControlTemplate& control = dialog.controls[index];
+  if (IsClickable(control.kind)) {
+    char letter = AcceleratorOf(control.text);
+    if (letter) return std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(letter))));
+    return control.id >= 0 ? "#" + std::to_string(control.id) : std::string();
+  }
+  if (control.kind != ControlKind::Combo && control.kind != ControlKind::Edit) return {};
+  if (index > 0 && dialog.controls[index - 1].kind == ControlKind::Static) {
+    char letter = AcceleratorOf(dialog.controls[index - 1].text);
+    if (letter) return std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(letter))));
+  }
+  return control.id >= 0 ? "#" + std::to_string(control.id) : std::string();
+}
+
+std::string RenderConsolePage(const DialogState& state) { return ConsoleLayout(state).Render(); }
+
+bool ConsoleBackend::ReadAnswer(std::string& line) {
+  out_ << "> " << std::flush;
+  if (!std::getline(in_, line)) {
+    out_ << "(end of input)\n";
+    return false;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  out_ << '\n';
+  return true;
+}
+
+void ConsoleBackend::Answer(const std::string& rawLine, DialogState& state, DialogEvents& events) {
+  std::string line(Trim(rawLine));
+  std::string lower = Lower(line);
+  if (lower == "esc") return events.OnCancel(state);
+  if (lower == "f1") return events.OnHelp(state);
+  const DialogTemplate& dialog = state.Template();
+  if (lower.empty()) {
+    for (const auto& control : dialog.controls)
+      if (control.kind == ControlKind::DefaultButton) return PressControl(state, events, control.id);
+    out_ << "? No default button: answer with one of the keys.\n";
+    return;
+  }
+  std::string key = lower.substr(0, lower.find(' '));
+  std::string argument(Trim(line.size() > key.size() ? std::string_view(line).substr(key.size()) : ""));
+  for (size_t i = 0; i < dialog.controls.size(); ++i) {
+    if (ConsoleKey(dialog, i) != key) continue;
+    const ControlTemplate& control = dialog.controls[i];
+    if (!state.At(i).enabled) break;
+    if (IsClickable(control.kind)) return PressControl(state, events, control.id);
+    if (control.kind == ControlKind::Edit) return events.OnEditFocus(state, control.id);
+    if (SelectEntry(state, control.id, argument)) return events.OnSelChange(state, control.id);
+    out_ << "? No such entry: give its number or the beginning of its text.\n";
+    return;
+  }
+  if (key.size() > 1 && key[0] == '#' && key.find_first_not_of("0123456789", 1) == std::string::npos &&
+      key.size() < 8) {
+    return PressControl(state, events, std::stoi(key.substr(1)));
+  }
+  out_ << "? Unknown answer \"" << line << "\".\n";
+}
+
+int ConsoleBackend::RunModal(const DialogTemplate& dialog, DialogEvents& events) {
+  DialogState state(dialog);
+  events.OnInitDialog(state);
+  std::string line;
+  while (!state.Ended()) {
+    out_ << RenderConsolePage(state);
+    if (!ReadAnswer(line)) {
+      EndUnattended(state, events);
+      break;
+    }
+    Answer(line, state, events);
+  }
+  return state.EndCode();
+}
+
+std::unique_ptr<ModelessDialog> ConsoleBackend::CreateModeless(const DialogTemplate& dialog) {
+  out_ << RenderConsolePage(DialogState(dialog)) << std::flush;
+  return std::make_unique<ConsoleNotice>(dialog.id);
+}
+
+void ConsoleBackend::ShowHelp(const HelpTopic& topic) {
+  out_ << "--- Help: " << Cp936ToUtf8Lossy(topic.title) << " ---\n";
+  std::string body = Cp936ToUtf8Lossy(topic.body);
+  body.erase(std::remove(body.begin(), body.end(), '\r'), body.end());
+  out_ << body;
+  if (!body.empty() && body.back() != '\n') out_ << '\n';
+  out_ << "--- End of help ---\n" << std::flush;
+}
+
+void ConsoleBackend::MessageBox(std::string_view text, std::string_view caption, MessageIcon) {
+  out_ << "[" << Cp936ToUtf8Lossy(caption) << "] " << Cp936ToUtf8Lossy(text) << "\n" << std::flush;
+}
+
+std::optional<std::string> ConsoleBackend::GetSaveFileName(const SaveFileRequest& request) {
+  for (;;) {
+    out_ << "Save as (" << Cp936ToUtf8Lossy(request.filter) << "): a file name or Windows path, empty keeps \""
+         << Cp936ToUtf8Lossy(request.fileName) << "\", esc cancels.\n";
+    std::string line;
+    if (!ReadAnswer(line)) return std::nullopt;
+    std::string answer(Trim(line));
+    if (Lower(answer) == "esc") return std::nullopt;
+    std::string name = answer.empty() ? request.fileName : Utf8ToCp936(answer).value_or(std::string());
+    if (name.empty()) continue;
+    bool absolute = name.find('\\') != std::string::npos || name.find(':') != std::string::npos;
+    if (!absolute) name = request.initialDirectory + "\\" + name;
+    std::string directory = name.substr(0, name.find_last_of('\\'));
+    DWORD attributes = GetFileAttributesA(directory);
+    if (request.pathMustExist && (attributes == 0xFFFFFFFFu || !(attributes & FILE_ATTRIBUTE_DIRECTORY))) {
+      out_ << "? The folder " << Cp936ToUtf8Lossy(directory) << " does not exist.\n";
+      continue;
+    }
+    if (request.overwritePrompt && GetFileAttributesA(name) != 0xFFFFFFFFu) {
+      out_ << Cp936ToUtf8Lossy(name) << " exists. Replace it? (y/n)\n";
+      if (!ReadAnswer(line)) return std::nullopt;
+      if (Lower(Trim(line)) != "y") continue;
+    }
+    return name;
+  }
+}
+
+}  // namespace w95::ui

@@ -1,0 +1,201 @@
+#include "platform/ui/qt/qt_backend.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QSocketNotifier>
+#include <QVBoxLayout>
+
+#include "platform/instance.h"
+#include "platform/machine.h"
+#include "platform/paths.h"
+#include "platform/ui/qt/qt_dialog.h"
+#include "platform/ui/qt/qt_support.h"
+
+namespace w95::ui {
+
+namespace {
+
+using qt::FromCp936;
+using qt::QtDialog;
+
+int foregroundRaises = 0;
+
+// Serves a second copy's "come to the front" requests while a page is up.
+class ForegroundServer {
+ public:
+  ForegroundServer() {
+    int fd = ForegroundRequestFd();
+    if (fd < 0) return;
+    notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [] {
+      if (!TakeForegroundRequests()) return;
+      QWidget* page = QApplication::activeModalWidget();
+      if (!page) page = QApplication::activeWindow();
+      if (!page) return;
+      page->showNormal();
+      page->raise();
+      page->activateWindow();
+      ++foregroundRaises;
+    });
+  }
+
+ private:
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+class NoEvents : public DialogEvents {};
+
+class QtNotice : public ModelessDialog {
+ public:
+  QtNotice(const DialogTemplate& dialog) : ModelessDialog(dialog.id), window_(dialog, &events_) {
+    window_.setModal(false);
+    window_.setWindowModality(Qt::NonModal);
+    window_.show();
+    window_.repaint();
+    QApplication::processEvents();
+  }
+  QtDialog& Window() { return window_; }
+
+ private:
+  NoEvents events_;
+  QtDialog window_;
+};
+
+// WinHelp's window: the topic's title and text.
+class HelpWindow : public QWidget {
+ public:
+  HelpWindow() {
+    setWindowFlags(Qt::Window);
+    auto* layout = new QVBoxLayout(this);
+    title_ = new QLabel(this);
+    title_->setTextFormat(Qt::PlainText);
+    QFont bold = title_->font();
+    bold.setBold(true);
+    title_->setFont(bold);
+    body_ = new QPlainTextEdit(this);
+    body_->setReadOnly(true);
+    layout->addWidget(title_);
+    layout->addWidget(body_);
+    resize(420, 320);
+  }
+  void Show(const HelpTopic& topic) {
+    setWindowTitle(FromCp936(topic.helpFile));
+    title_->setText(FromCp936(topic.title));
+    QString body = FromCp936(topic.body);
+    body.replace("\r\n", "\n");
+    body_->setPlainText(body);
+    show();
+    raise();
+    activateWindow();
+    QApplication::processEvents();
+  }
+
+ private:
+  QLabel* title_;
+  QPlainTextEdit* body_;
+};
+
+// A host path under the machine's root as a Windows path; nullopt outside it.
+std::optional<std::string> WindowsPathOf(const std::filesystem::path& host) {
+  std::error_code ec;
+  auto root = std::filesystem::weakly_canonical(Machine::Current().Root(), ec);
+  auto path = std::filesystem::weakly_canonical(host, ec);
+  auto relative = path.lexically_relative(root);
+  if (ec || relative.empty() || *relative.begin() == "..") return std::nullopt;
+  std::string windows = "C:";
+  for (const auto& part : relative) {
+    if (part == ".") continue;
+    windows += "\\" + WindowsName(part.string());
+  }
+  return windows == "C:" ? "C:\\" : windows;
+}
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Hand: return QMessageBox::Critical;
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Asterisk: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+class QtBackend : public Backend {
+ public:
+  explicit QtBackend(QtBackendOptions options) : options_(std::move(options)) { qt::EnsureApplication(); }
+
+  int RunModal(const DialogTemplate& dialog, DialogEvents& events) override {
+    QtDialog window(dialog, &events);
+    events.OnInitDialog(window);
+    if (!options_.snapshotDirectory.empty()) {
+      Snapshot(window);
+      return -1;
+    }
+    ForegroundServer server;
+    return window.exec();
+  }
+
+  std::unique_ptr<ModelessDialog> CreateModeless(const DialogTemplate& dialog) override {
+    auto notice = std::make_unique<QtNotice>(dialog);
+    if (!options_.snapshotDirectory.empty()) Snapshot(notice->Window());
+    return notice;
+  }
+
+  void ShowHelp(const HelpTopic& topic) override {
+    if (!help_) help_ = std::make_unique<HelpWindow>();
+    help_->Show(topic);
+  }
+
+  void MessageBox(std::string_view text, std::string_view caption, MessageIcon icon) override {
+    QMessageBox box(BoxIcon(icon), FromCp936(caption), FromCp936(text), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+  }
+
+  std::optional<std::string> GetSaveFileName(const SaveFileRequest& request) override {
+    QFileDialog dialog(nullptr, request.title.empty() ? QString() : FromCp936(request.title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!request.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.filter.empty()) dialog.setNameFilter(FromCp936(request.filter));
+    if (auto directory = HostPath(Machine::Current(), request.initialDirectory))
+      dialog.setDirectory(QString::fromStdString(directory->string()));
+    else
+      dialog.setDirectory(QString::fromStdString(Machine::Current().Root().string()));
+    std::string name = request.fileName.substr(request.fileName.find_last_of('\\') + 1);
+    dialog.selectFile(FromCp936(name));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    auto chosen = WindowsPathOf(dialog.selectedFiles().front().toStdString());
+    if (!chosen) {
+      MessageBox("The file must be on the machine's drive C:.", "dxlq7trs", MessageIcon::Exclamation);
+      return std::nullopt;
+    }
+    return chosen;
+  }
+
+ private:
+  void Snapshot(QtDialog& window) {
+    std::filesystem::create_directories(options_.snapshotDirectory);
+    window.show();
+    QApplication::processEvents();
+    auto file = options_.snapshotDirectory / (std::to_string(window.Template().id) + ".png");
+    window.grab().save(QString::fromStdString(file.string()), "PNG");
+    window.hide();
+  }
+
+  QtBackendOptions options_;
+  std::unique_ptr<HelpWindow> help_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeQtBackend(QtBackendOptions options) {
+  return std::make_unique<QtBackend>(std::move(options));
+}
+
+int QtForegroundRaises() { return foregroundRaises; }
+
+}  // namespace w95::ui

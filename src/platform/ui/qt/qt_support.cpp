@@ -1,0 +1,57 @@
+#include "platform/ui/qt/qt_support.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+
+#include "platform/cp936.h"
+
+namespace w95::ui::qt {
+
+void EnsureApplication() {
+  if (QApplication::instance()) return;
+  static int argc = 1;
+  static char name[] = "dxlq7trs";
+  static char* argv[] = {name, nullptr};
+  const QStringList substitutes = {"AR PL UMing CN", "AR PL UMing TW", "Noto Serif CJK SC", "Noto Sans CJK SC",
+                                   "WenQuanYi Micro Hei", "WenQuanYi Zen Hei"};
+  QFont::insertSubstitutions("SimSun", substitutes);
+  QFont::insertSubstitutions(QString::fromUtf8("宋体"), substitutes);
+  auto* application = new QApplication(argc, argv);
+  application->setQuitOnLastWindowClosed(false);
+}
+
+QFont DialogFont(const DialogTemplate& dialog) {
+  QString family = FromUtf8(dialog.fontName);
+  if (family == QString::fromUtf8("宋体")) family = "SimSun";
+  QFont font(family);
+  // Points at Windows' 96 dots per inch.
+  font.setPixelSize((dialog.fontPointSize * 96 + 36) / 72);
+  font.setStyleHint(QFont::Serif);
+  return font;
+}
+
+DialogUnits UnitsOf(const QFont& font) {
+  QFontMetrics metrics(font);
+  int width = metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  DialogUnits units;
+  units.baseWidth = (width + 26) / 52;
+  units.baseHeight = metrics.height();
+  return units;
+}
+
+QString FromCp936(std::string_view text) { return FromUtf8(Cp936ToUtf8Lossy(text)); }
+
+std::string ToCp936(const QString& text) {
+  QByteArray utf8 = text.toUtf8();
+  std::string_view view(utf8.constData(), static_cast<size_t>(utf8.size()));
+  if (auto whole = Utf8ToCp936(view)) return *whole;
+  // Characters code page 936 lacks become '?', as Windows' conversion does.
+  std::string out;
+  for (uint codePoint : text.toUcs4()) {
+    QByteArray one = QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoint), 1).toUtf8();
+    out += Utf8ToCp936(std::string_view(one.constData(), static_cast<size_t>(one.size()))).value_or("?");
+  }
+  return out;
+}
+
+}  // namespace w95::ui::qt

@@ -1,0 +1,28 @@
+// Qt plumbing shared by the backend's files: the application object, the
+// dialog font, text conversion between code page 936 and QString.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <string>
+#include <string_view>
+
+#include "platform/ui/dialog_template.h"
+
+namespace w95::ui::qt {
+
+// Creates the QApplication on first use; there is no main event loop.
+void EnsureApplication();
+
+// The dialog font of a template (SimSun and its CJK substitutes), and its
+// dialog units by Windows' rule.
+QFont DialogFont(const DialogTemplate& dialog);
+DialogUnits UnitsOf(const QFont& font);
+
+QString FromCp936(std::string_view text);
+std::string ToCp936(const QString& text);
+inline QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace w95::ui::qt
