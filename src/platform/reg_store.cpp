@@ -15,16 +15,24 @@ namespace {
 constexpr RegRootName kMachineRoots[] = {{"HKEY_LOCAL_MACHINE", ""}, {"HKEY_CLASSES_ROOT", "SOFTWARE\\Classes"}};
 constexpr RegRootName kUserRoots[] = {{"HKEY_CURRENT_USER", ""}};
 
-std::span<const RegRootName> RootsOf(const std::string& rootName) {
-  if (rootName == "HKEY_CURRENT_USER") return kUserRoots;
-  return kMachineRoots;
-}
+const HiveLayout kClassesRoot{"SYSTEM.REG", "HKEY_LOCAL_MACHINE", kMachineRoots, "SOFTWARE\\Classes"};
+const HiveLayout kCurrentUser{"USER.REG", "HKEY_CURRENT_USER", kUserRoots, ""};
+const HiveLayout kLocalMachine{"SYSTEM.REG", "HKEY_LOCAL_MACHINE", kMachineRoots, ""};
 
 }  // namespace
 
-HiveFile::HiveFile(std::string rootName, std::string windowsPath, std::optional<fs::path> hostPath)
-    : rootName_(std::move(rootName)), windowsPath_(std::move(windowsPath)), hostPath_(std::move(hostPath)),
-      hive_(rootName_) {
+const HiveLayout& LayoutOf(RootKey root) {
+  switch (root) {
+    case RootKey::ClassesRoot: return kClassesRoot;
+    case RootKey::CurrentUser: return kCurrentUser;
+    case RootKey::LocalMachine: break;
+  }
+  return kLocalMachine;
+}
+
+HiveFile::HiveFile(const HiveLayout& layout, std::string windowsPath, std::optional<fs::path> hostPath)
+    : layout_(layout), windowsPath_(std::move(windowsPath)), hostPath_(std::move(hostPath)),
+      hive_(std::string(layout.rootName)) {
   if (!hostPath_) return;
   std::error_code ec;
   auto status = fs::status(*hostPath_, ec);
@@ -39,8 +47,8 @@ HiveFile::HiveFile(std::string rootName, std::string windowsPath, std::optional<
 }
 
 bool HiveFile::Parse(const std::string& bytes) {
-  RegHive hive(rootName_);
-  if (auto error = ParseRegedit4(bytes, RootsOf(rootName_), hive)) {
+  RegHive hive{std::string(layout_.rootName)};
+  if (auto error = ParseRegedit4(bytes, layout_.fileRoots, hive)) {
     loadError_ = windowsPath_ + " line " + std::to_string(error->line) + ": " + error->reason;
     return false;
   }
@@ -62,17 +70,18 @@ DWORD HiveFile::Commit() {
 
 RegistryStore::RegistryStore(Machine& machine) : machine_(machine) {}
 
-std::shared_ptr<HiveFile> RegistryStore::Load(const std::string& rootName, const std::string& fileName) {
-  std::string windowsPath = machine_.WindowsDirectory() + "\\" + fileName;
-  return std::make_shared<HiveFile>(rootName, windowsPath, HostPath(machine_, windowsPath, Lookup::ParentOnly));
+std::shared_ptr<HiveFile> RegistryStore::Load(RootKey root) {
+  const HiveLayout& layout = LayoutOf(root);
+  std::string windowsPath = machine_.WindowsDirectory() + "\\" + std::string(layout.fileName);
+  return std::make_shared<HiveFile>(layout, windowsPath, HostPath(machine_, windowsPath, Lookup::ParentOnly));
 }
 
 std::shared_ptr<HiveFile> RegistryStore::Hive(RootKey root) {
   if (root == RootKey::CurrentUser) {
-    if (!userHive_) userHive_ = Load("HKEY_CURRENT_USER", "USER.REG");
+    if (!userHive_) userHive_ = Load(RootKey::CurrentUser);
     return userHive_;
   }
-  if (!machineHive_) machineHive_ = Load("HKEY_LOCAL_MACHINE", "SYSTEM.REG");
+  if (!machineHive_) machineHive_ = Load(RootKey::LocalMachine);
   return machineHive_;
 }
 

@@ -10,20 +10,33 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/reg_hive.h"
+#include "platform/regedit4.h"
 #include "platform/registry.h"
 
 namespace w95 {
 
 class Machine;
 
+// Where a root key is kept: the hive file in the Windows directory, the name of
+// the hive's root, the root names its file may use, and the key below the
+// hive's root that the root key stands for.
+struct HiveLayout {
+  std::string_view fileName;
+  std::string_view rootName;
+  std::span<const RegRootName> fileRoots;
+  std::string_view prefix;
+};
+const HiveLayout& LayoutOf(RootKey root);
+
 class HiveFile {
  public:
   // `windowsPath` names the file in messages; `hostPath` is where it is kept
   // (none when its directory does not exist: the hive is then empty and read-only).
-  HiveFile(std::string rootName, std::string windowsPath, std::optional<std::filesystem::path> hostPath);
+  HiveFile(const HiveLayout& layout, std::string windowsPath, std::optional<std::filesystem::path> hostPath);
 
   bool Usable() const { return loadError_.empty(); }
   const std::string& LoadError() const { return loadError_; }
@@ -36,7 +49,7 @@ class HiveFile {
  private:
   bool Parse(const std::string& bytes);
 
-  std::string rootName_;
+  const HiveLayout& layout_;
   std::string windowsPath_;
   std::optional<std::filesystem::path> hostPath_;
   std::string savedBytes_;
@@ -52,7 +65,7 @@ class RegistryStore {
   std::shared_ptr<HiveFile> Hive(RootKey root);
 
  private:
-  std::shared_ptr<HiveFile> Load(const std::string& rootName, const std::string& fileName);
+  std::shared_ptr<HiveFile> Load(RootKey root);
 
   Machine& machine_;
   std::shared_ptr<HiveFile> machineHive_;

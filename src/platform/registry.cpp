@@ -41,8 +41,7 @@ LONG ResolvePredefined(std::uint64_t id, OpenKey& out) {
   auto root = static_cast<RootKey>(id - 1);
   auto hive = Machine::Current().Service<RegistryStore>().Hive(root);
   if (!hive->Usable()) return ERROR_BADDB;
-  out = OpenKey{hive, {}, KEY_ALL_ACCESS, true};
-  if (root == RootKey::ClassesRoot) out.path = {"SOFTWARE", "Classes"};
+  out = OpenKey{hive, SplitKeyPath(LayoutOf(root).prefix), KEY_ALL_ACCESS, true};
   return ERROR_SUCCESS;
 }
 

@@ -1,5 +1,6 @@
 #include "machine_builder/machine_builder.h"
 #include "machine_builder/help_file.h"
+#include "machine_builder/hives.h"
 
 #include <ctime>
 #include <fstream>
@@ -161,6 +162,7 @@ MachineBuilder& MachineBuilder::InstallPrintingSystem() {
   SystemIni(StandardSystemIni());
   WinIni(StandardWinIni());
   WriteHelpFile(*this);
+  WriteStandardHives(*this);
   return *this;
 }
 
