@@ -41,7 +41,9 @@ ConsoleLayout::ConsoleLayout(const DialogState& state) : state_(state) {
                                                             (control.style & kMultiLine));
     if (rows_.empty() || ownRow || control.y >= rowBottom) {
       rows_.push_back({index});
-      rowBottom = ownRow ? control.y + 1 : control.y + std::max(control.h, 9);
+      // A drop-down list's height includes its list; on screen it is one row.
+      int height = control.kind == ControlKind::Combo ? 12 : std::max(control.h, 9);
+      rowBottom = ownRow ? control.y + 1 : control.y + height;
       continue;
     }
     rows_.back().push_back(index);
