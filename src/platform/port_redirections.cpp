@@ -1,8 +1,17 @@
 #include "platform/port_redirections.h"
 
+#include "platform/machine.h"
+#include "platform/network_state.h"
+
 namespace w95 {
 
-// Placeholder until the network layer reports its connections here.
-std::vector<PortRedirection> RedirectedLptPorts() { return {}; }
+// Connected ports and remembered ones whose server is down alike: both are
+// network ports to the user.
+std::vector<PortRedirection> RedirectedLptPorts() {
+  std::vector<PortRedirection> ports;
+  for (const auto& [device, connection] : Machine::Current().Service<NetworkState>().Connections())
+    ports.push_back(PortRedirection{device + ":", connection.remoteName});
+  return ports;
+}
 
 }  // namespace w95

@@ -1,5 +1,6 @@
 #include "machine_builder/network_builder.h"
 
+#include "machine_builder/hives.h"
 #include "platform/ini_text.h"
 #include "platform/text.h"
 
@@ -11,16 +12,6 @@ std::string ServerSection(std::string_view server) { return "Server " + std::str
 
 std::string ShareDirectory(std::string_view server, std::string_view share) {
   return ServerDirectory(server) + "\\" + std::string(share);
-}
-
-// A REGEDIT4 string: backslashes and quotes escaped.
-std::string RegString(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out + "\"";
 }
 
 }  // namespace
@@ -63,12 +54,13 @@ MachineBuilder& SetCurrentConnection(MachineBuilder& builder, unsigned port,
 
 MachineBuilder& AddPersistentConnection(MachineBuilder& builder, unsigned port,
                                         std::optional<std::string_view> remoteName) {
-  std::string path = builder.InWindows("USER.REG");
-  std::string hive = builder.Read(path);
-  if (hive.empty()) hive = "REGEDIT4\r\n";
-  hive += "\r\n[HKEY_CURRENT_USER\\Network\\Persistent\\LPT" + std::to_string(port) + "]\r\n";
-  if (remoteName) hive += "\"RemotePath\"=" + RegString(*remoteName) + "\r\n";
-  return builder.File(path, hive);
+  std::string key = "HKEY_CURRENT_USER\\Network\\Persistent\\LPT" + std::to_string(port);
+  if (remoteName) {
+    SetRegistryText(builder, key, "RemotePath", *remoteName);
+  } else {
+    CreateRegistryKey(builder, key);
+  }
+  return builder;
 }
 
 }  // namespace dxl::tools

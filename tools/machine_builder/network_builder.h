@@ -35,8 +35,8 @@ MachineBuilder& SetCurrentConnection(MachineBuilder& builder, unsigned port,
 
 // The user's persistent connection of the port "LPTn", as Windows keeps it in
 // USER.REG (HKEY_CURRENT_USER\Network\Persistent\LPTn, value "RemotePath").
-// With nullopt the key is written without the value. Appended to the hive
-// file, so call it before the machine's registry is first used.
+// With nullopt the key is written without the value. A machine whose
+// registry was already used must be activated again to see it.
 MachineBuilder& AddPersistentConnection(MachineBuilder& builder, unsigned port,
                                         std::optional<std::string_view> remoteName);
 
