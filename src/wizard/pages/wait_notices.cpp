@@ -1,0 +1,16 @@
+#include "wizard/pages/wait_notices.h"
+
+#include "platform/ui/backend.h"
+#include "resources/dialog_templates.h"
+
+namespace dxl {
+
+std::unique_ptr<w95::ui::ModelessDialog> CreateCheckingFilesDialog() {
+  return w95::ui::CurrentBackend().CreateModeless(*FindDialogTemplate(kCheckingFilesDialog));
+}
+
+std::unique_ptr<w95::ui::ModelessDialog> CreateCheckingNetworkDialog() {
+  return w95::ui::CurrentBackend().CreateModeless(*FindDialogTemplate(kCheckingNetworkDialog));
+}
+
+}  // namespace dxl

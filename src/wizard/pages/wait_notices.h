@@ -1,0 +1,17 @@
+// The two "please wait" notices, modeless: on screen from their creation
+// until their owner releases the object.
+#pragma once
+
+#include <memory>
+
+#include "platform/ui/modeless_dialog.h"
+
+namespace dxl {
+
+constexpr int kCheckingFilesDialog = 139;
+constexpr int kCheckingNetworkDialog = 150;
+
+std::unique_ptr<w95::ui::ModelessDialog> CreateCheckingFilesDialog();
+std::unique_ptr<w95::ui::ModelessDialog> CreateCheckingNetworkDialog();
+
+}  // namespace dxl

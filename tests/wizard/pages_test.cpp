@@ -1,0 +1,271 @@
+// The page family through the scripted backend: every row of the page table
+// ends with its code after setting nextStep and statusFlags; lines are filled
+// from the shared state; Esc, F1 and Help behave per page.
+#include <gtest/gtest.h>
+
+#include "app/state/troubleshooter_app.h"
+#include "engine/shared/step_outcome.h"
+#include "platform/cp936.h"
+#include "platform/ui/scripted_backend.h"
+#include "resources/dialog_templates.h"
+#include "resources/string_table.h"
+#include "support/temp_machine.h"
+#include "wizard/pages/standard_page.h"
+#include "wizard/pages/wait_notices.h"
+
+namespace dxl {
+namespace {
+
+using testing::TempMachine;
+using w95::ui::ScriptedBackend;
+
+constexpr int kUntouched = 99;
+constexpr std::uint8_t kAllFlags = RunCompleted | ErrorRecorded | NetworkErrorRecorded | RerunSetup;
+
+class Pages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine_.Builder().InstallPrintingSystem();
+    ResetProgramState();
+    theApp().helpFilePath = "C:\\WINDOWS\\DXLQ7IN.HLP";
+    auto backend = std::make_unique<ScriptedBackend>();
+    script_ = backend.get();
+    w95::ui::SetBackend(std::move(backend));
+  }
+  void TearDown() override { w95::ui::SetBackend(nullptr); }
+
+  std::string Utf8(int controlId, size_t shown = 0) const {
+    return w95::Cp936ToUtf8Lossy(script_->Shown().at(shown).texts.at(controlId));
+  }
+
+  TempMachine machine_;
+  ScriptedBackend* script_ = nullptr;
+};
+
+struct Expected {
+  int page;
+  int button;
+  PageEndCode code;
+  int nextStep;  // kUntouched: not set
+  std::uint8_t flagsBefore;
+  std::uint8_t flagsAfter;
+};
+
+TEST_F(Pages, EveryButtonOfEveryPageSetsNextStepAndFlagsAndEnds) {
+  const Expected rows[] = {
+      {102, 6, 6, kUntouched, 0, 0},
+      {102, 7, 7, kUntouched, 0, 0},
+      {131, 1011, 0, kUntouched, kAllFlags, kAllFlags & ~ErrorRecorded},
+      {131, 1012, 21, 1, kAllFlags, kAllFlags},
+      {131, 1014, 20, kUntouched, kAllFlags, kAllFlags},
+      {132, 1012, 0, 2, 0, 0},
+      {132, 1014, 20, kUntouched, 0, 0},
+      {133, 1018, 22, 4, 0, 0}, {133, 1019, 0, 4, 0, 0}, {133, 1014, 20, kUntouched, 0, 0},
+      {134, 1018, 22, 5, 0, 0}, {134, 1019, 0, 5, 0, 0}, {134, 1014, 20, kUntouched, 0, 0},
+      {135, 1018, 22, 6, 0, 0}, {135, 1019, 0, 6, 0, 0}, {135, 1014, 20, kUntouched, 0, 0},
+      {136, 1018, 22, 7, 0, 0}, {136, 1019, 0, 7, 0, 0}, {136, 1014, 20, kUntouched, 0, 0},
+      {137, 1018, 22, 8, 0, 0}, {137, 1019, 0, 8, 0, 0}, {137, 1014, 20, kUntouched, 0, 0},
+      {138, 1012, 0, 9, 0, 0}, {138, 1014, 20, kUntouched, 0, 0},
+      {140, 1018, 26, kUntouched, 0, 0}, {140, 1019, 0, kUntouched, 0, 0}, {140, 1014, 20, kUntouched, 0, 0},
+      {141, 1012, 0, 10, 0, 0}, {141, 1014, 20, kUntouched, 0, 0},
+      {143, 1026, 0, kUntouched, 0, 0}, {143, 1011, 1, kUntouched, 0, 0}, {143, 1027, 2, kUntouched, 0, 0},
+      {143, 1, 1, kUntouched, 0, 0},
+      {145, 1011, 25, kUntouched, 0, 0}, {145, 1012, 24, kUntouched, 0, 0},
+      {148, 1014, 23, kUntouched, 0, 0},
+      {149, 1018, 22, 3, 0, 0}, {149, 1019, 0, 3, 0, 0}, {149, 1014, 20, kUntouched, 0, 0},
+      {151, 1012, 0, kUntouched, 0, 0}, {151, 1014, 20, kUntouched, 0, 0},
+      {152, 1012, 0, kUntouched, 0, 0}, {152, 1014, 20, kUntouched, 0, 0},
+      {153, 1012, 0, kUntouched, 0, 0}, {153, 1014, 20, kUntouched, 0, 0},
+      {154, 1012, 0, kUntouched, 0, 0}, {154, 1014, 20, kUntouched, 0, 0},
+      {155, 1012, 21, 17, 0, 0}, {155, 1014, 20, kUntouched, 0, 0},
+      {156, 1012, 0, kUntouched, 0, 0}, {156, 1014, 20, kUntouched, 0, 0},
+      {157, 1012, 0, kUntouched, 0, 0}, {157, 1014, 20, kUntouched, 0, 0},
+      {158, 1018, 22, 14, 0, 0}, {158, 1019, 0, 14, 0, 0}, {158, 1014, 20, kUntouched, 0, 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::Message() << "page " << row.page << " button " << row.button);
+    StepOutcome.nextStep = kUntouched;
+    theApp().statusFlags = row.flagsBefore;
+    script_->Press(row.button);
+    EXPECT_EQ(ShowPage(row.page), row.code);
+    EXPECT_EQ(StepOutcome.nextStep, row.nextStep);
+    EXPECT_EQ(theApp().statusFlags, row.flagsAfter);
+    EXPECT_FALSE(script_->Shown().back().ranOutOfScript);
+  }
+  EXPECT_EQ(script_->PendingActions(), 0u);
+}
+
+TEST_F(Pages, EscEndsWithTwoExceptOnPagesThatIgnoreIt) {
+  for (const auto& row : AllPageRows()) {
+    SCOPED_TRACE(row.templateId);
+    StepOutcome.nextStep = kUntouched;
+    script_->Cancel();
+    int code = ShowPage(row.templateId);
+    const auto& shown = script_->Shown().back();
+    EXPECT_EQ(StepOutcome.nextStep, kUntouched);
+    if (row.ignoresCancel) {
+      // Nothing ended it: the script ran out and the unattended choice did.
+      EXPECT_TRUE(shown.ranOutOfScript);
+    } else {
+      EXPECT_EQ(code, 2);
+      EXPECT_FALSE(shown.ranOutOfScript);
+    }
+  }
+}
+
+TEST_F(Pages, UnattendedEndTakesTheHarmlessChoice) {
+  // No script at all: start page No, finish page return to Windows, a fix page Esc.
+  EXPECT_EQ(ShowPage(102), 7);
+  EXPECT_EQ(ShowPage(145), 24);
+  EXPECT_EQ(ShowPage(133), 2);
+  EXPECT_EQ(ShowPage(143), 2);
+}
+
+TEST_F(Pages, HelpButtonAndF1OpenThePageTopicAndLeaveThePageUp) {
+  const std::pair<int, unsigned> pages[] = {{131, 10000}, {132, 10001}, {140, 10002}, {141, 10003},
+                                            {138, 10004}, {151, 10005}, {152, 10006}, {153, 10007},
+                                            {154, 10008}, {155, 10009}, {156, 10010}, {157, 10011}};
+  for (auto [page, context] : pages) {
+    SCOPED_TRACE(page);
+    size_t before = script_->HelpShown().size();
+    script_->Press(1013).Help().Press(1014);
+    EXPECT_EQ(ShowPage(page), 20);
+    ASSERT_EQ(script_->HelpShown().size(), before + 2);
+    EXPECT_EQ(script_->HelpShown()[before].context, context);
+    EXPECT_EQ(script_->HelpShown()[before + 1].context, context);
+    EXPECT_FALSE(script_->HelpShown()[before].body.empty());
+  }
+  EXPECT_TRUE(script_->Messages().empty());
+}
+
+TEST_F(Pages, F1DoesNothingOnPagesWithoutHelp) {
+  for (int page : {133, 134, 135, 136, 137, 149, 158, 102, 143, 145, 148}) {
+    SCOPED_TRACE(page);
+    StepOutcome.nextStep = kUntouched;
+    int exitButton = page == 102 ? 7 : page == 143 ? 1027 : page == 145 ? 1012 : 1014;
+    script_->Help().Press(exitButton);
+    ShowPage(page);
+    EXPECT_FALSE(script_->Shown().back().ranOutOfScript);
+  }
+  EXPECT_TRUE(script_->HelpShown().empty());
+  EXPECT_TRUE(script_->Messages().empty());
+}
+
+TEST_F(Pages, MissingHelpFileOrTopicShowsFailedToLaunchHelp) {
+  machine_.Builder().Remove("C:\\WINDOWS\\DXLQ7IN.HLP");
+  script_->Press(1013).Press(1012);
+  EXPECT_EQ(ShowPage(138), 0);
+  ASSERT_EQ(script_->Messages().size(), 1u);
+  EXPECT_EQ(script_->Messages()[0], "Failed to launch help.");
+
+  machine_.Builder().File("C:\\WINDOWS\\DXLQ7IN.HLP", "[10000]\r\nTitle=x\r\nbody\r\n");
+  script_->Help().Press(1014);
+  EXPECT_EQ(ShowPage(141), 20);
+  EXPECT_EQ(script_->Messages().size(), 2u);
+  EXPECT_TRUE(script_->HelpShown().empty());
+}
+
+TEST_F(Pages, PrinterPortPageShowsInstalledPortsAndSelectedPort) {
+  theApp().portNumber = 3;
+  theApp().printerPorts = "LPT1:";
+  script_->Press(1014);
+  ShowPage(131);
+  EXPECT_EQ(Utf8(1016), "Tavix KRT-310 被连接到 LPT1:。");
+  EXPECT_EQ(Utf8(1015), "您已选择 LPT3:。");
+
+  theApp().printerPorts = "";
+  script_->Press(1014);
+  ShowPage(131);
+  EXPECT_EQ(Utf8(1016, 1), "Tavix KRT-310 被连接到 。");
+}
+
+TEST_F(Pages, FilledLinesOfTheLocalPages) {
+  theApp().portNumber = 2;
+  otherPrinterNames = {"Printer A", "Printer B"};
+  otherPrinterCursor = 1;
+  currentFileName = "C:\\WINDOWS\\SYSTEM\\DXLQ7RES.DLL";
+  theApp().logPath = "C:\\WINDOWS\\DXL\\25010100.LOG";
+  for (int i = 0; i < 4; ++i) script_->Cancel();
+  for (int page : {132, 149, 140, 143}) ShowPage(page);
+  EXPECT_EQ(Utf8(1017, 0), "LPT2: 不可用。");
+  EXPECT_EQ(Utf8(1029, 1), "Printer B 被连接到 LPT2:");
+  EXPECT_EQ(Utf8(1020, 2), "C:\\WINDOWS\\SYSTEM\\DXLQ7RES.DLL 的版本不对。");
+  EXPECT_EQ(Utf8(1032, 3), "不能写到 C:\\WINDOWS\\DXL\\25010100.LOG。");
+}
+
+TEST_F(Pages, InsertsAreTextNotFormats) {
+  // A printer name holding format directives shows as it is.
+  otherPrinterNames = {"%s %1 %d"};
+  script_->Cancel();
+  ShowPage(149);
+  EXPECT_EQ(Utf8(1029), "%s %1 %d 被连接到 LPT1:");
+}
+
+TEST_F(Pages, NetworkPagesNameTheServerAndThePrinterOfThePort) {
+  machine_.Builder().MachineIni("Connections", "LPT1", "\\\\PRTSERVER\\KRT310");
+  for (int i = 0; i < 8; ++i) script_->Cancel();
+  for (int page : {151, 152, 153, 154, 155, 156, 157, 158}) ShowPage(page);
+  EXPECT_EQ(Utf8(1035, 0), "不能访问打印服务器 \\\\PRTSERVER。");
+  EXPECT_EQ(Utf8(1036, 1), "不能访问网络打印机 \\\\PRTSERVER\\KRT310。");
+  EXPECT_EQ(Utf8(1037, 2), "不能访问目录 \\\\PRTSERVER\\DXL。");
+  EXPECT_EQ(Utf8(1038, 3), "打印服务器 \\\\PRTSERVER 中找不到 DXLQ7APD.APD 。");
+  EXPECT_EQ(Utf8(1039, 4), "打印服务器 \\\\PRTSERVER 中找不到 DXLHRC.BIN 。");
+  EXPECT_EQ(Utf8(1040, 5), "打印服务器 \\\\PRTSERVER 中的 DXLQ7APD.APD 的版本不对。");
+  EXPECT_EQ(Utf8(1033, 6), "LPT1: 没有被连接到网络打印机上。");
+  EXPECT_EQ(Utf8(1034, 7), "LPT1: 没有被连接到 \\\\PRTSERVER\\KRT310。");
+}
+
+TEST_F(Pages, NetworkPagesOfAnUnconnectedPortShowEmptyInserts) {
+  script_->Cancel().Cancel();
+  ShowPage(151);
+  ShowPage(153);
+  EXPECT_EQ(Utf8(1035, 0), "不能访问打印服务器 。");
+  EXPECT_EQ(Utf8(1037, 1), "不能访问目录 \\DXL。");
+}
+
+TEST_F(Pages, FixedTextsOfAPageAreShownAsTheTemplateHoldsThem) {
+  script_->Cancel();
+  ShowPage(133);
+  const auto& texts = script_->Shown()[0].controlTexts;
+  std::vector<std::string> utf8;
+  for (const auto& text : texts) utf8.push_back(w95::Cp936ToUtf8Lossy(text));
+  EXPECT_EQ(utf8, (std::vector<std::string>{"SYSTEM.INI 不正确。", "想修正此问题吗？", "是(&Y)", "修正此问题。",
+                                            "否(&N)", "不修正此问题。", "退出(&X)", "退出故障排除。"}));
+}
+
+TEST_F(Pages, WaitNoticesAreModelessAndGoAwayWithTheirObject) {
+  {
+    auto files = CreateCheckingFilesDialog();
+    auto network = CreateCheckingNetworkDialog();
+    EXPECT_EQ(files->TemplateId(), 139);
+    EXPECT_EQ(network->TemplateId(), 150);
+    ASSERT_EQ(script_->Shown().size(), 2u);
+    EXPECT_TRUE(script_->Shown()[0].modeless);
+    EXPECT_FALSE(script_->Shown()[0].destroyed);
+    EXPECT_EQ(w95::Cp936ToUtf8Lossy(script_->Shown()[1].controlTexts[0]), "故障排除程序正在检查网络。");
+  }
+  EXPECT_TRUE(script_->Shown()[0].destroyed);
+  EXPECT_TRUE(script_->Shown()[1].destroyed);
+}
+
+TEST_F(Pages, EveryTemplateButTheNoticesHasAPageRow) {
+  for (const auto* dialog : AllDialogTemplates()) {
+    SCOPED_TRACE(dialog->id);
+    EXPECT_EQ(FindPageRow(dialog->id) != nullptr, !dialog->modeless);
+    const PageRow* row = FindPageRow(dialog->id);
+    if (!row) continue;
+    for (const auto& button : row->buttons) {
+      if (button.controlId > 1) {
+        EXPECT_NE(dialog->Find(button.controlId), nullptr) << button.controlId;
+      }
+    }
+    for (const auto& line : row->lines) {
+      if (line.controlId != 0) {
+        EXPECT_NE(dialog->Find(line.controlId), nullptr) << line.controlId;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace dxl

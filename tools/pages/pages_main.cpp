@@ -1,0 +1,120 @@
+// dxlq7trs-pages: shows the program's dialogs outside a run of the wizard.
+//
+//   dxlq7trs-pages DIR       renders every dialog offscreen to DIR/<id>.png
+//   dxlq7trs-pages --show ID shows one page on the backend TSHOOTER_UI chooses
+//                            and prints its end code, nextStep and statusFlags
+//
+// The pages read a sample machine (built in a temporary directory unless
+// TSHOOTER_ROOT names one) and sample findings, so that every filled line
+// has a value.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <random>
+#include <string>
+
+#include "app/state/troubleshooter_app.h"
+#include "app/ui_choice.h"
+#include "engine/shared/step_outcome.h"
+#include "machine_builder/machine_builder.h"
+#include "platform/machine.h"
+#include "platform/ui/qt/qt_backend.h"
+#include "resources/dialog_templates.h"
+#include "wizard/pages/standard_page.h"
+#include "wizard/pages/wait_notices.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A sample machine that lives as long as the tool runs.
+class SampleMachine {
+ public:
+  SampleMachine() {
+    if (!w95::RootFromEnvironment().empty()) {
+      w95::Machine::Use(w95::RootFromEnvironment());
+      return;
+    }
+    std::random_device random;
+    root_ = fs::temp_directory_path() / ("dxlq7trs-pages-" + std::to_string(getpid()) + "-" +
+                                         std::to_string(random()));
+    dxl::tools::MachineBuilder builder(root_);
+    builder.InstallPrintingSystem();
+    builder.MachineIni("Connections", "LPT1", "\\\\PRTSERVER\\KRT310");
+    w95::Machine::Use(root_);
+  }
+  ~SampleMachine() {
+    std::error_code ec;
+    if (!root_.empty()) fs::remove_all(root_, ec);
+  }
+
+ private:
+  fs::path root_;
+};
+
+void SetSampleFindings() {
+  auto& app = dxl::theApp();
+  app.helpFilePath = w95::Machine::Current().WindowsDirectory() + "\\DXLQ7IN.HLP";
+  app.portNumber = 1;
+  app.printerPorts = "LPT2:,LPT3:";
+  app.logPath = w95::Machine::Current().WindowsDirectory() + "\\DXL\\25010100.LOG";
+  dxl::otherPrinterNames = {"Generic / Text Only"};
+  dxl::otherPrinterCursor = 0;
+  dxl::currentFileName = w95::Machine::Current().SystemDirectory() + "\\DXLQ7RES.DLL";
+}
+
+void ShowOne(int id) {
+  if (id == dxl::kCheckingFilesDialog || id == dxl::kCheckingNetworkDialog) {
+    auto notice = id == dxl::kCheckingFilesDialog ? dxl::CreateCheckingFilesDialog() : dxl::CreateCheckingNetworkDialog();
+    return;
+  }
+  dxl::ShowPage(id);
+}
+
+int Render(const fs::path& directory) {
+  w95::ui::SetBackend(w95::ui::MakeQtBackend({directory}));
+  for (const auto* dialog : dxl::AllDialogTemplates()) ShowOne(dialog->id);
+  int written = 0;
+  for (const auto* dialog : dxl::AllDialogTemplates())
+    written += fs::exists(directory / (std::to_string(dialog->id) + ".png"));
+  std::printf("%d dialogs rendered to %s\n", written, directory.string().c_str());
+  return written == static_cast<int>(dxl::AllDialogTemplates().size()) ? 0 : 1;
+}
+
+int Show(int id) {
+  if (!dxl::FindDialogTemplate(id)) {
+    std::fprintf(stderr, "dxlq7trs-pages: no dialog %d\n", id);
+    return 2;
+  }
+  dxl::InstallUiBackend();
+  dxl::StepOutcome.nextStep = 0;
+  if (id == dxl::kCheckingFilesDialog || id == dxl::kCheckingNetworkDialog) {
+    ShowOne(id);
+    return 0;
+  }
+  int code = dxl::ShowPage(id);
+  std::printf("end code %d, nextStep %d, statusFlags %d\n", code, dxl::StepOutcome.nextStep,
+              static_cast<int>(dxl::theApp().statusFlags));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--show") {
+    SampleMachine machine;
+    SetSampleFindings();
+    return Show(std::atoi(argv[2]));
+  }
+  if (argc != 2 || argv[1][0] == '-') {
+    std::fprintf(stderr, "usage: dxlq7trs-pages DIR | dxlq7trs-pages --show ID\n");
+    return 2;
+  }
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  SampleMachine machine;
+  SetSampleFindings();
+  return Render(argv[1]);
+}
