@@ -59,12 +59,17 @@ bool HiveFile::Parse(const std::string& bytes) {
 DWORD HiveFile::Commit() {
   if (!Usable()) return ERROR_BADDB;
   std::string bytes = RenderRegedit4(hive_);
-  DWORD error = hostPath_ ? ReplaceHostFile(*hostPath_, bytes) : ERROR_PATH_NOT_FOUND;
+  // Read the new text back first: it must hold what memory holds, and it
+  // leaves every key "as read", ready for the next change.
+  RegHive written{std::string(layout_.rootName)};
+  DWORD error = ParseRegedit4(bytes, layout_.fileRoots, written) ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+  if (error == ERROR_SUCCESS) error = hostPath_ ? ReplaceHostFile(*hostPath_, bytes) : ERROR_PATH_NOT_FOUND;
   if (error == ERROR_SUCCESS) {
     savedBytes_ = std::move(bytes);
+    hive_ = std::move(written);
+    return ERROR_SUCCESS;
   }
-  // Reading the saved text back leaves every key "as read", ready for the next change.
-  if (!Parse(savedBytes_)) return ERROR_BADDB;
+  Parse(savedBytes_);  // undo the change
   return error;
 }
 

@@ -82,6 +82,11 @@ RegKey Register(OpenKey key) {
   return RegKey(id);
 }
 
+// Names that a hive file can hold: no NUL and no line break.
+bool StorableName(std::string_view name) {
+  return name.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos;
+}
+
 std::vector<std::string> Join(const std::vector<std::string>& base, std::string_view subKey) {
   std::vector<std::string> path = base;
   for (auto& part : SplitKeyPath(subKey)) path.push_back(std::move(part));
@@ -132,6 +137,7 @@ LONG RegCreateKeyExA(const RegKey& parent, std::string_view subKey, REGSAM desir
   if (LONG error = Resolve(parent, key)) return error;
   std::vector<std::string> path = Join(key.path, subKey);
   if (!key.hive->Hive().Find(path)) {
+    if (!StorableName(subKey)) return ERROR_INVALID_PARAMETER;
     if (!Allows(key, KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
     if (!key.predefined && !key.hive->Hive().Find(key.path)) return ERROR_KEY_DELETED;
     key.hive->Hive().Create(path);
@@ -189,6 +195,7 @@ LONG RegSetValueExA(const RegKey& key, std::string_view valueName, DWORD type, s
   OpenKey open;
   if (LONG error = Resolve(key, open)) return error;
   if (!Allows(open, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  if (!StorableName(valueName)) return ERROR_INVALID_PARAMETER;
   RegNode* node = nullptr;
   if (LONG error = NodeForWriting(open, node)) return error;
   std::string bytes(data);

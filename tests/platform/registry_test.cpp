@@ -209,6 +209,29 @@ TEST_F(RegistryTest, FailedSaveUndoesTheChange) {
   EXPECT_EQ(data, std::string("\x05\0\0\0", 4));
 }
 
+TEST_F(RegistryTest, HostileNamesAreRefusedAndHostileDataSurvivesReload) {
+  RegKey key = OpenTest(KEY_ALL_ACCESS);
+  RegKey created;
+  EXPECT_EQ(RegCreateKeyExA(key, "bad\r\n[HKEY_LOCAL_MACHINE\\Injected]", KEY_ALL_ACCESS, created),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueExA(key, "line\nbreak", REG_SZ, "x"), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueExA(key, std::string_view("nul\0", 4), REG_SZ, "x"), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(machine_.Read(kSystemReg), kHive);
+
+  const std::string hostile = std::string("a\"b\\c\r\n[HKEY_LOCAL_MACHINE\\X]\r\n\0tail", 30);
+  ASSERT_EQ(RegSetValueExA(key, "odd \"name\" ]", REG_SZ, hostile), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExA(key, "sub]key [x]", KEY_ALL_ACCESS, created), ERROR_SUCCESS);
+  machine_.Activate();
+  EXPECT_EQ(RegistryLoadError(RootKey::LocalMachine), "");
+  RegKey again = OpenTest();
+  std::string data;
+  DWORD size = 100;
+  ASSERT_EQ(RegQueryValueExA(again, "ODD \"NAME\" ]", nullptr, &data, size), ERROR_SUCCESS);
+  EXPECT_EQ(data, hostile + std::string(1, '\0'));
+  EXPECT_EQ(RegOpenKeyExA(again, "SUB]KEY [X]", 0, KEY_READ, created), ERROR_SUCCESS);
+  EXPECT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "X", 0, KEY_READ, created), ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(RegistryTest, ClosedAndInvalidHandlesAreRefused) {
   RegKey key = OpenTest();
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
