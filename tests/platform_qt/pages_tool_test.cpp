@@ -16,6 +16,9 @@ namespace fs = std::filesystem;
 
 fs::path PagesToolPath() {
   const char* binary = std::getenv("DXLQ7TRS_BINARY");
+#ifdef DXLQ7TRS_BINARY
+  if (!binary) binary = DXLQ7TRS_BINARY;
+#endif
   if (!binary) return {};
   return fs::path(binary).parent_path().parent_path() / "tools" / "dxlq7trs-pages";
 }
