@@ -11,6 +11,7 @@
 
 #include "platform/file_providers.h"
 #include "platform/host_errors.h"
+#include "platform/host_file.h"
 #include "platform/last_error.h"
 #include "platform/machine.h"
 #include "platform/paths.h"
@@ -70,62 +71,15 @@ bool ShareAllows(const FileKey& key, DWORD access, DWORD share) {
   return true;
 }
 
-class LocalFile : public FileObject {
+// A local file, registered with its share mode while it is open.
+class LocalFile : public HostFile {
  public:
-  LocalFile(int fd, FileKey key, DWORD access, DWORD share) : fd_(fd), access_(access) {
+  LocalFile(int fd, FileKey key, DWORD access, DWORD share) : HostFile(fd, access) {
     entry_ = OpenFiles().emplace(key, OpenFileRecord{access, share});
   }
-  ~LocalFile() override {
-    OpenFiles().erase(entry_);
-    close(fd_);
-  }
-  LocalFile(const LocalFile&) = delete;
-  LocalFile& operator=(const LocalFile&) = delete;
-
-  bool Read(std::span<char> buffer, DWORD& bytesRead) override {
-    bytesRead = 0;
-    if (!(access_ & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED, false);
-    while (bytesRead < buffer.size()) {
-      ssize_t n = read(fd_, buffer.data() + bytesRead, buffer.size() - bytesRead);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Fail(ERROR_READ_FAULT, false);
-      if (n == 0) break;
-      bytesRead += static_cast<DWORD>(n);
-    }
-    return true;
-  }
-
-  bool Write(std::string_view bytes, DWORD& bytesWritten) override {
-    bytesWritten = 0;
-    if (!(access_ & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED, false);
-    while (bytesWritten < bytes.size()) {
-      ssize_t n = write(fd_, bytes.data() + bytesWritten, bytes.size() - bytesWritten);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Fail(ErrorFromErrno(errno) == ERROR_DISK_FULL ? ERROR_DISK_FULL : ERROR_WRITE_FAULT, false);
-      bytesWritten += static_cast<DWORD>(n);
-    }
-    return true;
-  }
-
-  DWORD Seek(LONG distance, DWORD method) override {
-    int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : method == FILE_END ? SEEK_END : -1;
-    if (whence < 0) return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
-    off_t base = whence == SEEK_SET ? 0 : lseek(fd_, 0, whence);
-    if (base + distance < 0) return Fail(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
-    off_t pos = lseek(fd_, base + distance, SEEK_SET);
-    if (pos < 0) return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
-    return static_cast<DWORD>(pos);
-  }
-
-  DWORD Size() override {
-    struct stat st;
-    if (fstat(fd_, &st) != 0) return Fail(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
-    return static_cast<DWORD>(st.st_size);
-  }
+  ~LocalFile() override { OpenFiles().erase(entry_); }
 
  private:
-  int fd_;
-  DWORD access_;
   std::multimap<FileKey, OpenFileRecord>::iterator entry_;
 };
 
@@ -168,16 +122,6 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, DWORD access, DW
   return std::make_unique<LocalFile>(fd, key, access, share);
 }
 
-FindData FindDataOf(const std::string& name, const struct stat& st) {
-  FindData data;
-  data.fileName = name;
-  data.attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-  if (!(st.st_mode & S_IWUSR)) data.attributes |= FILE_ATTRIBUTE_READONLY;
-  data.lastWriteTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
-  data.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
-  return data;
-}
-
 // A directory entry that is not a symbolic link leading out of the root.
 bool StaysInside(const fs::path& root, const fs::path& entry) {
   struct stat st;
@@ -213,7 +157,7 @@ std::optional<std::vector<FindData>> FindLocalEntries(Machine& machine, const st
   bool atRoot = parsed && parsed->components.empty();
   if (!atRoot) {
     for (const char* dot : {".", ".."})
-      if (MatchesWildcard(pattern, dot)) entries.push_back(FindDataOf(dot, st));
+      if (MatchesWildcard(pattern, dot)) entries.push_back(FindDataFromStat(dot, st));
   }
   for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = WindowsName(it->path().filename().string());
@@ -221,7 +165,7 @@ std::optional<std::vector<FindData>> FindLocalEntries(Machine& machine, const st
     if (!StaysInside(root, it->path())) continue;
     struct stat entry;
     if (stat(it->path().c_str(), &entry) != 0) continue;
-    entries.push_back(FindDataOf(name, entry));
+    entries.push_back(FindDataFromStat(name, entry));
   }
   return entries;
 }

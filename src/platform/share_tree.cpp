@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/host_errors.h"
+#include "platform/host_file.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -15,67 +16,7 @@ namespace fs = std::filesystem;
 
 namespace w95 {
 
-namespace {
-
 using OptionalPath = std::optional<fs::path>;
-
-// A file of a share: read only, whatever access it was asked for.
-class ShareFile : public FileObject {
- public:
-  explicit ShareFile(int fd) : fd_(fd) {}
-  ~ShareFile() override { close(fd_); }
-  ShareFile(const ShareFile&) = delete;
-  ShareFile& operator=(const ShareFile&) = delete;
-
-  bool Read(std::span<char> buffer, DWORD& bytesRead) override {
-    bytesRead = 0;
-    while (bytesRead < buffer.size()) {
-      ssize_t n = read(fd_, buffer.data() + bytesRead, buffer.size() - bytesRead);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Fail(ERROR_READ_FAULT, false);
-      if (n == 0) break;
-      bytesRead += static_cast<DWORD>(n);
-    }
-    return true;
-  }
-
-  bool Write(std::string_view, DWORD& bytesWritten) override {
-    bytesWritten = 0;
-    return Fail(ERROR_ACCESS_DENIED, false);
-  }
-
-  DWORD Seek(LONG distance, DWORD method) override {
-    off_t base = 0;
-    if (method == FILE_CURRENT) base = lseek(fd_, 0, SEEK_CUR);
-    else if (method == FILE_END) base = lseek(fd_, 0, SEEK_END);
-    else if (method != FILE_BEGIN) return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
-    if (base + distance < 0) return Fail(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
-    off_t pos = lseek(fd_, base + distance, SEEK_SET);
-    if (pos < 0) return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
-    return static_cast<DWORD>(pos);
-  }
-
-  DWORD Size() override {
-    struct stat st;
-    if (fstat(fd_, &st) != 0) return Fail(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
-    return static_cast<DWORD>(st.st_size);
-  }
-
- private:
-  int fd_;
-};
-
-FindData FindDataOf(const std::string& name, const struct stat& st) {
-  FindData data;
-  data.fileName = name;
-  data.attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-  if (!(st.st_mode & S_IWUSR)) data.attributes |= FILE_ATTRIBUTE_READONLY;
-  data.lastWriteTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
-  data.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
-  return data;
-}
-
-}  // namespace
 
 OptionalPath FindEntryNoCase(const fs::path& dir, std::string_view name) {
   if (name.empty() || name.front() == '.') return std::nullopt;
@@ -124,7 +65,7 @@ std::optional<std::vector<FindData>> ShareTree::Find(const std::vector<std::stri
   std::vector<FindData> entries;
   if (!directory.empty()) {
     for (const char* dot : {".", ".."})
-      if (MatchesWildcard(pattern, dot)) entries.push_back(FindDataOf(dot, st));
+      if (MatchesWildcard(pattern, dot)) entries.push_back(FindDataFromStat(dot, st));
   }
   std::error_code ec;
   for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec)) {
@@ -137,7 +78,7 @@ std::optional<std::vector<FindData>> ShareTree::Find(const std::vector<std::stri
       continue;
     }
     struct stat entry;
-    if (stat(target.c_str(), &entry) == 0) entries.push_back(FindDataOf(name, entry));
+    if (stat(target.c_str(), &entry) == 0) entries.push_back(FindDataFromStat(name, entry));
   }
   return entries;
 }
@@ -154,7 +95,7 @@ std::unique_ptr<FileObject> ShareTree::OpenForReading(const std::vector<std::str
     close(fd);
     return Fail(ERROR_ACCESS_DENIED, Result());
   }
-  return std::make_unique<ShareFile>(fd);
+  return std::make_unique<HostFile>(fd, GENERIC_READ);  // read only, whatever access was asked
 }
 
 }  // namespace w95
