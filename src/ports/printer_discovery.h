@@ -1,0 +1,21 @@
+// Where the printer of the driver family is installed, from the printing
+// system's registry lists of installed printers; and the repair of a port
+// whose network connection is not persistent.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace dxl {
+
+// -1: no printer of the family is installed (or none names a port); 0:
+// installed, but not on "LPT<portNumber>:"; 1: installed on it. For 0 and 1,
+// `out` holds the comma-separated list of the printers' ports.
+int FindDriverPorts(std::int32_t portNotLocal, std::int32_t portNumber, std::string& out, std::size_t size);
+
+// Makes the port's network connection persistent; always 0.
+int ReconnectPort(std::string_view localName);
+
+}  // namespace dxl

@@ -1,0 +1,27 @@
+// The start page (dialog 102): system information, the choice of port, and
+// the start of a new report on Yes.
+#pragma once
+
+#include <cstdint>
+
+#include "wizard/pages/wizard_page.h"
+
+namespace dxl {
+
+class StartPage : public WizardPage {
+ public:
+  StartPage();
+
+  // The port the selected entry names, and whether it is not a local port.
+  std::int32_t selectedPortNumber = 0;
+  std::int32_t selectedPortNotLocal = 0;
+
+ protected:
+  void OnInitDialog(w95::ui::DialogView& view) override;  // FillPortList
+  void OnCommand(w95::ui::DialogView& view, int id) override;
+  void OnCancel(w95::ui::DialogView& view) override;
+  void OnHelp(w95::ui::DialogView& view) override;
+  void OnSelChange(w95::ui::DialogView& view, int id) override;  // OnPortSelected
+};
+
+}  // namespace dxl
