@@ -19,6 +19,15 @@ class ResultsDialog : public WizardPage {
   void OnCancel(w95::ui::DialogView& view) override;
   void OnHelp(w95::ui::DialogView& view) override;
   void OnEditFocus(w95::ui::DialogView& view, int id) override;
+
+ private:
+  // Button 1011: the Save-As dialog; a confirmed name replaces the log name.
+  void ChooseLogFileName(w95::ui::DialogView& view);
+  // OK: keeps the report as the log file or discards it, and ends the dialog
+  // (26 or 23), except after Back on the write-failed dialog.
+  void SaveResults(w95::ui::DialogView& view);
+  // Check box 1025: the log name and its button follow the box.
+  void OnSaveToggled(w95::ui::DialogView& view);
 };
 
 }  // namespace dxl
