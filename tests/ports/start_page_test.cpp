@@ -223,11 +223,14 @@ TEST_F(StartPageTest, ThePortModeComesFromTheEntrysFirstFourCharacters) {
   EXPECT_EQ(mode("LP"), "标准并行端口。\r\n");  // keys "LPCECP": none
 }
 
-TEST_F(StartPageTest, ALongEntryIsWrittenWhole) {
+TEST_F(StartPageTest, TheEntryIsWrittenWholeAndAsText) {
   std::string entry = "LPT1:[" + std::string(300, 'x') + "]";
   StartReport(std::string(kReportPath), {entry, "512", "16384"});
   std::string report = machine_.Read(kReportPath);
   EXPECT_NE(report.find(entry + " "), std::string::npos);
+  // Format marks in an entry (a registry name can hold them) are text like any other.
+  StartReport(std::string(kReportPath), {"LPT8:%s%2%d[x]", "1", "1"});
+  EXPECT_EQ(machine_.Read(kReportPath).rfind("Tavix KRT-310 on LPT8:%s%2%d[x] ", 0), 0u);
   // The figure fields are read with 16-byte buffers.
   StartReport(std::string(kReportPath), {"LPT1:", "12345678901234567890", "1"});
   EXPECT_NE(Utf8(machine_.Read(kReportPath)).find("可用磁盘空间: 123456789012345 MB\r\n"), std::string::npos);
