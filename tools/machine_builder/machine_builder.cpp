@@ -1,6 +1,7 @@
 #include "machine_builder/machine_builder.h"
 #include "machine_builder/help_file.h"
 #include "machine_builder/hives.h"
+#include "machine_builder/printing_files.h"
 
 #include <ctime>
 #include <fstream>
@@ -163,6 +164,7 @@ MachineBuilder& MachineBuilder::InstallPrintingSystem() {
   WinIni(StandardWinIni());
   WriteHelpFile(*this);
   WriteStandardHives(*this);
+  InstallPrintingFiles(*this);
   return *this;
 }
 
