@@ -1,0 +1,71 @@
+// State 20: the two closing lines of the report, the results dialog, and,
+// when a fix needs it, the finish page with the restart of Windows.
+#include <string>
+
+#include "engine/shared/report_file.h"
+#include "engine/shared/step_outcome.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "resources/format.h"
+#include "resources/string_table.h"
+#include "results/results_dialog.h"
+#include "wizard/driver_states.h"
+#include "wizard/pages/standard_page.h"
+
+namespace dxl::driver {
+
+namespace {
+
+constexpr int kFinishPage = 145;
+
+std::string Summary(const TroubleshooterApp& app) {
+  const std::string description = app.GetPortDescription();
+  const std::uint8_t flags = app.statusFlags;
+  if (flags & ErrorRecorded) {
+    std::string summary = FormatPrintf(LoadMessage(msg::kSummaryIncorrect), {description});
+    if (flags & RerunSetup) summary += LoadMessage(msg::kRunSetup);
+    return summary;
+  }
+  if (flags & NetworkErrorRecorded) return FormatPrintf(LoadMessage(msg::kSummaryNetworkIncorrect), {description});
+  if (flags & RunCompleted) return FormatPrintf(LoadMessage(msg::kSummaryCorrect), {description});
+  return FormatPrintf(LoadMessage(msg::kSummaryStopped), {description});
+}
+
+bool LogFileExists(const TroubleshooterApp& app) {
+  w95::FindData data;
+  w95::FindHandle find = w95::FindFirstFileA(app.logPath, data);
+  return find.Valid();
+}
+
+void AppendToLog(const TroubleshooterApp& app, unsigned messageId) {
+  AppendReportLine(app.logPath, LoadMessage(messageId) + "\r\n");
+}
+
+// The finish page: restart Windows or return to it. The last line goes to the
+// log file only when it holds this run's report.
+void Finish(const TroubleshooterApp& app, PageEndCode resultsCode) {
+  const bool haveLog = resultsCode == ResultSaved && LogFileExists(app);
+  if (ShowPage(kFinishPage) == page_end::RestartWindows) {
+    if (haveLog) AppendToLog(app, msg::kRestartWindows);
+    w95::ExitWindowsEx(w95::EWX_REBOOT, 0);
+    return;
+  }
+  if (haveLog) AppendToLog(app, msg::kReturnToWindows);
+}
+
+}  // namespace
+
+void ClosingSequence(TroubleshooterApp& app) {
+  if (app.networkWaitShown) {
+    app.networkWaitDialog.reset();
+    app.networkWaitShown = 0;
+  }
+  const unsigned closing = (app.statusFlags & RunCompleted) ? msg::kRunCompleted : msg::kRunStopped;
+  AppendToReport(app, ReportLine(0, LoadMessage(closing)));
+  AppendToReport(app, ReportLine(0, Summary(app)));
+  const PageEndCode resultsCode = ResultsDialog().DoModal();
+  if (app.restartNeeded) Finish(app, resultsCode);
+  StepOutcome.result = LeaveWizard;
+}
+
+}  // namespace dxl::driver

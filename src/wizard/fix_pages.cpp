@@ -1,0 +1,118 @@
+// States 3 to 8: the pages of problems that can be mended on the spot. Each
+// answer gets a report line "错误: <finding>" with " - 已修正" or " - 未修正".
+#include <array>
+#include <string>
+
+#include "checks/ini_checks.h"
+#include "checks/spooler_settings.h"
+#include "engine/shared/step_outcome.h"
+#include "resources/format.h"
+#include "resources/string_table.h"
+#include "wizard/driver_states.h"
+#include "wizard/pages/standard_page.h"
+
+namespace dxl::driver {
+
+namespace {
+
+struct FixPage {
+  int state;
+  int templateId;
+  std::string (*finding)(const TroubleshooterApp& app);
+  void (*fix)(const TroubleshooterApp& app);
+};
+
+std::string OtherPrinterFinding(const TroubleshooterApp& app) {
+  const std::string& printer = otherPrinterNames[otherPrinterCursor];
+  return FormatPositional(LoadMessage(msg::kOtherPrinterOnPort), {printer, app.PortName()});
+}
+// Left with its %s: one line per missing driver is made from it.
+std::string SystemIniFinding(const TroubleshooterApp&) { return LoadMessage(msg::kSystemIniMissing); }
+std::string WinIniFinding(const TroubleshooterApp&) {
+  return FormatPrintf(LoadMessage(msg::kWinIniMissing), {kResidentProgram});
+}
+std::string PagingFinding(const TroubleshooterApp&) { return LoadMessage(msg::kPagingOff); }
+std::string BidiFinding(const TroubleshooterApp&) { return LoadMessage(msg::kBidiOff); }
+std::string DosSpoolFinding(const TroubleshooterApp&) { return LoadMessage(msg::kDosSpoolOff); }
+
+// The fixes' results are not examined: after Yes the line says fixed.
+void MoveOtherPrinter(const TroubleshooterApp&) { MovePrinterToFile(otherPrinterNames[otherPrinterCursor]); }
+void AddDevices(const TroubleshooterApp&) { AddSystemIniDevices(iniFindings); }
+void AddLoad(const TroubleshooterApp&) { AddLoadEntry(); }
+void TurnPagingOn(const TroubleshooterApp&) { EnablePaging(); }
+void TurnBidiOn(const TroubleshooterApp&) { EnableBidi(); }
+void TurnDosSpoolOn(const TroubleshooterApp& app) { EnableDosSpooling(app.portNumber); }
+
+constexpr std::array<FixPage, 6> kFixPages{{
+    {OtherPrinterOnPort, 149, OtherPrinterFinding, MoveOtherPrinter},
+    {SystemIniIncomplete, 133, SystemIniFinding, AddDevices},
+    {WinIniIncomplete, 134, WinIniFinding, AddLoad},
+    {VirtualMemoryOff, 135, PagingFinding, TurnPagingOn},
+    {BidiSupportOff, 136, BidiFinding, TurnBidiOn},
+    {DosSpoolingOff, 137, DosSpoolFinding, TurnDosSpoolOn},
+}};
+
+const FixPage* FindFixPage(int state) {
+  for (const auto& page : kFixPages)
+    if (page.state == state) return &page;
+  return nullptr;
+}
+
+// The SYSTEM.INI line names each missing driver on a line of its own.
+void WriteSystemIniLines(const TroubleshooterApp& app, const std::string& line) {
+  for (const auto& driver : kVirtualDeviceDrivers)
+    if (iniFindings & driver.bit) AppendToReport(app, FormatPrintf(line, {driver.fileName}));
+}
+
+void ShowFixPage(TroubleshooterApp& app, const FixPage& page) {
+  const PageEndCode code = ShowPage(page.templateId);
+  app.statusFlags |= ErrorRecorded;
+  std::string line = LoadMessage(msg::kErrorPrefix) + page.finding(app);
+  unsigned suffix = msg::kNotFixedSuffix;
+  if (code == page_end::Fix) {
+    page.fix(app);
+    StepOutcome.result = RunNextStep;
+    suffix = msg::kFixedSuffix;
+    app.restartNeeded = 1;
+  } else if (code == page_end::Continue || code == page_end::Exit) {
+    StepOutcome.result = code;
+  } else {
+    StepOutcome.result = ChecksFinished;  // cancelled
+  }
+  line += LoadMessage(suffix) + "\r\n";
+  if (page.state == SystemIniIncomplete) {
+    WriteSystemIniLines(app, line);
+  } else {
+    AppendToReport(app, line);
+  }
+}
+
+// One question and one report line for every printer on the port, until the
+// user leaves.
+void WalkOtherPrinters(TroubleshooterApp& app, const FixPage& page) {
+  for (otherPrinterCursor = 0; otherPrinterCursor < otherPrinterNames.size(); ++otherPrinterCursor) {
+    if (otherPrinterNames[otherPrinterCursor].empty()) break;
+    ShowFixPage(app, page);
+    if (StepOutcome.result == ChecksFinished || StepOutcome.result == LeaveWizard) return;
+  }
+  if (otherPrinterCursor == 0) {
+    // No name to ask about: go on after the check rather than ask again.
+    StepOutcome.result = RunNextStep;
+    StepOutcome.nextStep = 3;
+  }
+}
+
+}  // namespace
+
+bool IsFixPageState(int state) { return FindFixPage(state) != nullptr; }
+
+void FixPageState(TroubleshooterApp& app, int state) {
+  const FixPage& page = *FindFixPage(state);
+  if (state == OtherPrinterOnPort) {
+    WalkOtherPrinters(app, page);
+  } else {
+    ShowFixPage(app, page);
+  }
+}
+
+}  // namespace dxl::driver

@@ -1,0 +1,106 @@
+// The pages that only inform (continue or leave), the printer-port page with
+// its way back to the start page, and the persistence page of a network port.
+#include <array>
+#include <cstdint>
+
+#include "engine/shared/step_outcome.h"
+#include "ports/port/port.h"
+#include "ports/printer_discovery.h"
+#include "resources/format.h"
+#include "resources/string_table.h"
+#include "wizard/driver_states.h"
+#include "wizard/pages/standard_page.h"
+
+namespace dxl::driver {
+
+namespace {
+
+struct InformPage {
+  int state;
+  int templateId;
+  std::uint8_t setFlags;      // set whatever the answer
+  PageEndCode goOnCode;       // the answer that goes on
+  int goOnState;              // RunNextStep: resume at the page's nextStep; ChecksFinished: the checks end
+  bool leavingStopsTheRun;    // Exit or Esc clears RunCompleted
+};
+
+constexpr std::uint8_t kNone = 0;
+constexpr PageEndCode kContinue = page_end::Continue;
+constexpr PageEndCode kAnyway = page_end::ContinueAnyway;
+
+constexpr std::array<InformPage, 10> kInformPages{{
+    {PortDriverFault, 132, kNone, kContinue, RunNextStep, false},
+    {RegistryEntriesWrong, 138, kNone, kContinue, RunNextStep, false},
+    {InstalledFilesWrong, 141, ErrorRecorded, kContinue, RunNextStep, true},
+    {NoNetworkConnection, 157, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {ServerUnreachable, 151, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {NetworkPrinterUnreachable, 152, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {ServerDirectoryUnreachable, 153, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {ServerDriverFileMissing, 154, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {ServerDataFileMissing, 155, NetworkErrorRecorded, kAnyway, RunNextStep, true},
+    {ServerFileMismatch, 156, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+}};
+
+const InformPage* FindInformPage(int state) {
+  for (const auto& page : kInformPages)
+    if (page.state == state) return &page;
+  return nullptr;
+}
+
+void StopRun(TroubleshooterApp& app) {
+  app.statusFlags &= static_cast<std::uint8_t>(~RunCompleted);
+  StepOutcome.result = ChecksFinished;
+}
+
+}  // namespace
+
+bool IsInformPageState(int state) { return FindInformPage(state) != nullptr; }
+
+void InformPageState(TroubleshooterApp& app, int state) {
+  const InformPage& page = *FindInformPage(state);
+  const PageEndCode code = ShowPage(page.templateId);
+  app.statusFlags |= page.setFlags;
+  if (code == page.goOnCode) {
+    StepOutcome.result = page.goOnState;
+  } else if (page.leavingStopsTheRun) {
+    StopRun(app);
+  } else {
+    StepOutcome.result = ChecksFinished;
+  }
+}
+
+void PrinterPortState(TroubleshooterApp& app) {
+  const PageEndCode code = ShowPage(131);
+  if (code == page_end::ContinueAnyway) {
+    // Check what can be checked without the printer on this port.
+    app.skipPortChecks = 1;
+    StepOutcome.nextStep = 3;
+    StepOutcome.result = RunNextStep;
+  } else if (code == page_end::Continue) {
+    StepOutcome.result = RunNextStep;  // Back: nextStep is still 0, the start page comes again
+  } else {
+    StepOutcome.result = ChecksFinished;
+  }
+}
+
+void PersistenceState(TroubleshooterApp& app) {
+  const PageEndCode code = ShowPage(158);
+  app.statusFlags |= NetworkErrorRecorded;
+  const std::string portName = app.PortName();
+  const std::string remoteName = Port(portName).GetRemoteName();
+  std::string line = LoadMessage(msg::kNetworkErrorPrefix) +
+                     FormatPositional(LoadMessage(msg::kNotConnectedTo), {portName, remoteName});
+  unsigned suffix = msg::kNotFixedSuffix;
+  if (code == page_end::Fix) {
+    ReconnectPort(portName);
+    StepOutcome.result = RunNextStep;
+    suffix = msg::kFixedSuffix;
+  } else if (code == page_end::Continue) {
+    StepOutcome.result = RunNextStep;
+  } else {
+    StopRun(app);
+  }
+  AppendToReport(app, line + LoadMessage(suffix) + "\r\n");
+}
+
+}  // namespace dxl::driver
