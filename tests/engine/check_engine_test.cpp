@@ -3,11 +3,14 @@
 // of a machine without the printer.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/state/troubleshooter_app.h"
 #include "engine/shared/step_outcome.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
 #include "machine_builder/parallel_ports.h"
+#include "machine_builder/printing_files.h"
 #include "machine_builder/registry_faults.h"
 #include "platform/cp936.h"
 #include "platform/spooler.h"
@@ -137,6 +140,12 @@ TEST_F(Engine, OtherPrintersOnThePortAreListedWithoutALine) {
 }
 
 TEST_F(Engine, IniStepsLeaveTheirFindings) {
+  iniFindings = 7;
+  WithoutSetupInformation();
+  Run(3);
+  EXPECT_EQ(iniFindings, 0);  // steps 3 and 4 passed
+  std::filesystem::remove(Builder().HostPath(kReport));
+
   std::string systemIni = tools::StandardSystemIni();
   for (const char* line : {"device=DXLCPEPY.386\r\n", "device=DXLQ7EM.386\r\n"})
     systemIni.erase(systemIni.find(line), std::string_view(line).size());
@@ -182,6 +191,16 @@ TEST_F(Engine, WrongRegistryEntryAsksForTheSetUpProgram) {
   EXPECT_EQ(Report(), "错误: 登记项目不正确。\r\n");
   EXPECT_EQ(theApp().statusFlags, ErrorRecorded | RerunSetup);
   EXPECT_EQ(StepOutcome.result, RegistryEntriesWrong);
+}
+
+TEST_F(Engine, LeavingOnAPageOfTheFileCheckKeepsTheEndOfTheChecks) {
+  tools::SetPrintingFileVersion(Builder(), "DXLQ7EM.386", "2.10.0.1");
+  script_->Press(1014);  // Exit on the delete-file page
+  StepOutcome.nextStep = 9;
+  EXPECT_EQ(Run(9), 0);
+  EXPECT_EQ(StepOutcome.result, ChecksFinished);
+  EXPECT_EQ(StepOutcome.nextStep, 9);
+  EXPECT_EQ(theApp().statusFlags & RunCompleted, 0);
 }
 
 }  // namespace

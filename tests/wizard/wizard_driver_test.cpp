@@ -171,6 +171,17 @@ TEST_F(Driver, EachOtherPrinterIsAskedAboutUntilTheUserLeaves) {
   EXPECT_NE(devices.find("Plotter=PLOT,LPT1:"), std::string::npos);
 }
 
+TEST_F(Driver, LongPrinterNameReachesTheReportWhole) {
+  const std::string name(300, 'P');
+  std::string winIni = tools::StandardWinIni();
+  winIni.insert(winIni.find("[Devices]\r\n") + 11, name + "=PDRV,LPT1:\r\n");
+  Builder().WinIni(winIni);
+  Script().Press(kStartYes).Press(kNo).Press(kOk);
+  RunWizard();
+  EXPECT_EQ(Pages(), (std::vector<int>{102, 149, 142}));
+  EXPECT_NE(Log().find("错误: " + name + " 被连接到 LPT1: - 未修正\r\nSYSTEM.INI 正确。"), std::string::npos) << Log();
+}
+
 TEST_F(Driver, BackOnThePrinterPortPageStartsANewReport) {
   Script().Select(kPortList, 1).Press(kStartYes).Press(kBack).Select(kPortList, 0).Press(kStartYes).Press(kOk);
   RunWizard();
