@@ -17,6 +17,16 @@ fs::path DataDirectory() {
   return {};
 }
 
+// Copies the tree with the files' last-write times: the installed-file check
+// judges the printing system's files by their time stamps.
+void CopyMachine(const fs::path& from, const fs::path& to, std::error_code& ec) {
+  fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+  for (fs::recursive_directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
+    fs::last_write_time(to / it->path().lexically_relative(from), it->last_write_time(ec), ec);
+  }
+}
+
 }  // namespace
 
 fs::path ChooseMachineRoot() {
@@ -33,7 +43,7 @@ fs::path ChooseMachineRoot() {
   partial += ".partial";
   fs::remove_all(partial, ec);
   fs::create_directories(partial.parent_path(), ec);
-  fs::copy(bundled, partial, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+  CopyMachine(bundled, partial, ec);
   if (ec) return {};
   fs::rename(partial, demo, ec);  // a complete copy or none
   return ec ? fs::path() : demo;

@@ -2,6 +2,7 @@
 // was built with is found and mended, and the runs after that find none.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -64,6 +65,37 @@ TEST_F(Demo, EveryProblemIsFoundAndMended) {
   EXPECT_TRUE(networkAgain.ends_with("网络的所有设定正确。\r\n故障排除完成。\r\n"
                                      "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 设定正确。\r\n"))
       << networkAgain;
+}
+
+// Without TSHOOTER_ROOT the program works on a copy of the demo built with the
+// program, made in the user's data directory on first use.
+TEST(BundledDemo, FirstRunCopiesTheDemoWithItsFileTimesAndMendsIt) {
+  fs::path home = fs::temp_directory_path() / ("dxl-demo-home-" + std::to_string(::getpid()));
+  fs::remove_all(home);
+  fs::create_directories(home);
+  std::string command = "printf '#6\\n#1018\\n#1018\\n#1018\\n#1\\n#1012\\n' | env -u TSHOOTER_ROOT -u DISPLAY "
+                        "-u WAYLAND_DISPLAY TSHOOTER_UI=console HOME='" + home.string() + "' XDG_DATA_HOME= '" +
+                        DXLQ7TRS_BINARY + "' > /dev/null 2>&1";
+  int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  fs::path logs = home / ".local" / "share" / "dxlq7trs" / "demo" / "WINDOWS" / "DXL";
+  std::string log;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(logs, ec)) {
+    if (entry.path().extension() != ".LOG") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    log = w95::Cp936ToUtf8Lossy(bytes.str());
+  }
+  EXPECT_NE(log.find("错误: 本打印机的双向支持被取消 - 已修正\r\n"
+                     "\"MS-DOS 后台打印\"被启用\r\n"
+                     "登记项目正确。\r\n"
+                     "所有文件的版本正确。\r\n"),
+            std::string::npos)
+      << log;
+  fs::remove_all(home);
 }
 
 }  // namespace
