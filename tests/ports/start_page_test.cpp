@@ -4,8 +4,8 @@
 #include "ports/start_page.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
-#include <iostream>
 #include <sstream>
 
 #include "app/state/troubleshooter_app.h"
@@ -254,20 +254,40 @@ TEST_F(StartPageTest, OnTheConsoleAPortIsChosenByName) {
   EXPECT_EQ(StartPage().DoModal(), page_end::StartNo);
 }
 
+// The program itself on the console, its answers piped in: exit code and output.
+std::pair<int, std::string> RunProgram(const TempMachine& machine, std::string_view answers) {
+  std::string command = "printf '" + std::string(answers) + "' | HOME='" + machine.Root().string() +
+                        "' TSHOOTER_UI=console TSHOOTER_ROOT='" + machine.Root().string() + "' '" +
+                        DXLQ7TRS_BINARY + "' 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string output;
+  char buffer[256];
+  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+  int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
 TEST_F(StartPageTest, AnUnreadableRegistryEndsTheProgramAfterItsErrorPage) {
   tools::BreakSystemHive(machine_.Builder());
   machine_.Activate();
-  const std::string hive = machine_.Read("C:\\WINDOWS\\SYSTEM.REG");
   ASSERT_FALSE(CanReadClassesRoot());
+  const std::string hive = machine_.Read("C:\\WINDOWS\\SYSTEM.REG");
 
-  EXPECT_EXIT(
-      {
-        std::istringstream in("x\n");
-        w95::ui::SetBackend(std::make_unique<w95::ui::ConsoleBackend>(in, std::cerr));
-        StartPage().DoModal();
-      },
-      ::testing::ExitedWithCode(1), "\\[148\\]");
+  auto [code, output] = RunProgram(machine_, "x\\n");
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(output.find("[148] ==="), std::string::npos) << output;
+  EXPECT_NE(output.find("读取登记项目时出现错误。"), std::string::npos) << output;
+  EXPECT_EQ(output.find("[102]"), std::string::npos) << output;  // the start page never came up
   EXPECT_EQ(machine_.Read("C:\\WINDOWS\\SYSTEM.REG"), hive);
+  EXPECT_FALSE(machine_.Exists(kReportPath));
+}
+
+TEST_F(StartPageTest, TheProgramOffersOnlyNoWithoutAParallelPort) {
+  Ports("COM1:=\r\n");
+  auto [code, output] = RunProgram(machine_, "y\\n\\n");  // Yes and Enter are refused; the input ends: No
+  EXPECT_EQ(code, 0);
+  EXPECT_NE(output.find("(disabled)"), std::string::npos) << output;
+  EXPECT_NE(output.find("(end of input)"), std::string::npos) << output;
   EXPECT_FALSE(machine_.Exists(kReportPath));
 }
 
