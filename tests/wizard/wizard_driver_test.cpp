@@ -10,6 +10,7 @@
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
 #include "machine_builder/printing_files.h"
+#include "machine_builder/registry_faults.h"
 #include "platform/cp936.h"
 #include "platform/spooler.h"
 #include "platform/ui/scripted_backend.h"
@@ -215,6 +216,19 @@ TEST_F(Driver, ExitOnTheFilesPageStopsTheRunAndAsksForTheSetUpProgram) {
       << Log();
 }
 
+TEST_F(Driver, ContinueOnTheRegistryPageGoesOnWithTheFiles) {
+  tools::BreakRegistryEntry(Builder(), tools::RegistryEntry::Driver, tools::EntryFault::Wrong);
+  machine_.Activate();
+  Script().Press(kStartYes).Press(kContinue).Press(kOk);
+  RunWizard();
+  EXPECT_EQ(Pages(), (std::vector<int>{102, 138, 142}));
+  EXPECT_EQ(LogFrom("错误"),
+            "错误: 登记项目不正确。\r\n"
+            "所有文件的版本正确。\r\n"
+            "故障排除完成。\r\n"
+            "Tavix KRT-310 on LPT1:[本地] 设定不正确。 请运行安装程序。\r\n");
+}
+
 TEST_F(Driver, RestartWithoutSavedResultsWritesToNoLog) {
   Builder().SystemIni(Without(tools::StandardSystemIni(), "device=DXLQ7EM.386\r\n"));
   Builder().File("C:\\OLD.TXT", "old").File("C:\\WINDOWS\\WININIT.INI", "[Rename]\r\nNUL=C:\\OLD.TXT\r\n");
@@ -278,6 +292,21 @@ TEST_F(NetworkDriver, ContinueOnANetworkFailureEndsTheChecks) {
   RunWizard();
   EXPECT_EQ(Pages(), (std::vector<int>{102, 151, 142}));
   EXPECT_TRUE(Log().ends_with("网络错误: 不能访问打印服务器 \\\\PRINTSRV。\r\n"
+                              "故障排除完成。\r\n"
+                              "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
+      << Log();
+}
+
+TEST_F(NetworkDriver, ContinueWithoutTheDataFileComparesTheDriverFileSilently) {
+  tools::SetCurrentConnection(Builder(), 2, std::nullopt);
+  tools::AddPersistentConnection(Builder(), 2, "\\\\PRINTSRV\\KRT310");
+  Builder().Remove(tools::ServerDirectory("PRINTSRV") + "\\DXL\\DXLHRC.BIN");
+  machine_.Activate();
+  Script().Select(kPortList, 1).Press(kStartYes).Press(kContinue).Press(kOk);
+  RunWizard();
+  EXPECT_EQ(Pages(), (std::vector<int>{102, 155, 142}));
+  EXPECT_TRUE(Log().ends_with("所有文件的版本正确。\r\n"
+                              "网络错误: \\\\PRINTSRV\\DXL\\DXLHRC.BIN 未找到。\r\n"
                               "故障排除完成。\r\n"
                               "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
       << Log();
