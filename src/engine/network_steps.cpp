@@ -1,5 +1,6 @@
 // Steps 10 to 17: a port redirected to a shared printer. Each step builds its
 // Port and NetworkResource afresh, so the driver can enter any of them.
+#include <cstdint>
 #include <cstdlib>
 
 #include "checks/installed_files.h"
