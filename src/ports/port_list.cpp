@@ -18,7 +18,8 @@ constexpr std::string_view kParallel = "LPT";
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
 bool SpoolerKnows(const std::vector<w95::PortInfo2>& ports, std::string_view portName) {
-  return std::any_of(ports.begin(), ports.end(), [&](const w95::PortInfo2& port) { return port.pPortName == portName; });
+  return std::any_of(ports.begin(), ports.end(),
+                     [&](const w95::PortInfo2& port) { return port.pPortName == portName; });
 }
 
 }  // namespace

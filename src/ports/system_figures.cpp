@@ -17,7 +17,8 @@ std::int32_t FreeDiskMegabytes() {
   // The free bytes are a signed 32-bit figure; a drive that reports more is
   // shown at that figure's limit rather than wrapping to a negative one.
   std::uint64_t clusterBytes = std::uint64_t{bytesPerSector} * sectorsPerCluster;
-  std::uint64_t freeBytes = clusterBytes == 0 ? 0 : std::min<std::uint64_t>(freeClusters, kMaxInt32 / clusterBytes + 1) * clusterBytes;
+  if (clusterBytes == 0) return 0;
+  std::uint64_t freeBytes = std::min<std::uint64_t>(freeClusters, kMaxInt32 / clusterBytes + 1) * clusterBytes;
   return static_cast<std::int32_t>(std::min<std::uint64_t>(freeBytes, kMaxInt32) / kMegabyte);
 }
 

@@ -18,13 +18,15 @@ namespace {
 using testing::TempMachine;
 
 constexpr std::size_t kPrinterPortsSize = 128;
+constexpr std::string_view kLocalList = "HKEY_CLASSES_ROOT\\DXL\\LocalPrinters\\";
+constexpr std::string_view kRemoteList = "HKEY_CLASSES_ROOT\\DXL\\RemotePrinters\\";
 
 // A machine whose printer lists hold exactly the given subkeys.
 class Discovery : public ::testing::Test {
  protected:
   void Printers(std::initializer_list<std::string_view> local, std::initializer_list<std::string_view> remote = {}) {
-    for (auto name : local) tools::CreateRegistryKey(machine_.Builder(), "HKEY_CLASSES_ROOT\\DXL\\LocalPrinters\\" + std::string(name));
-    for (auto name : remote) tools::CreateRegistryKey(machine_.Builder(), "HKEY_CLASSES_ROOT\\DXL\\RemotePrinters\\" + std::string(name));
+    for (auto name : local) tools::CreateRegistryKey(machine_.Builder(), std::string(kLocalList) + std::string(name));
+    for (auto name : remote) tools::CreateRegistryKey(machine_.Builder(), std::string(kRemoteList) + std::string(name));
     machine_.Activate();
   }
 
@@ -102,8 +104,8 @@ TEST_F(Discovery, AnOverlongNameIsSkippedAndTheListGoesOn) {
 TEST_F(Discovery, ManyPrintersAreAllJudgedAndTheListKeepsWhatFits) {
   // Eleven printers, more than nine names; the last one is on the selected port.
   for (int i = 0; i < 10; ++i)
-    tools::CreateRegistryKey(machine_.Builder(), "HKEY_CLASSES_ROOT\\DXL\\LocalPrinters\\DXLQ7-" +
-                                                     std::to_string(i) + ",FAR-AWAY-PRINTER-" + std::to_string(i) + ":");
+    tools::CreateRegistryKey(machine_.Builder(), std::string(kLocalList) + "DXLQ7-" + std::to_string(i) +
+                                                     ",FAR-AWAY-PRINTER-" + std::to_string(i) + ":");
   Printers({"DXLQ7,LPT1:"});
 
   Found found = Find(1);
