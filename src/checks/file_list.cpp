@@ -93,7 +93,8 @@ bool IsPlainFileName(std::string_view name) {
 
 std::string BackupName(std::string_view fileName, int number) {
   const std::size_t dot = fileName.find('.');
-  std::string name = dot == std::string_view::npos ? std::string(fileName) + "." : std::string(fileName.substr(0, dot + 1));
+  std::string name =
+      dot == std::string_view::npos ? std::string(fileName) + "." : std::string(fileName.substr(0, dot + 1));
   char digits[8];
   std::snprintf(digits, sizeof digits, "%03d", number % 1000);
   return name + digits;

@@ -71,8 +71,8 @@ bool VersionMeets(const std::array<std::uint32_t, 4>& current, std::string_view 
 int CheckInstalledFile(std::string_view path, std::string_view sizeText, std::string_view versionText,
                        std::string_view timeStampText, std::string& currentLine) {
   int answer = 1;
-  w95::FileHandle file = w95::CreateFileA(path, w95::GENERIC_READ, w95::FILE_SHARE_READ, w95::OPEN_EXISTING,
-                                          w95::FILE_ATTRIBUTE_NORMAL);
+  w95::FileHandle file =
+      w95::CreateFileA(path, w95::GENERIC_READ, w95::FILE_SHARE_READ, w95::OPEN_EXISTING, w95::FILE_ATTRIBUTE_NORMAL);
   if (!file) return -1;
   const w95::DWORD size = w95::GetFileSize(file);
   if (size == w95::INVALID_FILE_SIZE) return -1;

@@ -163,10 +163,10 @@ bool VerQueryValueA(std::span<const char> data, std::string_view subBlock, VS_FI
   constexpr std::size_t kFields = sizeof(VS_FIXEDFILEINFO) / sizeof(DWORD);
   if (value.size() < kFields * 4 || Le32(value, 0) != VS_FFI_SIGNATURE)
     return Fail(ERROR_RESOURCE_TYPE_NOT_FOUND, false);
-  DWORD* fields[kFields] = {&info.dwSignature,       &info.dwStrucVersion,    &info.dwFileVersionMS,
-                            &info.dwFileVersionLS,   &info.dwProductVersionMS, &info.dwProductVersionLS,
-                            &info.dwFileFlagsMask,   &info.dwFileFlags,       &info.dwFileOS,
-                            &info.dwFileType,        &info.dwFileSubtype,     &info.dwFileDateMS,
+  DWORD* fields[kFields] = {&info.dwSignature,     &info.dwStrucVersion,     &info.dwFileVersionMS,
+                            &info.dwFileVersionLS, &info.dwProductVersionMS, &info.dwProductVersionLS,
+                            &info.dwFileFlagsMask, &info.dwFileFlags,        &info.dwFileOS,
+                            &info.dwFileType,      &info.dwFileSubtype,      &info.dwFileDateMS,
                             &info.dwFileDateLS};
   for (std::size_t i = 0; i < kFields; ++i) *fields[i] = Le32(value, i * 4);
   return true;

@@ -21,8 +21,8 @@ constexpr std::uint32_t kLeWinResHeaderSize = 12;
 }  // namespace
 
 std::uint16_t Le16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
+                                                                                << 8);
 }
 
 std::uint32_t Le32(std::string_view bytes, std::size_t at) {

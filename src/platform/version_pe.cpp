@@ -69,6 +69,13 @@ std::optional<std::uint32_t> Subdirectory(std::optional<std::uint32_t> offset) {
   return *offset & ~kSubdirectoryBit;
 }
 
+// Where the optional header keeps the resource entry of its data directory.
+std::optional<std::uint32_t> ResourceDirectoryOffset(std::uint16_t magic) {
+  if (magic == kPe32Magic) return kResourceDirectoryPe32;
+  if (magic == kPe32PlusMagic) return kResourceDirectoryPe32Plus;
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<ResourceSpan> FindPeVersion(ImageReader& image, std::uint32_t header) {
@@ -80,11 +87,9 @@ std::optional<ResourceSpan> FindPeVersion(ImageReader& image, std::uint32_t head
 
   std::uint16_t magic = 0;
   if (!image.U16(optional, magic)) return std::nullopt;
-  std::uint32_t directoryAt = 0;
-  if (magic == kPe32Magic) directoryAt = kResourceDirectoryPe32;
-  else if (magic == kPe32PlusMagic) directoryAt = kResourceDirectoryPe32Plus;
-  else return std::nullopt;
-  if (optionalSize < directoryAt + 8) return std::nullopt;
+  auto directory = ResourceDirectoryOffset(magic);
+  if (!directory || optionalSize < *directory + 8) return std::nullopt;
+  const std::uint32_t directoryAt = *directory;
   std::uint32_t resourceRva = 0, resourceSize = 0;
   if (!image.U32(optional + directoryAt, resourceRva) || !image.U32(optional + directoryAt + 4, resourceSize))
     return std::nullopt;

@@ -1,9 +1,10 @@
 // One installed file judged by size, time stamp and version, on real NE, LE
 // and PE files; the reading of file-list records.
+#include "checks/installed_files.h"
+
 #include <gtest/gtest.h>
 
 #include "checks/file_list.h"
-#include "checks/installed_files.h"
 #include "machine_builder/printing_files.h"
 #include "platform/cp936.h"
 #include "support/temp_machine.h"
@@ -57,8 +58,8 @@ TEST_F(CheckFile, VersionIsComparedComponentByComponent) {
     const char* required;
     int answer;
   } cases[] = {
-      {"1.0.0.10", "1.0.0.2", 1},  {"2.0.0.0", "1.2.0.0", 0},   {"4.10.0.0", "4.0.0.950", 0},
-      {"2.10.0.31", "2.10.0.31", 1}, {"3.11.1.32", "2.10.0.31", 1}, {"2.10.0.30", "2.10.0.31", 0},
+      {"1.0.0.10", "1.0.0.2", 1},        {"2.0.0.0", "1.2.0.0", 0},     {"4.10.0.0", "4.0.0.950", 0},
+      {"2.10.0.31", "2.10.0.31", 1},     {"3.11.1.32", "2.10.0.31", 1}, {"2.10.0.30", "2.10.0.31", 0},
       {"2.10.0.31", "2.10.0.070000", 0},  // read as a number, greater than any component
   };
   for (const auto& c : cases) {
@@ -141,8 +142,9 @@ std::vector<FileRecord> ReadAll(std::string_view text) {
 }
 
 TEST(FileListReader, DropsTheHeaderAndSplitsAtRunsOfSeparators) {
-  auto records = ReadAll("Win4System]\r\n1, A.DRV, 1997/07/01, 12:00:00, 100, SYSTEM, 1.0.0.1\r\n"
-                         "2,,B.386\t1997/07/02 08:00:00 ,200,WINDOWS,0");
+  auto records = ReadAll(
+      "Win4System]\r\n1, A.DRV, 1997/07/01, 12:00:00, 100, SYSTEM, 1.0.0.1\r\n"
+      "2,,B.386\t1997/07/02 08:00:00 ,200,WINDOWS,0");
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].fileNameField, "A.DRV");
   EXPECT_EQ(records[0].dateField, "1997/07/01");
@@ -182,8 +184,9 @@ TEST(FileListNames, VersionTextsPlainNamesAndBackupNames) {
 
   for (const char* good : {"DXLQ7.DRV", "README.TXT", "long name.dll", "DXLHRC", "LPT1X.DRV"})
     EXPECT_TRUE(IsPlainFileName(good)) << good;
-  for (const char* bad : {"", ".", "..", "..\\SYSTEM.INI", "SYSTEM\\DXLQ7.DRV", "C:DXLQ7.DRV", "\\\\SERVER\\DXL\\X",
-                          "a/b", "*.386", "DXLQ7.D?V", "LPT1", "lpt1.drv", "NUL", "CON.TXT", "a\"b", "a|b", "tab\tname"})
+  for (const char* bad :
+       {"", ".", "..", "..\\SYSTEM.INI", "SYSTEM\\DXLQ7.DRV", "C:DXLQ7.DRV", "\\\\SERVER\\DXL\\X", "a/b", "*.386",
+        "DXLQ7.D?V", "LPT1", "lpt1.drv", "NUL", "CON.TXT", "a\"b", "a|b", "tab\tname"})
     EXPECT_FALSE(IsPlainFileName(bad)) << bad;
 
   EXPECT_EQ(BackupName("DXLQ7EM.386", 2), "DXLQ7EM.002");

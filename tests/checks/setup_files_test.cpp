@@ -99,7 +99,8 @@ TEST_F(SetupFiles, UnreadableOrHeaderlessSetupInformationFailsTheStep) {
     std::function<void()> prepare;
   } cases[] = {
       {"missing", [&] { Builder().Remove(tools::SetupInfPath(Builder())); }},
-      {"a directory", [&] { Builder().Remove(tools::SetupInfPath(Builder())).Directory(tools::SetupInfPath(Builder())); }},
+      {"a directory",
+       [&] { Builder().Remove(tools::SetupInfPath(Builder())).Directory(tools::SetupInfPath(Builder())); }},
       {"header in capitals", [&] { ReplaceInInf("[Win4System]", "[WIN4SYSTEM]"); }},
       {"header after a NUL", [&] { ReplaceInInf("[Version]", std::string("\0", 1)); }},
       {"no [pcl] with DOPCL", [&] { ReplaceInInf("[pcl]", "[PCL]"), tools::SetDoPcl(Builder(), 1); }},

@@ -97,7 +97,8 @@ TEST_F(FileList, YesRenamesAWrongDriverToTheNextFreeBackupName) {
   ASSERT_EQ(Pages(), std::vector<int>{140});
   EXPECT_EQ(script_->Shown()[0].texts.at(1020), Cp936("DXLQ7EM.386 的版本不对。"));
   EXPECT_EQ(currentFileName, "DXLQ7EM.386");
-  EXPECT_EQ(machine_.Read(kWininit), "[Rename]\r\nC:\\WINDOWS\\SYSTEM\\DXLQ7EM.002=C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386\r\n");
+  EXPECT_EQ(machine_.Read(kWininit),
+            "[Rename]\r\nC:\\WINDOWS\\SYSTEM\\DXLQ7EM.002=C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386\r\n");
   EXPECT_EQ(machine_.Read("C:\\WINDOWS\\SYSTEM.INI").find("DXLQ7EM.386"), std::string::npos);
   EXPECT_NE(machine_.Read("C:\\WINDOWS\\SYSTEM.INI").find("device=DXLBANDS.386\r\n"), std::string::npos);
   EXPECT_EQ(Report(), WrongFileLines("C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386", " - 将被重命名为 DXLQ7EM.002",
@@ -161,10 +162,11 @@ TEST_F(FileList, ExitOrEscStopsTheList) {
 }
 
 TEST_F(FileList, DirectoryKeywordsAreExactAndOtherFilesAreSkipped) {
-  theApp().VerifyFileList("x]\r\n1 DXLQ7.DRV 1997/07/01 12:00:00 181248 Windows 2.10.0.31\r\n"
-                          "1 GONE.HLP 1997/07/01 12:00:00 1 SYSTEM 1.0.0.0\r\n"
-                          "1 gone.Txt 1997/07/01 12:00:00 1 SYSTEM 1.0.0.0\r\n"
-                          "1 SETUP.INI.BAK 1997/07/01 12:00:00 1 SYSTEM 1.0.0.0\r\n");
+  theApp().VerifyFileList(
+      "x]\r\n1 DXLQ7.DRV 1997/07/01 12:00:00 181248 Windows 2.10.0.31\r\n"
+      "1 GONE.HLP 1997/07/01 12:00:00 1 SYSTEM 1.0.0.0\r\n"
+      "1 gone.Txt 1997/07/01 12:00:00 1 SYSTEM 1.0.0.0\r\n"
+      "1 SETUP.INI.BAK 1997/07/01 12:00:00 1 SYSTEM 1.0.0.0\r\n");
   EXPECT_EQ(Report(), Cp936("错误: \\DXLQ7.DRV 未找到。\r\n"));
 }
 
@@ -173,7 +175,7 @@ TEST_F(FileList, NamesThatLeaveTheirDirectoryCountAsMissing) {
   Builder().File("C:\\DXLQ7.DRV", Builder().Read("C:\\WINDOWS\\SYSTEM\\DXLQ7.DRV"));
   tools::SetLocalFileTime(Builder(), "C:\\DXLQ7.DRV", "1997/07/01 12:00:00");
   const char* hostile[] = {"SYSTEM\\DXLQ7.DRV", "..\\DXLQ7.DRV", "C:\\DXLQ7.DRV", "\\\\SERVER\\DXL\\DXLQ7.DRV",
-                           "DXLQ7.D*", "LPT1", "/DXLQ7.DRV"};
+                           "DXLQ7.D*",          "LPT1",          "/DXLQ7.DRV"};
   for (const char* name : hostile) {
     SCOPED_TRACE(name);
     Builder().Remove(kReport);

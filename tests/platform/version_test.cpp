@@ -1,5 +1,7 @@
 // Version information of NE, LE and PE files made by the machine builder, and
 // of the same files truncated and corrupted.
+#include "platform/version.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,7 +10,6 @@
 
 #include "machine_builder/executables.h"
 #include "platform/last_error.h"
-#include "platform/version.h"
 #include "support/temp_machine.h"
 
 namespace {
@@ -44,7 +45,8 @@ class VersionInfo : public ::testing::Test {
 };
 
 std::uint16_t Le16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
+                                                                                << 8);
 }
 void Put16(std::string& bytes, std::size_t at, std::uint16_t value) {
   bytes[at] = static_cast<char>(value & 0xFF);
@@ -85,7 +87,10 @@ TEST_F(VersionInfo, FilesWithoutVersionInformationFailWithWindows95sError) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 
   const std::string noVersion[] = {
-      "", "MZ", dxl::tools::MakeDataFile("DXLQ7APD.APD", 8192), std::string(4096, '\0'),
+      "",
+      "MZ",
+      dxl::tools::MakeDataFile("DXLQ7APD.APD", 8192),
+      std::string(4096, '\0'),
       "MZ" + std::string(0x3A, '\0') + std::string("\xFF\xFF\xFF\x7F", 4),  // new header far beyond the end
   };
   for (const std::string& bytes : noVersion) {
@@ -164,8 +169,8 @@ TEST_F(VersionInfo, TruncatedFilesFailUntilTheBlockIsWhole) {
   for (const Format& f : kFormats) {
     SCOPED_TRACE(f.name);
     const std::string image = dxl::tools::MakeExecutable(f.format, "2.0.0.7", "t");
-    const std::string block =
-        f.format == ImageFormat::Pe ? dxl::tools::VersionBlock32("2.0.0.7", "t") : dxl::tools::VersionBlock16("2.0.0.7", "t");
+    const std::string block = f.format == ImageFormat::Pe ? dxl::tools::VersionBlock32("2.0.0.7", "t")
+                                                          : dxl::tools::VersionBlock16("2.0.0.7", "t");
     const std::size_t blockEnd = image.find(block) + block.size();
     ASSERT_NE(image.find(block), std::string::npos);
     for (std::size_t length = 0; length <= blockEnd; ++length) {

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::uint32_t kHeaderOffset = 0x80;  // e_lfanew: the new header follows a short DOS stub
 constexpr std::uint32_t kFixedSignature = 0xFEEF04BD;
-constexpr std::uint16_t kLanguage = 0x0804;    // Chinese (PRC)
+constexpr std::uint16_t kLanguage = 0x0804;  // Chinese (PRC)
 constexpr std::uint16_t kCodePage = 936;
 
 void Put16(std::string& bytes, std::size_t at, std::uint32_t value) {
@@ -55,7 +55,8 @@ std::string Node(bool wide, std::string_view key, std::string_view value, std::u
 }
 
 std::string TextNode(bool wide, std::string_view key, std::string_view text) {
-  if (wide) return Node(true, key, Utf16(text) + std::string(2, '\0'), static_cast<std::uint16_t>(text.size() + 1), true, {});
+  if (wide)
+    return Node(true, key, Utf16(text) + std::string(2, '\0'), static_cast<std::uint16_t>(text.size() + 1), true, {});
   return Node(false, key, std::string(text) + '\0', static_cast<std::uint16_t>(text.size() + 1), false, {});
 }
 
@@ -64,8 +65,8 @@ std::string FixedFileInfo(std::string_view fileVersion, bool wide) {
   const std::uint32_t ms = static_cast<std::uint32_t>(v[0]) << 16 | v[1];
   const std::uint32_t ls = static_cast<std::uint32_t>(v[2]) << 16 | v[3];
   std::string info;
-  for (std::uint32_t field : {kFixedSignature, 0x00010000u, ms, ls, ms, ls, 0x3Fu, 0u,
-                              wide ? 0x00010004u : 0x00010001u, 3u, 1u, 0u, 0u})
+  for (std::uint32_t field :
+       {kFixedSignature, 0x00010000u, ms, ls, ms, ls, 0x3Fu, 0u, wide ? 0x00010004u : 0x00010001u, 3u, 1u, 0u, 0u})
     Append32(info, field);
   return info;
 }
@@ -76,15 +77,14 @@ std::string Block(bool wide, std::string_view fileVersion, std::string_view desc
   std::string translation;
   Append16(translation, kLanguage);
   Append16(translation, kCodePage);
-  const std::string strings = Node(wide, table, "", 0, true,
-                                   {TextNode(wide, "CompanyName", "Tavix"), TextNode(wide, "FileDescription", description),
-                                    TextNode(wide, "FileVersion", fileVersion),
-                                    TextNode(wide, "ProductName", "Tavix KRT-310")});
+  const std::string strings =
+      Node(wide, table, "", 0, true,
+           {TextNode(wide, "CompanyName", "Tavix"), TextNode(wide, "FileDescription", description),
+            TextNode(wide, "FileVersion", fileVersion), TextNode(wide, "ProductName", "Tavix KRT-310")});
   const std::string fixed = FixedFileInfo(fileVersion, wide);
   return Node(wide, "VS_VERSION_INFO", fixed, static_cast<std::uint16_t>(fixed.size()), false,
               {Node(wide, "StringFileInfo", "", 0, true, {strings}),
-               Node(wide, "VarFileInfo", "", 0, true,
-                    {Node(wide, "Translation", translation, 4, false, {})})});
+               Node(wide, "VarFileInfo", "", 0, true, {Node(wide, "Translation", translation, 4, false, {})})});
 }
 
 std::string MzStub() {
@@ -105,14 +105,14 @@ std::string NeImage(std::string_view block) {
   std::string image = MzStub();
   const std::size_t ne = image.size();
   image += "NE";
-  Put16(image, ne + 0x02, 0x0105);          // linker version
-  Put16(image, ne + 0x0C, 0x8302);          // library, protected mode
-  Put16(image, ne + 0x24, kTable);          // ne_rsrctab
+  Put16(image, ne + 0x02, 0x0105);  // linker version
+  Put16(image, ne + 0x0C, 0x8302);  // library, protected mode
+  Put16(image, ne + 0x24, kTable);  // ne_rsrctab
   const std::uint32_t tableSize = 2 + 8 + 12 + 2 + 1;
   Put16(image, ne + 0x26, kTable + tableSize);  // ne_restab
-  Put16(image, ne + 0x34, 1);               // one resource segment
-  Put16(image, ne + 0x36, 0x02);            // Windows
-  Put16(image, ne + 0x3E, 0x030A);          // expected Windows version 3.10
+  Put16(image, ne + 0x34, 1);                   // one resource segment
+  Put16(image, ne + 0x36, 0x02);                // Windows
+  Put16(image, ne + 0x3E, 0x030A);              // expected Windows version 3.10
   image.resize(ne + kTable, '\0');
   Append16(image, kShift);
   Append16(image, 0x8010);  // RT_VERSION
@@ -247,17 +247,21 @@ std::string VersionBlock32(std::string_view fileVersion, std::string_view descri
 
 std::string MakeExecutableWithBlock(ImageFormat format, std::string_view block) {
   switch (format) {
-    case ImageFormat::Ne: return NeImage(block);
-    case ImageFormat::Le: return LeImage(block);
-    case ImageFormat::Pe: return PeImage(block);
+    case ImageFormat::Ne:
+      return NeImage(block);
+    case ImageFormat::Le:
+      return LeImage(block);
+    case ImageFormat::Pe:
+      return PeImage(block);
   }
   return {};
 }
 
 std::string MakeExecutable(ImageFormat format, std::string_view fileVersion, std::string_view description,
                            std::size_t size) {
-  std::string image = MakeExecutableWithBlock(
-      format, format == ImageFormat::Pe ? VersionBlock32(fileVersion, description) : VersionBlock16(fileVersion, description));
+  std::string image =
+      MakeExecutableWithBlock(format, format == ImageFormat::Pe ? VersionBlock32(fileVersion, description)
+                                                                : VersionBlock16(fileVersion, description));
   if (image.size() < size) image.resize(size, '\0');
   return image;
 }

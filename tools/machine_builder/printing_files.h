@@ -17,13 +17,13 @@ namespace dxl::tools {
 enum class FileKind { Ne, Le, Pe, Data };
 
 struct PrintingFile {
-  std::string_view section;    // "Win4System" or "pcl"
+  std::string_view section;  // "Win4System" or "pcl"
   std::string_view name;
   std::string_view directory;  // "WINDOWS", "SYSTEM" or "DXLDIR"
   FileKind kind;
-  std::string_view version;    // four numbers, or "0" for a file without version information
+  std::string_view version;  // four numbers, or "0" for a file without version information
   std::uint32_t size;
-  std::string_view stamp;      // "YYYY/MM/DD HH:MM:SS", local time
+  std::string_view stamp;  // "YYYY/MM/DD HH:MM:SS", local time
 };
 
 // The standard installation: the [Win4System] list, then the [pcl] list.
