@@ -9,33 +9,20 @@
 #include "machine_builder/printing_files.h"
 #include "platform/cp936.h"
 #include "platform/ui/scripted_backend.h"
-#include "support/temp_machine.h"
+#include "support/program_test.h"
 
 namespace dxl {
 namespace {
 
-using testing::TempMachine;
 using w95::ui::ScriptedBackend;
 
-constexpr const char* kReport = "C:\\WINDOWS\\TEMP\\tshooter.tmp";
 constexpr int kExit = 1014;
 
 std::string Cp936(std::string_view utf8) { return *w95::Utf8ToCp936(utf8); }
 
-class SetupFiles : public ::testing::Test {
+class SetupFiles : public testing::ProgramTest {
  protected:
-  void SetUp() override {
-    machine_.Builder().InstallPrintingSystem();
-    ResetProgramState();
-    theApp().reportPath = kReport;
-    auto backend = std::make_unique<ScriptedBackend>();
-    script_ = backend.get();
-    w95::ui::SetBackend(std::move(backend));
-  }
-  void TearDown() override { w95::ui::SetBackend(nullptr); }
-
-  tools::MachineBuilder& Builder() { return machine_.Builder(); }
-  std::string Report() const { return machine_.Read(kReport); }
+  std::string Report() const { return ReportBytes(); }
   std::string SetupInf() const { return tools::SetupInfText(tools::StandardPrintingFiles()); }
   void ReplaceInInf(std::string_view from, std::string_view to) {
     std::string text = SetupInf();
@@ -50,9 +37,6 @@ class SetupFiles : public ::testing::Test {
     EXPECT_TRUE(script_->Shown()[0].destroyed);
     EXPECT_EQ(theApp().fileWaitDialog, nullptr);
   }
-
-  TempMachine machine_;
-  ScriptedBackend* script_ = nullptr;
 };
 
 TEST_F(SetupFiles, RightInstallationGetsTheClosingLine) {

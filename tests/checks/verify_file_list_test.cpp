@@ -8,35 +8,22 @@
 #include "machine_builder/printing_files.h"
 #include "platform/cp936.h"
 #include "platform/ui/scripted_backend.h"
-#include "support/temp_machine.h"
+#include "support/program_test.h"
 
 namespace dxl {
 namespace {
 
-using testing::TempMachine;
 using w95::ui::ScriptedBackend;
 
 constexpr int kYes = 1018;
 constexpr int kNo = 1019;
 constexpr int kExit = 1014;
-constexpr const char* kReport = "C:\\WINDOWS\\TEMP\\tshooter.tmp";
 constexpr const char* kWininit = "C:\\WINDOWS\\WININIT.INI";
 
 std::string Cp936(std::string_view utf8) { return *w95::Utf8ToCp936(utf8); }
 
-class FileList : public ::testing::Test {
+class FileList : public testing::ProgramTest {
  protected:
-  void SetUp() override {
-    machine_.Builder().InstallPrintingSystem();
-    ResetProgramState();
-    theApp().reportPath = kReport;
-    auto backend = std::make_unique<ScriptedBackend>();
-    script_ = backend.get();
-    w95::ui::SetBackend(std::move(backend));
-  }
-  void TearDown() override { w95::ui::SetBackend(nullptr); }
-
-  tools::MachineBuilder& Builder() { return machine_.Builder(); }
   // The [Win4System] list of the standard installation, as VerifyFileList gets it.
   static std::string StandardList() {
     std::string text = "Win4System]\r\n";
@@ -44,7 +31,7 @@ class FileList : public ::testing::Test {
       if (file.section == "Win4System") text += tools::SetupRecord(file);
     return text;
   }
-  std::string Report() const { return machine_.Read(kReport); }
+  std::string Report() const { return ReportBytes(); }
   std::vector<int> Pages() const {
     std::vector<int> pages;
     for (const auto& shown : script_->Shown()) pages.push_back(shown.templateId);
@@ -57,8 +44,6 @@ class FileList : public ::testing::Test {
                  std::string(required));
   }
 
-  TempMachine machine_;
-  ScriptedBackend* script_ = nullptr;
 };
 
 TEST_F(FileList, RightFilesWriteNothing) {

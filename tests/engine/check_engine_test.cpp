@@ -15,43 +15,22 @@
 #include "platform/cp936.h"
 #include "platform/spooler.h"
 #include "platform/ui/scripted_backend.h"
-#include "support/temp_machine.h"
+#include "support/program_test.h"
 
 namespace dxl {
 namespace {
 
-using testing::TempMachine;
 namespace tools = dxl::tools;
 
-constexpr const char* kReport = "C:\\WINDOWS\\TEMP\\tshooter.tmp";
-
-class Engine : public ::testing::Test {
+class Engine : public testing::ProgramTest {
  protected:
-  void SetUp() override {
-    machine_.Builder().InstallPrintingSystem();
-    machine_.Activate();
-    ResetProgramState();
-    theApp().reportPath = kReport;
-    auto backend = std::make_unique<w95::ui::ScriptedBackend>();
-    script_ = backend.get();
-    w95::ui::SetBackend(std::move(backend));
-  }
-  void TearDown() override {
-    theApp().networkWaitDialog.reset();
-    w95::ui::SetBackend(nullptr);
-  }
-
-  tools::MachineBuilder& Builder() { return machine_.Builder(); }
   // The report as UTF-8; empty when there is none.
-  std::string Report() const { return w95::Cp936ToUtf8Lossy(machine_.Read(kReport)); }
+  std::string Report() const { return w95::Cp936ToUtf8Lossy(ReportBytes()); }
   bool HasReport() const { return machine_.Exists(kReport); }
   int Run(int step) { return theApp().RunCheckStep(step); }
   // Leaves the installed-files step failing at once, so that the local steps
   // before it can be run in a row.
   void WithoutSetupInformation() { Builder().Remove(Builder().InSystem("DXLQ7SET.INF")); }
-
-  TempMachine machine_;
-  w95::ui::ScriptedBackend* script_ = nullptr;
 };
 
 TEST_F(Engine, StepNumbersAboveTheLastAndNegativeOnesFinishTheChecksAtOnce) {

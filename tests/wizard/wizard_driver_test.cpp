@@ -14,12 +14,11 @@
 #include "platform/cp936.h"
 #include "platform/spooler.h"
 #include "platform/ui/scripted_backend.h"
-#include "support/temp_machine.h"
+#include "support/program_test.h"
 
 namespace dxl {
 namespace {
 
-using testing::TempMachine;
 namespace tools = dxl::tools;
 
 constexpr int kStartYes = 6, kStartNo = 7, kPortList = 1009;
@@ -31,33 +30,16 @@ std::string Without(std::string text, std::string_view line) {
   return text;
 }
 
-class Driver : public ::testing::Test {
+class Driver : public testing::ProgramTest {
  protected:
   void SetUp() override {
-    machine_.Builder().InstallPrintingSystem();
-    machine_.Activate();
-    ResetProgramState();
-    theApp().reportPath = "C:\\WINDOWS\\TEMP\\tshooter.tmp";
+    ProgramTest::SetUp();
     theApp().helpFilePath = "C:\\WINDOWS\\DXLQ7IN.HLP";
-    auto backend = std::make_unique<w95::ui::ScriptedBackend>();
-    script_ = backend.get();
-    w95::ui::SetBackend(std::move(backend));
-  }
-  void TearDown() override {
-    ResetProgramState();
-    w95::ui::SetBackend(nullptr);
   }
 
-  tools::MachineBuilder& Builder() { return machine_.Builder(); }
   w95::ui::ScriptedBackend& Script() { return *script_; }
   void RunWizard() { EXPECT_EQ(theApp().WizardDriver(), 0); }
-  // The modal pages shown, in order.
-  std::vector<int> Pages() const {
-    std::vector<int> ids;
-    for (const auto& shown : script_->Shown())
-      if (!shown.modeless) ids.push_back(shown.templateId);
-    return ids;
-  }
+  std::vector<int> Pages() const { return ModalPages(); }
   // The notice of `templateId`, or nullptr.
   const w95::ui::ShownDialog* Notice(int templateId) const {
     for (const auto& shown : script_->Shown())
@@ -72,9 +54,6 @@ class Driver : public ::testing::Test {
     auto at = log.find(text);
     return at == std::string::npos ? "<not found in>\n" + log : log.substr(at);
   }
-
-  TempMachine machine_;
-  w95::ui::ScriptedBackend* script_ = nullptr;
 };
 
 TEST_F(Driver, NoOnTheStartPageLeavesWithoutReportOrResults) {
