@@ -102,7 +102,9 @@ bool RequestForeground(std::string_view name) {
   if (fd < 0) return false;
   sockaddr_un address;
   socklen_t length = SocketAddress(MarkerKey(name), address);
-  bool sent = connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 && write(fd, "raise\n", 6) == 6;
+  // MSG_NOSIGNAL: the first copy may close its end before this is written.
+  bool sent = connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+              send(fd, "raise\n", 6, MSG_NOSIGNAL) == 6;
   close(fd);
   return sent;
 }

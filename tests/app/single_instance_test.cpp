@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 #include <string>
 
 #include "platform/instance.h"
@@ -37,6 +39,22 @@ TEST(SingleInstance, ASecondCopyRaisesTheFirstAndEndsWithOne) {
   EXPECT_EQ(code, 1);
   EXPECT_EQ(output, "");
   EXPECT_TRUE(w95::TakeForegroundRequests());
+}
+
+TEST(SingleInstance, ASecondCopyEndsWithOneEvenWhenTheFirstAnswersAtOnce) {
+  TempMachine machine;
+  w95::InstanceMarker first = w95::CreateInstanceMarker("dxlq7trs.exe");
+  ASSERT_TRUE(first);
+  // The first copy takes each request the moment it arrives and closes it.
+  std::atomic<bool> stop = false;
+  std::atomic<int> taken = 0;
+  std::thread server([&] {
+    while (!stop) taken += w95::TakeForegroundRequests() ? 1 : 0;
+  });
+  for (int run = 0; run < 5; ++run) EXPECT_EQ(RunProgram(machine.Root()).first, 1);
+  stop = true;
+  server.join();
+  EXPECT_GE(taken, 1);
 }
 
 TEST(SingleInstance, MarkersAreKeptPerMachineAndReleasedWithTheProcess) {
