@@ -81,4 +81,20 @@ TEST_F(PagesToolRun, ConsoleHelpAndEndOfInput) {
   EXPECT_NE(Show(102, "").find("end code 7"), std::string::npos);
 }
 
+TEST_F(PagesToolRun, StartPageIsTheRealOne) {
+  std::string out = Show(102, "p LPT2\\ny\\n");
+  EXPECT_NE(out.find("    p 2 * LPT2:[本地]"), std::string::npos) << out;
+  EXPECT_NE(out.find("selectedPortNumber 2, selectedPortNotLocal 0\nend code 6"), std::string::npos) << out;
+  const std::string report = machine_.Read("C:\\WINDOWS\\TEMP\\tshooter.tmp");
+  EXPECT_EQ(report.rfind("Tavix KRT-310 on LPT2:", 0), 0u) << report;
+}
+
+TEST_F(PagesToolRun, ResultsDialogIsTheRealOne) {
+  machine_.Builder().File("C:\\WINDOWS\\TEMP\\tshooter.tmp", "first line of the report\r\n");
+  std::string out = Show(142, "\\n");
+  EXPECT_NE(out.find("  | first line of the report"), std::string::npos) << out;
+  EXPECT_NE(out.find("end code 26"), std::string::npos) << out;  // kept as the log file
+  EXPECT_FALSE(machine_.Exists("C:\\WINDOWS\\TEMP\\tshooter.tmp"));
+}
+
 }  // namespace

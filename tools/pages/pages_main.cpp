@@ -4,9 +4,10 @@
 //   dxlq7trs-pages --show ID shows one page on the backend TSHOOTER_UI chooses
 //                            and prints its end code, nextStep and statusFlags
 //
-// The pages read a sample machine (built in a temporary directory unless
-// TSHOOTER_ROOT names one) and sample findings, so that every filled line
-// has a value.
+// The start page and the results dialog are the program's own; the other
+// pages are rows of the page table. They read a sample machine (built in a
+// temporary directory unless TSHOOTER_ROOT names one) and sample findings, so
+// that every filled line has a value.
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,9 +21,14 @@
 #include "app/ui_choice.h"
 #include "engine/shared/step_outcome.h"
 #include "machine_builder/machine_builder.h"
+#include "platform/cp936.h"
+#include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/ui/qt/qt_backend.h"
+#include "ports/report_header.h"
+#include "ports/start_page.h"
 #include "resources/dialog_templates.h"
+#include "results/results_dialog.h"
 #include "wizard/pages/standard_page.h"
 #include "wizard/pages/wait_notices.h"
 
@@ -46,6 +52,8 @@ class SampleMachine {
     builder.MachineIni("Connections", "LPT1", "\\\\PRTSERVER\\KRT310");
     w95::Machine::Use(root_);
   }
+  // Whether the tool built the machine itself (and may write sample files to it).
+  bool Own() const { return !root_.empty(); }
   ~SampleMachine() {
     std::error_code ec;
     if (!root_.empty()) fs::remove_all(root_, ec);
@@ -55,8 +63,9 @@ class SampleMachine {
   fs::path root_;
 };
 
-void SetSampleFindings() {
+void SetSampleFindings(const SampleMachine& machine) {
   auto& app = dxl::theApp();
+  app.reportPath = w95::GetTempPathA() + "tshooter.tmp";
   app.helpFilePath = w95::Machine::Current().WindowsDirectory() + "\\DXLQ7IN.HLP";
   app.portNumber = 1;
   app.printerPorts = "LPT2:,LPT3:";
@@ -64,6 +73,25 @@ void SetSampleFindings() {
   dxl::otherPrinterNames = {"Generic / Text Only"};
   dxl::otherPrinterCursor = 0;
   dxl::currentFileName = w95::Machine::Current().SystemDirectory() + "\\DXLQ7RES.DLL";
+  // The results dialog shows the report of a walk: on the tool's own machine a
+  // sample one, started as the start page starts it.
+  app.SetPortDescription(w95::Utf8ToCp936("LPT1:[本地]").value());
+  if (machine.Own()) dxl::StartReport(app.reportPath, {app.GetPortDescription(), "512", "16384"});
+}
+
+// The start page and the results dialog are their own pages; every other
+// dialog is a row of the page table.
+int RunPage(int id) {
+  if (id == 102) {
+    dxl::StartPage page;
+    int code = page.DoModal();
+    if (code == dxl::page_end::StartYes)
+      std::printf("selectedPortNumber %d, selectedPortNotLocal %d\n", page.selectedPortNumber,
+                  page.selectedPortNotLocal);
+    return code;
+  }
+  if (id == 142) return dxl::ResultsDialog().DoModal();
+  return dxl::ShowPage(id);
 }
 
 void ShowOne(int id) {
@@ -71,7 +99,7 @@ void ShowOne(int id) {
     auto notice = id == dxl::kCheckingFilesDialog ? dxl::CreateCheckingFilesDialog() : dxl::CreateCheckingNetworkDialog();
     return;
   }
-  dxl::ShowPage(id);
+  RunPage(id);
 }
 
 int Render(const fs::path& directory) {
@@ -95,7 +123,7 @@ int Show(int id) {
     ShowOne(id);
     return 0;
   }
-  int code = dxl::ShowPage(id);
+  int code = RunPage(id);
   std::printf("end code %d, nextStep %d, statusFlags %d\n", code, dxl::StepOutcome.nextStep,
               static_cast<int>(dxl::theApp().statusFlags));
   return 0;
@@ -106,7 +134,7 @@ int Show(int id) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--show") {
     SampleMachine machine;
-    SetSampleFindings();
+    SetSampleFindings(machine);
     return Show(std::atoi(argv[2]));
   }
   if (argc != 2 || argv[1][0] == '-') {
@@ -115,6 +143,6 @@ int main(int argc, char** argv) {
   }
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   SampleMachine machine;
-  SetSampleFindings();
+  SetSampleFindings(machine);
   return Render(argv[1]);
 }
