@@ -4,6 +4,11 @@
 //   Directory=.network\PRINTSRV   ; host directory of the embedded backend
 //   PrintShares=KRT310,LASER
 //   Reachable=1
+//
+//   [Server OFFICE]
+//   Backend=smb           ; a real SMB server (smb_server.h)
+//   Address=127.0.0.1
+//   Port=4455
 #include <algorithm>
 
 #include "platform/directory_server.h"
@@ -11,6 +16,7 @@
 #include "platform/last_error.h"
 #include "platform/machine.h"
 #include "platform/paths.h"
+#include "platform/smb_server.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -82,6 +88,8 @@ std::unique_ptr<ServerBackend> OpenServer(const Machine& machine, std::string_vi
   std::string section = std::string(kServerPrefix) + *found;
   auto backend = ini.Value(section, "Backend");
   bool reachable = !IsNo(ini.Value(section, "Reachable").value_or("1"));
+  if (backend && EqualsNoCase(Trim(*backend), "smb"))
+    return std::make_unique<SmbServer>(*found, SmbSettingsFromIni(ini, section, *found, reachable));
   // A backend this build does not have answers as a server that is down.
   if (backend && !Trim(*backend).empty() && !EqualsNoCase(Trim(*backend), "directory")) reachable = false;
   return std::make_unique<DirectoryServer>(*found, ServerDirectory(machine, *found, ini.Value(section, "Directory")),
