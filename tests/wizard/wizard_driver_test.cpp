@@ -9,6 +9,7 @@
 #include "engine/shared/step_outcome.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
+#include "machine_builder/parallel_ports.h"
 #include "machine_builder/printing_files.h"
 #include "machine_builder/registry_faults.h"
 #include "platform/cp936.h"
@@ -186,6 +187,31 @@ TEST_F(Driver, ContinueOnThePrinterPortPageSkipsThePortChecks) {
             "Tavix KRT-310 on LPT2:[本地] 设定不正确。\r\n");
 }
 
+TEST_F(Driver, ContinueOnThePortPageResumesWithTheOtherPrinters) {
+  tools::SetParallelPort(Builder(), 1, w95::PortHardware::Absent);
+  machine_.Activate();
+  Script().Press(kStartYes).Press(kContinue).Press(kOk);
+  RunWizard();
+  EXPECT_EQ(Pages(), (std::vector<int>{102, 132, 142}));
+  EXPECT_NE(Log().find("错误: LPT1: 端口驱动程序运转不正常。\r\n"
+                       "Tavix KRT-310 以外的打印机没有被连接到 LPT1:\r\n"),
+            std::string::npos)
+      << Log();
+  EXPECT_TRUE(Log().ends_with("故障排除完成。\r\nTavix KRT-310 on LPT1:[本地] 设定不正确。\r\n")) << Log();
+}
+
+TEST_F(Driver, EscOnAFixPageLeavesTheProblemAndGoesToTheResults) {
+  Builder().WinIni(Without(tools::StandardWinIni(), "DXLHRC.EXE"));
+  Script().Press(kStartYes).Cancel().Press(kOk);
+  RunWizard();
+  EXPECT_EQ(Pages(), (std::vector<int>{102, 134, 142}));
+  EXPECT_EQ(LogFrom("错误"),
+            "错误: WIN.INI 中遗漏 load=DXLHRC.EXE - 未修正\r\n"
+            "故障排除被用户中止。\r\n"
+            "Tavix KRT-310 on LPT1:[本地] 设定不正确。\r\n");
+  EXPECT_EQ(theApp().restartNeeded, 0);
+}
+
 TEST_F(Driver, ExitOnTheFilesPageStopsTheRunAndAsksForTheSetUpProgram) {
   tools::RemovePrintingFile(Builder(), "DXLQ7PSM.DLL");
   Script().Press(kStartYes).Press(kExit).Press(kOk);
@@ -287,6 +313,32 @@ TEST_F(NetworkDriver, ContinueWithoutTheDataFileComparesTheDriverFileSilently) {
   EXPECT_TRUE(Log().ends_with("所有文件的版本正确。\r\n"
                               "网络错误: \\\\PRINTSRV\\DXL\\DXLHRC.BIN 未找到。\r\n"
                               "故障排除完成。\r\n"
+                              "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
+      << Log();
+}
+
+TEST_F(NetworkDriver, ExitOnThePersistencePageStopsTheRunWithoutTheFix) {
+  Script().Select(kPortList, 1).Press(kStartYes).Press(kExit).Press(kOk);
+  RunWizard();
+  EXPECT_EQ(Pages(), (std::vector<int>{102, 158, 142}));
+  EXPECT_EQ(LogFrom("网络"),
+            "网络错误: LPT2: 没有被连接到 \\\\PRINTSRV\\KRT310。 - 未修正\r\n"
+            "故障排除被用户中止。\r\n"
+            "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n");
+  std::string userReg = w95::Cp936ToUtf8Lossy(machine_.Read("C:\\WINDOWS\\USER.REG"));
+  EXPECT_EQ(userReg.find("Persistent\\LPT2"), std::string::npos) << userReg;
+}
+
+TEST_F(NetworkDriver, ExitOnTheDataFilePageStopsTheRun) {
+  tools::SetCurrentConnection(Builder(), 2, std::nullopt);
+  tools::AddPersistentConnection(Builder(), 2, "\\\\PRINTSRV\\KRT310");
+  Builder().Remove(tools::ServerDirectory("PRINTSRV") + "\\DXL\\DXLHRC.BIN");
+  machine_.Activate();
+  Script().Select(kPortList, 1).Press(kStartYes).Press(kExit).Press(kOk);
+  RunWizard();
+  EXPECT_EQ(Pages(), (std::vector<int>{102, 155, 142}));
+  EXPECT_TRUE(Log().ends_with("网络错误: \\\\PRINTSRV\\DXL\\DXLHRC.BIN 未找到。\r\n"
+                              "故障排除被用户中止。\r\n"
                               "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
       << Log();
 }
