@@ -7,23 +7,24 @@
 namespace w95 {
 
 RegNode* RegNode::Child(std::string_view name) const {
-  for (const auto& child : children_) {
-    if (EqualsNoCase(child->Name(), name)) return child.get();
-  }
-  return nullptr;
+  auto it = childIndex_.find(ToUpperAscii(name));
+  return it == childIndex_.end() ? nullptr : it->second;
 }
 
 RegNode& RegNode::ChildOrNew(std::string_view name) {
-  if (RegNode* child = Child(name)) return *child;
+  std::string folded = ToUpperAscii(name);
+  if (auto it = childIndex_.find(folded); it != childIndex_.end()) return *it->second;
   children_.push_back(std::make_unique<RegNode>(std::string(name)));
+  childIndex_.emplace(std::move(folded), children_.back().get());
   return *children_.back();
 }
 
 bool RegNode::RemoveChild(std::string_view name) {
-  auto it = std::find_if(children_.begin(), children_.end(),
-                         [&](const auto& child) { return EqualsNoCase(child->Name(), name); });
-  if (it == children_.end()) return false;
-  children_.erase(it);
+  auto indexed = childIndex_.find(ToUpperAscii(name));
+  if (indexed == childIndex_.end()) return false;
+  RegNode* child = indexed->second;
+  childIndex_.erase(indexed);
+  children_.erase(std::find_if(children_.begin(), children_.end(), [&](const auto& c) { return c.get() == child; }));
   // A key that was only implied by its subkeys' lines must now be written itself.
   if (!hasOriginalText_) changed_ = true;
   return true;

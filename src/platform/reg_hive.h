@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/win_types.h"
@@ -54,6 +55,9 @@ class RegNode {
   std::string name_;
   std::vector<RegValue> values_;
   std::vector<std::unique_ptr<RegNode>> children_;
+  // The children by their upper-cased names: hives have keys with thousands of
+  // subkeys (CLSID, Enum), and reading a hive looks a key up for every line.
+  std::unordered_map<std::string, RegNode*> childIndex_;
   std::string originalText_;
   bool hasOriginalText_ = false;
   bool changed_ = true;
