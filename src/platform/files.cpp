@@ -142,6 +142,23 @@ std::pair<std::string, std::string> SplitLast(std::string_view path) {
   return {std::string(path.substr(0, cut + 1)), std::string(path.substr(cut + 1))};
 }
 
+// A name without wildcards whose entry exists in exactly that spelling: found
+// without reading the whole directory (system directories hold thousands of
+// files). nullopt when the directory has to be searched.
+std::optional<FindData> FindSpelledAsGiven(const fs::path& root, const fs::path& dir, const std::string& pattern) {
+  if (pattern.empty() || pattern.front() == '.' || pattern.back() == '.') return std::nullopt;
+  if (pattern.find_first_of(std::string_view("*?\0", 3)) != std::string::npos) return std::nullopt;
+  auto hostName = HostName(pattern);
+  if (!hostName) return std::nullopt;
+  fs::path path = dir / *hostName;
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return std::nullopt;
+  std::string name = WindowsName(*hostName);
+  if (!MatchesWildcard(pattern, name) || !StaysInside(root, path) || stat(path.c_str(), &st) != 0)
+    return std::nullopt;
+  return FindDataFromStat(name, st);
+}
+
 std::optional<std::vector<FindData>> FindLocalEntries(Machine& machine, const std::string& dir,
                                                       const std::string& pattern) {
   std::string dirPath = dir.empty() ? "C:\\" : dir;
@@ -158,6 +175,10 @@ std::optional<std::vector<FindData>> FindLocalEntries(Machine& machine, const st
   if (!atRoot) {
     for (const char* dot : {".", ".."})
       if (MatchesWildcard(pattern, dot)) entries.push_back(FindDataFromStat(dot, st));
+  }
+  if (auto entry = FindSpelledAsGiven(root, *host, pattern)) {
+    entries.push_back(std::move(*entry));
+    return entries;
   }
   for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = WindowsName(it->path().filename().string());

@@ -130,6 +130,11 @@ std::string JoinWindowsPath(const std::vector<std::string>& components) {
 std::optional<std::string> HostName(std::string_view windowsName) { return Cp936ToUtf8(windowsName); }
 
 std::string WindowsName(const std::string& hostName) {
+  // ASCII names are the same in both code pages; most names are ASCII, and
+  // directory searches convert every entry.
+  bool ascii = true;
+  for (char c : hostName) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return hostName;
   auto name = Utf8ToCp936(hostName);
   return name ? *name : hostName;
 }
