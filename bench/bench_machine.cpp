@@ -1,7 +1,9 @@
 #include "bench_machine.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -36,7 +38,8 @@ void AddNetworkPort(tools::MachineBuilder& b) {
 
 }  // namespace
 
-BenchMachine::BenchMachine(const MachineSize& size) : root_(FreshRoot()), builder_(root_) {
+BenchMachine::BenchMachine(const MachineSize& size, fs::path keepAt)
+    : root_(keepAt.empty() ? FreshRoot() : keepAt), keep_(!keepAt.empty()), builder_(root_) {
   builder_.InstallPrintingSystem();
   tools::AddCrowdedServer(builder_, "PRINTSRV", size.diskShares, size.printShares);
   AddNetworkPort(builder_);
@@ -46,6 +49,7 @@ BenchMachine::BenchMachine(const MachineSize& size) : root_(FreshRoot()), builde
 }
 
 BenchMachine::~BenchMachine() {
+  if (keep_) return;
   std::error_code ec;
   fs::remove_all(root_, ec);
 }
@@ -53,24 +57,35 @@ BenchMachine::~BenchMachine() {
 void BenchMachine::Activate() const { w95::Machine::Use(root_); }
 
 BenchMachine& StandardBenchMachine() {
-  static BenchMachine machine;
+  static BenchMachine machine({}, [] {
+    const char* keepAt = std::getenv("DXL_BENCH_MACHINE");
+    if (!keepAt) return fs::path();
+    std::error_code ec;
+    if (fs::exists(keepAt) && !fs::is_empty(keepAt, ec))
+      throw std::runtime_error(std::string("DXL_BENCH_MACHINE: ") + keepAt + " is not empty");
+    return fs::path(keepAt);
+  }());
   return machine;
 }
 
-void ResetPeakMemory() {
-  // "5" resets the peak resident set size of the process (Linux 4.0 and later).
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-}
+namespace {
 
-void ReportPeakMemory(benchmark::State& state) {
+double StatusMegabytes(std::string_view field) {
   std::ifstream status("/proc/self/status");
   std::string line;
-  while (std::getline(status, line)) {
-    if (!line.starts_with("VmHWM:")) continue;
-    state.counters["peak_MB"] = std::stod(line.substr(6)) / 1024.0;
-    return;
-  }
+  while (std::getline(status, line))
+    if (line.starts_with(field)) return std::stod(line.substr(field.size())) / 1024.0;
+  return 0;
 }
+
+}  // namespace
+
+void ResetPeakMemory() {
+  malloc_trim(0);  // what earlier benchmarks freed does not count
+  // "5" resets the peak resident set size of the process (Linux 4.0 and later).
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+void ReportPeakMemory(benchmark::State& state) { state.counters["peak_MB"] = StatusMegabytes("VmHWM:"); }
 
 }  // namespace dxl::bench

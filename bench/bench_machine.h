@@ -25,7 +25,9 @@ struct MachineSize {
 // files on its DXL share.
 class BenchMachine {
  public:
-  explicit BenchMachine(const MachineSize& size = {});
+  // In a fresh temporary directory, removed afterwards; with `keepAt`, in that
+  // directory, which is kept.
+  explicit BenchMachine(const MachineSize& size = {}, std::filesystem::path keepAt = {});
   ~BenchMachine();
   BenchMachine(const BenchMachine&) = delete;
   BenchMachine& operator=(const BenchMachine&) = delete;
@@ -42,15 +44,18 @@ class BenchMachine {
 
  private:
   std::filesystem::path root_;
+  bool keep_ = false;
   tools::MachineBuilder builder_;
 };
 
-// The machine of the default size, built on first use.
+// The machine of the default size, built on first use; kept in the directory
+// that DXL_BENCH_MACHINE names when set, to run the program itself on it.
 BenchMachine& StandardBenchMachine();
 
 // The peak resident memory of the process is measured from here on.
 void ResetPeakMemory();
-// Adds the counter "peak_MB": the peak resident memory since ResetPeakMemory().
+// Adds the counter "peak_MB": the peak resident memory of the process since
+// ResetPeakMemory(), the memory still held from building the machine included.
 void ReportPeakMemory(benchmark::State& state);
 
 }  // namespace dxl::bench
