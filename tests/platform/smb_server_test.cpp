@@ -11,12 +11,15 @@
 #include "platform/server_backend.h"
 #include "platform/machine.h"
 #include "support/smb_test_server.h"
+#include "support/file_queries.h"
 #include "support/temp_machine.h"
 
 namespace w95 {
 namespace {
 
 using dxl::testing::SmbTestServer;
+using dxl::testing::Names;
+using dxl::testing::OpenError;
 using dxl::testing::TempMachine;
 
 constexpr std::int64_t kApdTime = 858342600;  // 1997-03-14 12:30:00 UTC
@@ -40,25 +43,6 @@ class SmbServerTest : public ::testing::Test {
   SmbTestServer server_;
   TempMachine machine_;
 };
-
-std::set<std::string> Names(std::string_view pattern, DWORD* error = nullptr) {
-  std::set<std::string> names;
-  FindData data;
-  SetLastError(ERROR_SUCCESS);
-  FindHandle find = FindFirstFileA(pattern, data);
-  if (error) *error = find ? ERROR_SUCCESS : GetLastError();
-  if (!find) return names;
-  do names.insert(data.fileName);
-  while (FindNextFileA(find, data));
-  FindClose(find);
-  return names;
-}
-
-DWORD OpenError(std::string_view path, DWORD access = GENERIC_READ, DWORD disposition = OPEN_EXISTING) {
-  SetLastError(ERROR_SUCCESS);
-  FileHandle file = CreateFileA(path, access, FILE_SHARE_READ, disposition, FILE_ATTRIBUTE_NORMAL);
-  return file ? ERROR_SUCCESS : GetLastError();
-}
 
 std::vector<std::string> Browse(DWORD type, DWORD usage, const std::string& container, DWORD* error = nullptr) {
   NetResource resource;

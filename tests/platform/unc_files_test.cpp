@@ -8,11 +8,14 @@
 #include "machine_builder/network_builder.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
+#include "support/file_queries.h"
 #include "support/temp_machine.h"
 
 namespace w95 {
 namespace {
 
+using dxl::testing::Names;
+using dxl::testing::OpenError;
 using dxl::testing::TempMachine;
 namespace tools = dxl::tools;
 namespace fs = std::filesystem;
@@ -27,25 +30,6 @@ void BuildPrintServer(TempMachine& machine) {
   tools::AddShareFile(b, "PRINTSRV", "DXL", "FONTS\\ROMAN.FNT", "f");
   tools::AddShare(b, "PRINTSRV", "EMPTY");
   tools::AddPrintShare(b, "PRINTSRV", "KRT310");
-}
-
-std::set<std::string> Names(std::string_view pattern, DWORD* error = nullptr) {
-  std::set<std::string> names;
-  FindData data;
-  SetLastError(ERROR_SUCCESS);
-  FindHandle find = FindFirstFileA(pattern, data);
-  if (error) *error = find ? ERROR_SUCCESS : GetLastError();
-  if (!find) return names;
-  do names.insert(data.fileName);
-  while (FindNextFileA(find, data));
-  FindClose(find);
-  return names;
-}
-
-DWORD OpenError(std::string_view path, DWORD access = GENERIC_READ, DWORD disposition = OPEN_EXISTING) {
-  SetLastError(ERROR_SUCCESS);
-  FileHandle file = CreateFileA(path, access, FILE_SHARE_READ, disposition, FILE_ATTRIBUTE_NORMAL);
-  return file ? ERROR_SUCCESS : GetLastError();
 }
 
 TEST(UncFind, ListsAShareWithoutRegardToCase) {
