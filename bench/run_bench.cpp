@@ -67,7 +67,7 @@ BENCHMARK(BM_WholeRunNetworkPort)->Unit(benchmark::kMillisecond);
 
 // Five problems, each fixed on its page: two INI files and the registry are
 // rewritten during the run. The broken files are put back between runs.
-void BM_WholeRunFivesFixes(benchmark::State& state) {
+void BM_WholeRunFiveFixes(benchmark::State& state) {
   BenchMachine& machine = StandardBenchMachine();
   auto& b = machine.Builder();
   const std::string systemIni = machine.Save("C:\\WINDOWS\\SYSTEM.INI");
@@ -100,7 +100,7 @@ void BM_WholeRunFivesFixes(benchmark::State& state) {
   machine.Restore("C:\\WINDOWS\\WIN.INI", winIni);
   machine.Restore("C:\\WINDOWS\\SYSTEM.REG", hive);
 }
-BENCHMARK(BM_WholeRunFivesFixes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeRunFiveFixes)->Unit(benchmark::kMillisecond);
 
 // The installed-file verification alone: the set-up information read, every
 // listed file judged by size, time stamp and version.
