@@ -7,7 +7,7 @@ namespace dxl {
 
 namespace {
 
-struct Spec {
+struct Conversion {
   std::string flags;
   std::string width;
   std::string precision;
@@ -15,23 +15,23 @@ struct Spec {
 };
 
 // Parses the conversion after '%' at format[pos]; returns one past its end.
-size_t ParseSpec(std::string_view format, size_t pos, Spec& spec) {
+size_t ParseConversion(std::string_view format, size_t pos, Conversion& conv) {
   while (pos < format.size() && std::string_view("-+ #0").find(format[pos]) != std::string_view::npos)
-    spec.flags += format[pos++];
-  while (pos < format.size() && format[pos] >= '0' && format[pos] <= '9') spec.width += format[pos++];
+    conv.flags += format[pos++];
+  while (pos < format.size() && format[pos] >= '0' && format[pos] <= '9') conv.width += format[pos++];
   if (pos < format.size() && format[pos] == '.') {
-    spec.precision += '.';
+    conv.precision += '.';
     ++pos;
-    while (pos < format.size() && format[pos] >= '0' && format[pos] <= '9') spec.precision += format[pos++];
+    while (pos < format.size() && format[pos] >= '0' && format[pos] <= '9') conv.precision += format[pos++];
   }
   while (pos < format.size() && (format[pos] == 'l' || format[pos] == 'h')) ++pos;
-  if (pos < format.size()) spec.conversion = format[pos++];
+  if (pos < format.size()) conv.conversion = format[pos++];
   return pos;
 }
 
-std::string FormatOne(const Spec& spec, const FormatArg* arg) {
+std::string FormatOne(const Conversion& conv, const FormatArg* arg) {
   if (!arg) return {};
-  std::string pattern = "%" + spec.flags + spec.width + spec.precision;
+  std::string pattern = "%" + conv.flags + conv.width + conv.precision;
   std::vector<char> buffer(64);
   auto print = [&](auto value) {
     int n = std::snprintf(buffer.data(), buffer.size(), pattern.c_str(), value);
@@ -42,7 +42,7 @@ std::string FormatOne(const Spec& spec, const FormatArg* arg) {
     }
     return std::string(buffer.data(), static_cast<size_t>(n));
   };
-  if (spec.conversion == 's') {
+  if (conv.conversion == 's') {
     auto text = std::get_if<std::string_view>(arg);
     if (!text) return {};
     std::string owned(*text);
@@ -51,7 +51,7 @@ std::string FormatOne(const Spec& spec, const FormatArg* arg) {
   }
   auto number = std::get_if<std::int64_t>(arg);
   if (!number) return {};
-  switch (spec.conversion) {
+  switch (conv.conversion) {
     case 'd':
     case 'i': pattern += "lld"; return print(static_cast<long long>(*number));
     case 'u': pattern += "llu"; return print(static_cast<unsigned long long>(static_cast<std::uint32_t>(*number)));
@@ -78,10 +78,10 @@ std::string FormatPrintf(std::string_view format, std::initializer_list<FormatAr
       ++pos;
       continue;
     }
-    Spec spec;
-    pos = ParseSpec(format, pos, spec);
+    Conversion conv;
+    pos = ParseConversion(format, pos, conv);
     const FormatArg* arg = next != args.end() ? &*next++ : nullptr;
-    out += FormatOne(spec, arg);
+    out += FormatOne(conv, arg);
   }
   return out;
 }
