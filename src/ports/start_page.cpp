@@ -9,6 +9,7 @@
 #include "ports/system_figures.h"
 #include "resources/dialog_templates.h"
 #include "resources/format.h"
+#include "resources/icons.h"
 #include "wizard/pages/standard_page.h"
 
 namespace dxl {
@@ -25,6 +26,7 @@ constexpr std::size_t kEntryBufferSize = 256;
 StartPage::StartPage() : WizardPage(kStartPageTemplate) {}
 
 void StartPage::OnInitDialog(w95::ui::DialogView& view) {
+  view.SetWindowIcon(IconXpm(kProgramIcon));
   view.SetItemText(ctl::kFreeDisk, FormatPrintf("%ld", {std::int64_t{FreeDiskMegabytes()}}));
   view.SetItemText(ctl::kFreeMemory, FormatPrintf("%ld", {std::int64_t{FreeMemoryKilobytes()}}));
 

@@ -22,6 +22,7 @@
 #include "platform/instance.h"
 #include "platform/ui/qt/qt_backend.h"
 #include "platform/ui/qt/qt_dialog.h"
+#include "resources/icons.h"
 #include "resources/dialog_templates.h"
 #include "support/temp_machine.h"
 #include "wizard/pages/standard_page.h"
@@ -104,6 +105,19 @@ TEST_F(QtPages, LayoutFollowsDialogUnitsOfTheChineseDialogFont) {
     Key(dialog, Qt::Key_Escape);
   });
   EXPECT_EQ(code, 2);
+}
+
+TEST_F(QtPages, TheWindowIconIsTheProgramsPrinter) {
+  Run(133, [](QtDialog& dialog) {
+    EXPECT_TRUE(dialog.windowIcon().isNull());
+    dialog.SetWindowIcon(IconXpm(kProgramIcon));
+    QPixmap icon = dialog.windowIcon().pixmap(32, 32);
+    EXPECT_EQ(icon.size(), QSize(32, 32) * icon.devicePixelRatio());
+    QImage image = icon.toImage();
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);          // transparent corner
+    EXPECT_EQ(image.pixelColor(10, 3), QColor(Qt::white));  // the paper
+    Key(dialog, Qt::Key_Escape);
+  });
 }
 
 TEST_F(QtPages, FilledLinesShowTheSharedState) {

@@ -2,6 +2,7 @@
 // the spooler and the registry, what a chosen entry means, the report header
 // on Yes, and the end of the program when the registry cannot be read.
 #include "ports/start_page.h"
+#include "resources/icons.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -85,6 +86,8 @@ TEST_F(StartPageTest, ShowsTheFiguresAndTheSortedPortList) {
 
   StartPage page;
   EXPECT_EQ(page.DoModal(), page_end::StartNo);
+  ASSERT_NE(IconXpm(kProgramIcon), nullptr);
+  EXPECT_EQ(Shown().windowIcon, IconXpm(kProgramIcon));
   EXPECT_EQ(Shown().texts.at(ctl::kFreeDisk), "512");
   EXPECT_EQ(Shown().texts.at(ctl::kFreeMemory), "16384");
   EXPECT_EQ(Entries(), (std::vector<std::string>{"LPT1:[本地]", "LPT2:[本地]", "LPT3:[\\\\PRINTSRV\\KRT310]",

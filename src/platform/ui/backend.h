@@ -49,6 +49,9 @@ class DialogView {
   virtual void SetSel(int id, int start, int end) = 0;
   virtual void ScrollCaret(int id) = 0;
 
+  // The window's big and small icon (WM_SETICON): an image in XPM form, null for none.
+  virtual void SetWindowIcon(const char* const* xpm) = 0;
+
   // Ends the modal run with `code` once the current event has been handled.
   virtual void EndDialog(int code) = 0;
 };

@@ -38,6 +38,8 @@ class DialogState : public DialogView {
   std::string GetLBText(int id, int index) const override;
   int GetCount(int id) const override;
   void SetSel(int, int, int) override {}
+  void SetWindowIcon(const char* const* xpm) override { windowIcon_ = xpm; }
+  const char* const* WindowIcon() const { return windowIcon_; }
   void ScrollCaret(int) override {}
   void EndDialog(int code) override { endCode_ = code; }
 
@@ -56,6 +58,7 @@ class DialogState : public DialogView {
   const DialogTemplate& dialog_;
   std::vector<ControlState> controls_;
   std::optional<int> endCode_;
+  const char* const* windowIcon_ = nullptr;
 };
 
 // Where a sorted drop-down list puts `text`: before the first entry that is

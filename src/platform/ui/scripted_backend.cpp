@@ -55,6 +55,7 @@ ScriptedBackend& ScriptedBackend::CancelSaveAs() {
 }
 
 void ScriptedBackend::Snapshot(const DialogState& state, ShownDialog& shown) const {
+  shown.windowIcon = state.WindowIcon();
   const auto& controls = state.Template().controls;
   for (size_t i = 0; i < controls.size(); ++i) {
     const ControlState& control = state.At(i);

@@ -35,6 +35,7 @@ struct ShownDialog {
   // The text of every control, in template order (labels included).
   std::vector<std::string> controlTexts;
   int endCode = 0;
+  const char* const* windowIcon = nullptr;  // set by the dialog's initialisation (XPM)
   bool destroyed = false;    // modeless: its object is gone
   bool ranOutOfScript = false;  // ended because the script had no more actions
 };

@@ -3,10 +3,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -223,6 +225,10 @@ void QtDialog::SetSel(int id, int start, int end) {
   } else if (auto* line = qobject_cast<QLineEdit*>(Item(id))) {
     line->setSelection(start, end - start);
   }
+}
+
+void QtDialog::SetWindowIcon(const char* const* xpm) {
+  setWindowIcon(xpm ? QIcon(QPixmap(xpm)) : QIcon());
 }
 
 void QtDialog::ScrollCaret(int id) {

@@ -30,6 +30,7 @@ class QtDialog : public QDialog, public DialogView {
   std::string GetLBText(int id, int index) const override;
   int GetCount(int id) const override;
   void SetSel(int id, int start, int end) override;
+  void SetWindowIcon(const char* const* xpm) override;
   void ScrollCaret(int id) override;
   void EndDialog(int code) override;
 
