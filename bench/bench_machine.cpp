@@ -11,7 +11,7 @@
 #include "machine_builder/large_machine.h"
 #include "machine_builder/network_builder.h"
 #include "machine_builder/printing_files.h"
-#include "platform/machine.h"
+#include "platform/machine/machine.h"
 
 namespace fs = std::filesystem;
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "bench_machine.h"
-#include "platform/files.h"
-#include "platform/network.h"
+#include "platform/files/files.h"
+#include "platform/network/network.h"
 
 namespace dxl::bench {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "machine_builder/machine_builder.h"
-#include "platform/files.h"
-#include "platform/machine.h"
-#include "platform/profile.h"
+#include "platform/files/files.h"
+#include "platform/machine/machine.h"
+#include "platform/profile/profile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "bench_machine.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace dxl::bench {
 namespace {

@@ -12,8 +12,8 @@
 #include "engine/shared/step_outcome.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/machine_builder.h"
-#include "platform/files.h"
-#include "platform/spooler.h"
+#include "platform/files/files.h"
+#include "platform/spooler/spooler.h"
 #include "platform/ui/scripted_backend.h"
 
 namespace dxl::bench {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/ini_text.h"
+#include "platform/base/ini_text.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <random>
 
-#include "platform/machine.h"
+#include "platform/machine/machine.h"
 
 namespace fs = std::filesystem;
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "fuzz_machine.h"
-#include "platform/machine.h"
-#include "platform/machine_ini.h"
-#include "platform/paths.h"
+#include "platform/machine/machine.h"
+#include "platform/machine/machine_ini.h"
+#include "platform/machine/paths.h"
 
 namespace {
 

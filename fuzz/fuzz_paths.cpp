@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "fuzz_machine.h"
-#include "platform/last_error.h"
-#include "platform/machine.h"
-#include "platform/paths.h"
+#include "platform/base/last_error.h"
+#include "platform/machine/machine.h"
+#include "platform/machine/paths.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "fuzz_machine.h"
-#include "platform/profile.h"
+#include "platform/profile/profile.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/regedit4.h"
-#include "platform/registry.h"
+#include "platform/registry/regedit4.h"
+#include "platform/registry/registry.h"
 
 namespace {
 

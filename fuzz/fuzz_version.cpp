@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fuzz_machine.h"
-#include "platform/version.h"
+#include "platform/version/version.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "fuzz_machine.h"
-#include "platform/system.h"
+#include "platform/system/system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto& machine = dxl::fuzz::FuzzMachine::Get();

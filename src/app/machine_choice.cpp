@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "platform/machine.h"
+#include "platform/machine/machine.h"
 
 namespace fs = std::filesystem;
 

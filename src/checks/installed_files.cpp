@@ -6,9 +6,9 @@
 
 #include "checks/file_list.h"
 #include "engine/shared/report_file.h"
-#include "platform/clock.h"
-#include "platform/files.h"
-#include "platform/version.h"
+#include "platform/system/clock.h"
+#include "platform/files/files.h"
+#include "platform/version/version.h"
 
 namespace dxl {
 

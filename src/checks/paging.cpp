@@ -1,8 +1,8 @@
 // Virtual memory: SYSTEM.INI [386Enh] Paging.
 #include "checks/find_text.h"
 #include "checks/ini_checks.h"
-#include "platform/files.h"
-#include "platform/profile.h"
+#include "platform/files/files.h"
+#include "platform/profile/profile.h"
 
 namespace dxl {
 

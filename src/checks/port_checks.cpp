@@ -2,9 +2,9 @@
 #include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/profile_values.h"
-#include "platform/files.h"
-#include "platform/last_error.h"
-#include "platform/profile.h"
+#include "platform/files/files.h"
+#include "platform/base/last_error.h"
+#include "platform/profile/profile.h"
 
 namespace dxl {
 

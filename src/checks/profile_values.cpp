@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/profile.h"
+#include "platform/profile/profile.h"
 
 namespace dxl {
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "checks/find_text.h"
-#include "platform/files.h"
-#include "platform/profile.h"
-#include "platform/registry.h"
-#include "platform/text.h"
+#include "platform/files/files.h"
+#include "platform/profile/profile.h"
+#include "platform/registry/registry.h"
+#include "platform/base/text.h"
 
 namespace dxl {
 

@@ -6,8 +6,8 @@
 #include "app/state/troubleshooter_app.h"
 #include "engine/shared/report_file.h"
 #include "engine/shared/step_outcome.h"
-#include "platform/files.h"
-#include "platform/profile.h"
+#include "platform/files/files.h"
+#include "platform/profile/profile.h"
 #include "resources/string_table.h"
 #include "wizard/pages/wait_notices.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "checks/ini_checks.h"
-#include "platform/registry.h"
-#include "platform/spooler.h"
+#include "platform/registry/registry.h"
+#include "platform/spooler/spooler.h"
 
 namespace dxl {
 

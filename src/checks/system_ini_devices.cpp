@@ -5,7 +5,7 @@
 #include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/system_ini_text.h"
-#include "platform/profile.h"
+#include "platform/profile/profile.h"
 
 namespace dxl {
 

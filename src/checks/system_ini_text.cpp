@@ -1,8 +1,8 @@
 #include "checks/system_ini_text.h"
 
 #include "checks/find_text.h"
-#include "platform/files.h"
-#include "platform/profile.h"
+#include "platform/files/files.h"
+#include "platform/profile/profile.h"
 
 namespace dxl {
 

@@ -4,7 +4,7 @@
 #include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/profile_values.h"
-#include "platform/profile.h"
+#include "platform/profile/profile.h"
 
 namespace dxl {
 

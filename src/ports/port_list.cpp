@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "ports/printer_lists.h"
 #include "resources/format.h"
 #include "resources/string_table.h"

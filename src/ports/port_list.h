@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/spooler.h"
+#include "platform/spooler/spooler.h"
 
 namespace dxl {
 

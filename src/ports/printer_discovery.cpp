@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/network.h"
+#include "platform/network/network.h"
 #include "ports/printer_lists.h"
 
 namespace dxl {

@@ -1,6 +1,6 @@
 #include "ports/printer_lists.h"
 
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace dxl {
 

@@ -1,9 +1,9 @@
 #include "ports/report_header.h"
 
 #include "engine/shared/report_file.h"
-#include "platform/clock.h"
-#include "platform/files.h"
-#include "platform/profile.h"
+#include "platform/system/clock.h"
+#include "platform/files/files.h"
+#include "platform/profile/profile.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 

@@ -3,7 +3,7 @@
 #include "ports/start_page.h"
 
 #include "app/state/troubleshooter_app.h"
-#include "platform/system.h"
+#include "platform/system/system.h"
 #include "ports/port_list.h"
 #include "ports/report_header.h"
 #include "ports/system_figures.h"

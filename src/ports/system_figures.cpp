@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/system.h"
+#include "platform/system/system.h"
 
 namespace dxl {
 

@@ -5,6 +5,9 @@
 
 #include <array>
 
+// Tables below are laid out by hand.
+// clang-format off
+
 namespace dxl {
 
 namespace {
@@ -259,3 +262,4 @@ const DialogTemplate* FindDialogTemplate(int id) {
 std::span<const DialogTemplate* const> AllDialogTemplates() { return kPointers; }
 
 }  // namespace dxl
+// clang-format on

@@ -1,6 +1,9 @@
 // The program's icon (resource 128): a printer, 32 x 32, in XPM form.
 #include "resources/icons.h"
 
+// Tables below are laid out by hand.
+// clang-format off
+
 namespace dxl {
 
 namespace {
@@ -53,3 +56,4 @@ const char* const kPrinterIcon[] = {
 const char* const* IconXpm(int id) { return id == kProgramIcon ? kPrinterIcon : nullptr; }
 
 }  // namespace dxl
+// clang-format on

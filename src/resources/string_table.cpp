@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 
 namespace dxl {
 

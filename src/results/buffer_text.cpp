@@ -1,6 +1,6 @@
 #include "results/buffer_text.h"
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace dxl {
 

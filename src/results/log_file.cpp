@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <new>
 
-#include "platform/clock.h"
-#include "platform/files.h"
-#include "platform/last_error.h"
-#include "platform/paths.h"
-#include "platform/text.h"
+#include "platform/system/clock.h"
+#include "platform/files/files.h"
+#include "platform/base/last_error.h"
+#include "platform/machine/paths.h"
+#include "platform/base/text.h"
 
 namespace dxl {
 

@@ -1,7 +1,7 @@
 #include "results/results_dialog.h"
 
 #include "app/state/troubleshooter_app.h"
-#include "platform/files.h"
+#include "platform/files/files.h"
 #include "platform/ui/common_dialogs.h"
 #include "resources/dialog_templates.h"
 #include "results/buffer_text.h"

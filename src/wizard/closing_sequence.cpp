@@ -4,8 +4,8 @@
 
 #include "engine/shared/report_file.h"
 #include "engine/shared/step_outcome.h"
-#include "platform/files.h"
-#include "platform/system.h"
+#include "platform/files/files.h"
+#include "platform/system/system.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 #include "results/results_dialog.h"

@@ -4,8 +4,8 @@
 #include "app/state/troubleshooter_app.h"
 #include "engine/shared/report_file.h"
 #include "engine/shared/step_outcome.h"
-#include "platform/cp936.h"
-#include "platform/files.h"
+#include "platform/base/cp936.h"
+#include "platform/files/files.h"
 #include "support/temp_machine.h"
 
 namespace {

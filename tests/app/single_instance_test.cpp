@@ -8,8 +8,8 @@
 #include <thread>
 #include <string>
 
-#include "platform/instance.h"
-#include "platform/last_error.h"
+#include "platform/system/instance.h"
+#include "platform/base/last_error.h"
 #include "support/temp_machine.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "checks/file_list.h"
 #include "machine_builder/printing_files.h"
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 #include "support/temp_machine.h"
 
 namespace dxl {

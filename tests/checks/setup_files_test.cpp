@@ -7,7 +7,7 @@
 #include "app/state/troubleshooter_app.h"
 #include "engine/shared/step_outcome.h"
 #include "machine_builder/printing_files.h"
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
 #include "support/program_test.h"
 

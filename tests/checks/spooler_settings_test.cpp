@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "machine_builder/hives.h"
-#include "platform/profile.h"
+#include "platform/profile/profile.h"
 #include "support/temp_machine.h"
 
 namespace dxl {

@@ -7,7 +7,7 @@
 #include "engine/shared/step_outcome.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
 #include "support/temp_machine.h"
 

@@ -5,7 +5,7 @@
 
 #include "failing_allocation.h"
 #include "machine_builder/network_builder.h"
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 #include "support/temp_machine.h"
 
 namespace dxl {

@@ -8,7 +8,7 @@
 
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
-#include "platform/network.h"
+#include "platform/network/network.h"
 #include "ports/port/port.h"
 #include "support/temp_machine.h"
 

@@ -1,10 +1,13 @@
 // The dialog templates: sizes, icons, help contexts and the standard layout
 // of the pages (finding lines, button column, explanations beside them).
+#include "resources/dialog_templates.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "resources/dialog_templates.h"
+// Tables below are laid out by hand.
+// clang-format off
 
 namespace dxl {
 namespace {
@@ -213,3 +216,4 @@ TEST(Accelerators, LetterAndShownText) {
 
 }  // namespace
 }  // namespace dxl
+// clang-format on

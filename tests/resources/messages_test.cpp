@@ -1,7 +1,7 @@
 // The string table and the two ways of formatting its messages.
 #include <gtest/gtest.h>
 
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 

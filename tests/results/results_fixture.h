@@ -10,7 +10,7 @@
 
 #include "app/state/troubleshooter_app.h"
 #include "engine/shared/step_outcome.h"
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
 #include "support/temp_machine.h"
 

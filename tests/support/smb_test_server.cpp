@@ -17,7 +17,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/tcp_probe.h"
+#include "platform/network/smb/tcp_probe.h"
 
 extern char** environ;
 

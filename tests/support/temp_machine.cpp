@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "platform/machine.h"
+#include "platform/machine/machine.h"
 
 namespace fs = std::filesystem;
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "machine_builder/registry_faults.h"
-#include "platform/reg_store.h"
-#include "platform/registry.h"
+#include "platform/registry/reg_store.h"
+#include "platform/registry/registry.h"
 #include "support/temp_machine.h"
 
 namespace dxl::tools {

@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "machine_builder/hives.h"
-#include "platform/files.h"
-#include "platform/network.h"
-#include "platform/registry.h"
+#include "platform/files/files.h"
+#include "platform/network/network.h"
+#include "platform/registry/registry.h"
 #include "support/temp_machine.h"
 
 namespace dxl::tools {

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "machine_builder/demo_machine.h"
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 #include "support/temp_machine.h"
 
 namespace dxl {

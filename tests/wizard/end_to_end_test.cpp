@@ -12,8 +12,8 @@
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
 #include "machine_builder/printing_files.h"
-#include "platform/cp936.h"
-#include "platform/spooler.h"
+#include "platform/base/cp936.h"
+#include "platform/spooler/spooler.h"
 #include "support/temp_machine.h"
 
 namespace dxl {

@@ -5,13 +5,16 @@
 
 #include "app/state/troubleshooter_app.h"
 #include "engine/shared/step_outcome.h"
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
 #include "resources/dialog_templates.h"
 #include "resources/string_table.h"
 #include "support/temp_machine.h"
 #include "wizard/pages/standard_page.h"
 #include "wizard/pages/wait_notices.h"
+
+// Tables below are laid out by hand.
+// clang-format off
 
 namespace dxl {
 namespace {
@@ -269,3 +272,4 @@ TEST_F(Pages, EveryTemplateButTheNoticesHasAPageRow) {
 
 }  // namespace
 }  // namespace dxl
+// clang-format on

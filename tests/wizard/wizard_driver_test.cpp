@@ -12,8 +12,8 @@
 #include "machine_builder/parallel_ports.h"
 #include "machine_builder/printing_files.h"
 #include "machine_builder/registry_faults.h"
-#include "platform/cp936.h"
-#include "platform/spooler.h"
+#include "platform/base/cp936.h"
+#include "platform/spooler/spooler.h"
 #include "platform/ui/scripted_backend.h"
 #include "support/program_test.h"
 

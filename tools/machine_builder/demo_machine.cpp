@@ -5,7 +5,7 @@
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
 #include "machine_builder/printing_files.h"
-#include "platform/spooler.h"
+#include "platform/spooler/spooler.h"
 
 namespace dxl::tools {
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "machine_builder/machine_builder.h"
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 
 namespace dxl::tools {
 

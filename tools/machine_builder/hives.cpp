@@ -3,12 +3,12 @@
 #include <functional>
 #include <stdexcept>
 
-#include "platform/cp936.h"
-#include "platform/ini_text.h"
-#include "platform/reg_store.h"
-#include "platform/registry.h"
-#include "platform/spooler.h"
-#include "platform/text.h"
+#include "platform/base/cp936.h"
+#include "platform/base/ini_text.h"
+#include "platform/registry/reg_store.h"
+#include "platform/registry/registry.h"
+#include "platform/spooler/spooler.h"
+#include "platform/base/text.h"
 
 namespace dxl::tools {
 

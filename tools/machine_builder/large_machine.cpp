@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "machine_builder/network_builder.h"
-#include "platform/ini_text.h"
-#include "platform/regedit4.h"
-#include "platform/registry.h"
+#include "platform/base/ini_text.h"
+#include "platform/registry/regedit4.h"
+#include "platform/registry/registry.h"
 
 namespace fs = std::filesystem;
 

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/cp936.h"
-#include "platform/ini_text.h"
-#include "platform/text.h"
+#include "platform/base/cp936.h"
+#include "platform/base/ini_text.h"
+#include "platform/base/text.h"
 
 namespace fs = std::filesystem;
 

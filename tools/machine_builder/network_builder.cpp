@@ -1,8 +1,8 @@
 #include "machine_builder/network_builder.h"
 
 #include "machine_builder/hives.h"
-#include "platform/ini_text.h"
-#include "platform/text.h"
+#include "platform/base/ini_text.h"
+#include "platform/base/text.h"
 
 namespace dxl::tools {
 

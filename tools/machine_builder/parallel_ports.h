@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "machine_builder/machine_builder.h"
-#include "platform/devices.h"
+#include "platform/files/devices.h"
 
 namespace dxl::tools {
 

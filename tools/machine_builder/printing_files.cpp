@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "machine_builder/hives.h"
-#include "platform/ini_text.h"
-#include "platform/text.h"
+#include "platform/base/ini_text.h"
+#include "platform/base/text.h"
 
 namespace dxl::tools {
 

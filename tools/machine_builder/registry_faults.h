@@ -7,6 +7,9 @@
 
 #include "machine_builder/machine_builder.h"
 
+// Tables below are laid out by hand.
+// clang-format off
+
 namespace dxl::tools {
 
 // In the order the check judges them.
@@ -31,3 +34,4 @@ void BreakRegistryEntry(MachineBuilder& builder, RegistryEntry entry, EntryFault
                         std::string_view portName = "LPT1:", bool remote = false);
 
 }  // namespace dxl::tools
+// clang-format on

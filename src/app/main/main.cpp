@@ -2,7 +2,7 @@
 
 #include "app/machine_choice.h"
 #include "app/state/troubleshooter_app.h"
-#include "platform/machine.h"
+#include "platform/machine/machine.h"
 
 int main() {
   auto root = dxl::ChooseMachineRoot();

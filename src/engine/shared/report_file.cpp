@@ -1,6 +1,6 @@
 #include "engine/shared/report_file.h"
 
-#include "platform/files.h"
+#include "platform/files/files.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 

@@ -14,7 +14,7 @@
 
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/modeless_dialog.h"
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace w95::ui {
 

@@ -1,6 +1,6 @@
 #include "platform/ui/common_dialogs.h"
 
-#include "platform/last_error.h"
+#include "platform/base/last_error.h"
 #include "platform/ui/backend.h"
 
 namespace w95 {

@@ -5,9 +5,9 @@
 #include <istream>
 #include <ostream>
 
-#include "platform/cp936.h"
-#include "platform/files.h"
-#include "platform/text.h"
+#include "platform/base/cp936.h"
+#include "platform/files/files.h"
+#include "platform/base/text.h"
 #include "platform/ui/console_layout.h"
 #include "platform/ui/unattended.h"
 

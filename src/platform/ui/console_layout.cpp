@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 #include "platform/ui/console_backend.h"
 
 namespace w95::ui {

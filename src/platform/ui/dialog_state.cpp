@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/cp936.h"
-#include "platform/text.h"
+#include "platform/base/cp936.h"
+#include "platform/base/text.h"
 
 namespace w95::ui {
 

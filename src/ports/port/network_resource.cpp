@@ -1,8 +1,8 @@
 #include <new>
 #include <vector>
 
-#include "platform/files.h"
-#include "platform/last_error.h"
+#include "platform/files/files.h"
+#include "platform/base/last_error.h"
 #include "ports/port/port.h"
 
 namespace dxl {

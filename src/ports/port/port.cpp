@@ -7,8 +7,8 @@
 #include <memory>
 #include <new>
 
-#include "platform/last_error.h"
-#include "platform/registry.h"
+#include "platform/base/last_error.h"
+#include "platform/registry/registry.h"
 
 namespace dxl {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/network.h"
+#include "platform/network/network.h"
 
 namespace dxl {
 

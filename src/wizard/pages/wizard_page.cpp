@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "app/state/troubleshooter_app.h"
-#include "platform/help.h"
+#include "platform/help/help.h"
 #include "resources/dialog_templates.h"
 #include "resources/string_table.h"
 

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 
-#include "platform/cp936.h"
+#include "platform/base/cp936.h"
 
 namespace w95::ui::qt {
 

@@ -1,0 +1,47 @@
+#include "platform/base/text.h"
+
+namespace w95 {
+
+bool IsCp936LeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+namespace {
+unsigned char FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+}  // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto ca = static_cast<unsigned char>(a[i]);
+    auto cb = static_cast<unsigned char>(b[i]);
+    if (IsCp936LeadByte(ca)) {
+      if (ca != cb || i + 1 >= a.size()) return ca == cb;
+      ++i;
+      if (a[i] != b[i]) return false;
+      continue;
+    }
+    if (FoldAscii(ca) != FoldAscii(cb)) return false;
+  }
+  return true;
+}
+
+std::string ToUpperAscii(std::string_view text) {
+  std::string out(text);
+  for (size_t i = 0; i < out.size(); ++i) {
+    auto c = static_cast<unsigned char>(out[i]);
+    if (IsCp936LeadByte(c)) {
+      ++i;
+    } else if (c >= 'a' && c <= 'z') {
+      out[i] = static_cast<char>(c - ('a' - 'A'));
+    }
+  }
+  return out;
+}
+
+std::string_view Trim(std::string_view text, std::string_view blanks) {
+  auto first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  auto last = text.find_last_not_of(blanks);
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace w95

@@ -1,0 +1,70 @@
+#include "platform/machine/host_file.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/machine/host_errors.h"
+#include "platform/base/last_error.h"
+
+namespace w95 {
+
+HostFile::~HostFile() { close(fd_); }
+
+bool HostFile::Read(std::span<char> buffer, DWORD& bytesRead) {
+  bytesRead = 0;
+  if (!(access_ & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED, false);
+  while (bytesRead < buffer.size()) {
+    ssize_t n = read(fd_, buffer.data() + bytesRead, buffer.size() - bytesRead);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Fail(ERROR_READ_FAULT, false);
+    if (n == 0) break;
+    bytesRead += static_cast<DWORD>(n);
+  }
+  return true;
+}
+
+bool HostFile::Write(std::string_view bytes, DWORD& bytesWritten) {
+  bytesWritten = 0;
+  if (!(access_ & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED, false);
+  while (bytesWritten < bytes.size()) {
+    ssize_t n = write(fd_, bytes.data() + bytesWritten, bytes.size() - bytesWritten);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Fail(ErrorFromErrno(errno) == ERROR_DISK_FULL ? ERROR_DISK_FULL : ERROR_WRITE_FAULT, false);
+    bytesWritten += static_cast<DWORD>(n);
+  }
+  return true;
+}
+
+DWORD HostFile::Seek(LONG distance, DWORD method) {
+  off_t base = 0;
+  if (method == FILE_CURRENT) {
+    base = lseek(fd_, 0, SEEK_CUR);
+  } else if (method == FILE_END) {
+    base = lseek(fd_, 0, SEEK_END);
+  } else if (method != FILE_BEGIN) {
+    return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
+  }
+  if (base + distance < 0) return Fail(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
+  off_t pos = lseek(fd_, base + distance, SEEK_SET);
+  if (pos < 0) return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
+  return static_cast<DWORD>(pos);
+}
+
+DWORD HostFile::Size() {
+  struct stat st;
+  if (fstat(fd_, &st) != 0) return Fail(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
+  return static_cast<DWORD>(st.st_size);
+}
+
+FindData FindDataFromStat(const std::string& name, const struct stat& st) {
+  FindData data;
+  data.fileName = name;
+  data.attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  if (!(st.st_mode & S_IWUSR)) data.attributes |= FILE_ATTRIBUTE_READONLY;
+  data.lastWriteTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+  data.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+  return data;
+}
+
+}  // namespace w95

@@ -1,0 +1,240 @@
+#include "platform/machine/paths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+#include "platform/base/cp936.h"
+#include "platform/machine/host_errors.h"
+#include "platform/base/last_error.h"
+#include "platform/machine/machine.h"
+#include "platform/base/text.h"
+
+namespace fs = std::filesystem;
+
+namespace w95 {
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsDeviceName(const std::string& upper) {
+  if (upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CON") return true;
+  return upper.size() == 4 && (upper.starts_with("LPT") || upper.starts_with("COM")) && upper[3] >= '1' &&
+         upper[3] <= '9';
+}
+
+std::vector<std::string> SplitComponents(std::string_view rest) {
+  std::vector<std::string> parts;
+  size_t pos = 0;
+  while (pos <= rest.size()) {
+    size_t end = pos;
+    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+    if (end > pos) parts.emplace_back(rest.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return parts;
+}
+
+// Validates and normalises the components: "." dropped, trailing blanks and dots
+// removed as Windows does, ".." and characters Windows refuses rejected.
+bool CleanComponents(std::vector<std::string>& parts) {
+  std::vector<std::string> clean;
+  for (auto& part : parts) {
+    if (part == ".") continue;
+    if (part == "..") return Fail(ERROR_ACCESS_DENIED, false);
+    while (!part.empty() && (part.back() == ' ' || part.back() == '.')) part.pop_back();
+    if (part.empty()) return Fail(ERROR_INVALID_NAME, false);
+    if (part.size() > 255) return Fail(ERROR_FILENAME_EXCED_RANGE, false);
+    for (size_t i = 0; i < part.size(); ++i) {
+      auto c = static_cast<unsigned char>(part[i]);
+      if (IsCp936LeadByte(c)) {
+        ++i;
+        continue;
+      }
+      if (c < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|') return Fail(ERROR_INVALID_NAME, false);
+    }
+    clean.push_back(std::move(part));
+  }
+  parts = std::move(clean);
+  return true;
+}
+
+bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
+
+// The entry of `dir` whose Windows name equals `name` without regard to case.
+std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& hostName, std::string_view name) {
+  struct stat st;
+  fs::path exact = dir / hostName;
+  if (lstat(exact.c_str(), &st) == 0) return exact;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string entry = it->path().filename().string();
+    if (EqualsNoCase(WindowsName(entry), name)) return it->path();
+  }
+  return std::nullopt;
+}
+
+bool InsideRoot(const fs::path& canonicalRoot, const fs::path& path) {
+  auto rel = path.lexically_relative(canonicalRoot);
+  return !rel.empty() && *rel.begin() != "..";
+}
+
+}  // namespace
+
+std::optional<ParsedPath> ParseWindowsPath(std::string_view path) {
+  ParsedPath parsed;
+  if (path.empty()) return Fail(ERROR_PATH_NOT_FOUND, std::optional<ParsedPath>());
+  if (path.size() >= kMaxPath) return Fail(ERROR_FILENAME_EXCED_RANGE, std::optional<ParsedPath>());
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    auto parts = SplitComponents(path.substr(2));
+    if (parts.empty()) return Fail(ERROR_BAD_NETPATH, std::optional<ParsedPath>());
+    parsed.kind = PathKind::Unc;
+    parsed.server = parts[0];
+    if (parts.size() > 1) parsed.share = parts[1];
+    parsed.components.assign(parts.begin() + std::min<size_t>(2, parts.size()), parts.end());
+    if (!CleanComponents(parsed.components)) return std::nullopt;
+    return parsed;
+  }
+  std::string_view rest = path;
+  if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
+    if (rest[0] != 'C' && rest[0] != 'c') return Fail(ERROR_PATH_NOT_FOUND, std::optional<ParsedPath>());
+    rest.remove_prefix(2);
+  } else {
+    std::string upper = ToUpperAscii(rest);
+    if (!upper.empty() && upper.back() == ':') upper.pop_back();
+    if (IsDeviceName(upper)) {
+      parsed.kind = PathKind::Device;
+      parsed.device = upper;
+      return parsed;
+    }
+  }
+  parsed.components = SplitComponents(rest);
+  if (!CleanComponents(parsed.components)) return std::nullopt;
+  return parsed;
+}
+
+std::string JoinWindowsPath(const std::vector<std::string>& components) {
+  std::string path = "C:";
+  for (const auto& part : components) path += "\\" + part;
+  if (components.empty()) path += "\\";
+  return path;
+}
+
+std::optional<std::string> HostName(std::string_view windowsName) { return Cp936ToUtf8(windowsName); }
+
+std::string WindowsName(const std::string& hostName) {
+  // ASCII names are the same in both code pages; most names are ASCII, and
+  // directory searches convert every entry.
+  bool ascii = true;
+  for (char c : hostName) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return hostName;
+  auto name = Utf8ToCp936(hostName);
+  return name ? *name : hostName;
+}
+
+std::optional<fs::path> HostPath(const Machine& machine, std::string_view windowsPath, Lookup lookup) {
+  auto parsed = ParseWindowsPath(windowsPath);
+  if (!parsed) return std::nullopt;
+  if (parsed->kind == PathKind::Unc) return Fail(ERROR_BAD_NETPATH, std::optional<fs::path>());
+  if (parsed->kind == PathKind::Device) return Fail(ERROR_ACCESS_DENIED, std::optional<fs::path>());
+
+  std::error_code ec;
+  fs::path root = fs::canonical(machine.Root(), ec);
+  if (ec) return Fail(ERROR_PATH_NOT_FOUND, std::optional<fs::path>());
+  fs::path current = root;
+  const auto& parts = parsed->components;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    bool last = i + 1 == parts.size();
+    if (HasWildcard(parts[i])) return Fail(ERROR_INVALID_NAME, std::optional<fs::path>());
+    auto hostName = HostName(parts[i]);
+    if (!hostName) return Fail(ERROR_INVALID_NAME, std::optional<fs::path>());
+    auto entry = FindEntry(current, *hostName, parts[i]);
+    if (!entry) {
+      if (last && lookup == Lookup::ParentOnly) return current / *hostName;
+      return Fail(last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, std::optional<fs::path>());
+    }
+    struct stat st;
+    if (lstat(entry->c_str(), &st) != 0) return Fail(ErrorFromErrno(errno), std::optional<fs::path>());
+    if (S_ISLNK(st.st_mode)) {
+      fs::path target = fs::canonical(*entry, ec);
+      if (ec) return Fail(last && lookup == Lookup::ParentOnly ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND,
+                          std::optional<fs::path>());
+      if (!InsideRoot(root, target) && target != root) return Fail(ERROR_ACCESS_DENIED, std::optional<fs::path>());
+      *entry = target;
+      if (stat(entry->c_str(), &st) != 0) return Fail(ErrorFromErrno(errno), std::optional<fs::path>());
+    }
+    if (!last && !S_ISDIR(st.st_mode)) return Fail(ERROR_PATH_NOT_FOUND, std::optional<fs::path>());
+    current = *entry;
+  }
+  return current;
+}
+
+std::optional<std::string> ReadHostFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return std::move(bytes).str();
+}
+
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
+  std::string tmpl = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+  Fd fd(mkstemp(tmpl.data()));
+  if (fd.get() < 0) return ErrorFromErrno(errno);
+  struct stat st;
+  mode_t mode = stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  bool ok = fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && fsync(fd.get()) == 0;
+  int error = errno;
+  if (ok) {
+    ok = close(fd.release()) == 0 && rename(tmpl.c_str(), path.c_str()) == 0;
+    error = errno;
+  }
+  if (!ok) {
+    unlink(tmpl.c_str());
+    return ErrorFromErrno(error);
+  }
+  Fd dir(open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY));
+  if (dir.get() >= 0) fsync(dir.get());
+  return ERROR_SUCCESS;
+}
+
+}  // namespace w95

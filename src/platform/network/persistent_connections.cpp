@@ -1,0 +1,68 @@
+#include "platform/network/persistent_connections.h"
+
+#include "platform/registry/registry.h"
+#include "platform/base/text.h"
+
+namespace w95 {
+
+namespace {
+
+constexpr std::string_view kPersistentKey = "Network\\Persistent";
+
+std::string RemotePathOf(const RegKey& parent, const std::string& device) {
+  RegKey key;
+  if (RegOpenKeyExA(parent, device, 0, KEY_READ, key) != ERROR_SUCCESS) return {};
+  std::string data;
+  DWORD size = kMaxPath;
+  DWORD type = REG_NONE;
+  if (RegQueryValueExA(key, "RemotePath", &type, &data, size) != ERROR_SUCCESS) return {};
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+  return RegText(data);
+}
+
+}  // namespace
+
+std::string RedirectableDevice(std::string_view localName) {
+  std::string upper = ToUpperAscii(localName);
+  if (upper.size() == 5 && upper.back() == ':') upper.pop_back();
+  if (upper.size() != 4 || !upper.starts_with("LPT") || upper[3] < '1' || upper[3] > '9') return {};
+  return upper;
+}
+
+std::map<std::string, std::string> ReadPersistentConnections() {
+  std::map<std::string, std::string> connections;
+  RegKey persistent;
+  if (RegOpenKeyExA(RootKey::CurrentUser, kPersistentKey, 0, KEY_READ, persistent) != ERROR_SUCCESS)
+    return connections;
+  for (DWORD index = 0;; ++index) {
+    std::string name;
+    DWORD size = kMaxPath;
+    LONG result = RegEnumKeyExA(persistent, index, name, size);
+    if (result == ERROR_MORE_DATA) continue;
+    if (result != ERROR_SUCCESS) break;
+    std::string device = RedirectableDevice(name);
+    if (device.empty()) continue;
+    std::string remote = RemotePathOf(persistent, name);
+    if (!remote.empty()) connections[device] = remote;
+  }
+  return connections;
+}
+
+LONG WritePersistentConnection(std::string_view device, std::string_view remoteName) {
+  RegKey key;
+  LONG result = RegCreateKeyExA(RootKey::CurrentUser, std::string(kPersistentKey) + "\\" + std::string(device),
+                                KEY_ALL_ACCESS, key);
+  if (result != ERROR_SUCCESS) return result;
+  return RegSetValueExA(key, "RemotePath", REG_SZ, remoteName);
+}
+
+LONG RemovePersistentConnection(std::string_view device) {
+  RegKey persistent;
+  LONG result = RegOpenKeyExA(RootKey::CurrentUser, kPersistentKey, 0, KEY_ALL_ACCESS, persistent);
+  if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+  if (result != ERROR_SUCCESS) return result;
+  result = RegDeleteKeyA(persistent, device);
+  return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result;
+}
+
+}  // namespace w95

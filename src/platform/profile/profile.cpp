@@ -1,0 +1,119 @@
+#include "platform/profile/profile.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/files/files.h"
+#include "platform/base/ini_text.h"
+#include "platform/base/last_error.h"
+#include "platform/base/text.h"
+
+namespace w95 {
+
+namespace {
+
+constexpr std::string_view kWinIni = "WIN.INI";
+
+// The file's text; empty when it does not exist.
+std::optional<IniText> LoadProfile(std::string_view fileName) {
+  auto bytes = ReadWholeFile(ProfileFilePath(fileName));
+  if (bytes) return IniText(std::move(*bytes));
+  DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return IniText();
+  return std::nullopt;
+}
+
+DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
+  if (size == 0) return 0;
+  if (text.size() >= size) {
+    out.assign(text.substr(0, size - 1));
+    SetLastError(ERROR_MORE_DATA);
+    return size - 1;
+  }
+  out.assign(text);
+  return static_cast<DWORD>(out.size());
+}
+
+DWORD CopyList(const std::vector<std::string>& names, std::string& out, DWORD size) {
+  std::string joined;
+  for (const auto& name : names) joined.append(name).push_back('\0');
+  if (joined.size() + 1 <= size) {
+    out = std::move(joined);
+    return static_cast<DWORD>(out.size());
+  }
+  if (size < 2) {
+    out.clear();
+    return 0;
+  }
+  out = joined.substr(0, size - 2);
+  SetLastError(ERROR_MORE_DATA);
+  return size - 2;
+}
+
+std::string_view TrimSpaces(std::string_view text) { return Trim(text, " "); }
+
+}  // namespace
+
+std::string ProfileFilePath(std::string_view fileName) {
+  if (fileName.find_first_of("\\/") != std::string_view::npos) return std::string(fileName);
+  return GetWindowsDirectoryA() + "\\" + std::string(fileName);
+}
+
+DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
+                               DWORD size, std::string_view fileName) {
+  if (size == 0) return 0;
+  auto ini = LoadProfile(fileName);
+  if (!ini) ini.emplace();
+  if (!section) return CopyList(ini->SectionNames(), out, size);
+  if (!key) return CopyList(ini->KeyNames(TrimSpaces(*section)), out, size);
+  if (auto value = ini->Value(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
+  std::string_view fallback = defaultValue.value_or("");
+  while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
+  return CopyString(fallback, out, size);
+}
+
+UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int defaultValue,
+                           std::string_view fileName) {
+  auto ini = LoadProfile(fileName);
+  if (!ini) return static_cast<UINT>(defaultValue);
+  auto value = ini->Value(TrimSpaces(section), TrimSpaces(key));
+  if (!value || value->empty()) return static_cast<UINT>(defaultValue);
+  std::string_view text = *value;
+  bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  std::uint32_t number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    number = number * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  return negative ? 0u - number : number;
+}
+
+BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, OptionalText value, OptionalText fileName) {
+  if (!section && !key && !value) return 0;  // flush: there is no cache to flush
+  if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);
+  std::string_view file = fileName.value_or(kWinIni);
+  auto ini = LoadProfile(file);
+  if (!ini) return 0;
+  std::string_view sectionName = TrimSpaces(*section);
+  bool changed = !key     ? ini->DeleteSection(sectionName)
+                 : !value ? ini->DeleteKey(sectionName, TrimSpaces(*key))
+                          : ini->SetValue(sectionName, TrimSpaces(*key), *value);
+  if (!changed) return 1;
+  return ReplaceFileAtomically(ProfileFilePath(file), ini->Bytes()) ? 1 : 0;
+}
+
+DWORD GetProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
+                        DWORD size) {
+  return GetPrivateProfileStringA(section, key, defaultValue, out, size, kWinIni);
+}
+
+UINT GetProfileIntA(std::string_view section, std::string_view key, int defaultValue) {
+  return GetPrivateProfileIntA(section, key, defaultValue, kWinIni);
+}
+
+BOOL WriteProfileStringA(OptionalText section, OptionalText key, OptionalText value) {
+  return WritePrivateProfileStringA(section, key, value, kWinIni);
+}
+
+}  // namespace w95

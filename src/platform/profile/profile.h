@@ -1,0 +1,41 @@
+// Profile (initialisation) files with Windows 95's semantics.
+//
+// A file name without a backslash or slash is a file of the Windows directory.
+// Sections and keys are matched without regard to case after trimming blanks;
+// the first section and the first key of a name win. A null key lists the
+// keys, a null section the sections (each name ended by a NUL); a null value
+// deletes the key, a null key the section; all three null only flushes (there
+// is no cache: every call reads the file anew). Every write replaces the file
+// atomically.
+//
+// `out` receives what Windows copies into a buffer of `size` bytes, without the
+// terminating NUL: its size is the returned count. A value that does not fit is
+// cut to size - 1 characters; a list to size - 2, ending in a cut name.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/base/win_types.h"
+
+namespace w95 {
+
+using OptionalText = std::optional<std::string_view>;
+
+DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
+                               DWORD size, std::string_view fileName);
+UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int defaultValue,
+                           std::string_view fileName);
+BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, OptionalText value, OptionalText fileName);
+
+// The same on the user's WIN.INI.
+DWORD GetProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
+                        DWORD size);
+UINT GetProfileIntA(std::string_view section, std::string_view key, int defaultValue);
+BOOL WriteProfileStringA(OptionalText section, OptionalText key, OptionalText value);
+
+// The Windows path a profile file name stands for.
+std::string ProfileFilePath(std::string_view fileName);
+
+}  // namespace w95

@@ -1,0 +1,96 @@
+#include "platform/files/devices.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "machine_builder/parallel_ports.h"
+#include "platform/files/files.h"
+#include "platform/base/last_error.h"
+#include "platform/machine/machine.h"
+#include "support/temp_machine.h"
+
+namespace w95 {
+namespace {
+
+using dxl::testing::TempMachine;
+using dxl::tools::SetParallelPort;
+
+// Opens a device as the port test does: no access, no sharing.
+DWORD OpenError(std::string_view name) {
+  SetLastError(ERROR_SUCCESS);
+  FileHandle handle = CreateFileA(name, 0, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED);
+  if (handle) return ERROR_SUCCESS;
+  DWORD error = GetLastError();
+  EXPECT_NE(error, ERROR_SUCCESS) << name << " failed without an error code";
+  return error;
+}
+
+TEST(ParallelPorts, MachineIniDecidesWhetherAPortOpens) {
+  TempMachine machine;
+  SetParallelPort(machine.Builder(), 1, PortHardware::InUse);
+  SetParallelPort(machine.Builder(), 2, PortHardware::Present);
+  SetParallelPort(machine.Builder(), 3, PortHardware::Absent);
+  EXPECT_EQ(OpenError("LPT1:"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OpenError("LPT2:"), ERROR_SUCCESS);
+  EXPECT_EQ(OpenError("LPT3:"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenError("lpt2"), ERROR_SUCCESS);
+  EXPECT_EQ(OpenError("PRN"), ERROR_ACCESS_DENIED);  // PRN is LPT1
+  // Changes to MACHINE.INI are seen without switching machines.
+  SetParallelPort(machine.Builder(), 1, std::nullopt);
+  EXPECT_EQ(OpenError("LPT1:"), ERROR_SUCCESS);
+}
+
+TEST(ParallelPorts, DefaultsWithoutMachineIni) {
+  TempMachine machine;
+  ASSERT_FALSE(std::filesystem::exists(machine.Root() / "MACHINE.INI"));
+  EXPECT_EQ(OpenError("LPT1:"), ERROR_SUCCESS);
+  EXPECT_EQ(OpenError("LPT2:"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenError("LPT3:"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenError("LPT4:"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenError("LPT9:"), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(ParallelPorts, PortsAboveThreeAndOddNames) {
+  TempMachine machine;
+  SetParallelPort(machine.Builder(), 4, PortHardware::Present);
+  SetParallelPort(machine.Builder(), 5, PortHardware::InUse);
+  EXPECT_EQ(OpenError("LPT4:"), ERROR_SUCCESS);
+  EXPECT_EQ(OpenError("LPT5:"), ERROR_ACCESS_DENIED);
+  EXPECT_NE(OpenError("LPT0:"), ERROR_SUCCESS);
+  EXPECT_NE(OpenError("LPT10:"), ERROR_SUCCESS);
+  EXPECT_EQ(OpenError("COM1:"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenError("NUL"), ERROR_SUCCESS);
+}
+
+TEST(ParallelPorts, UnrecognisedStateTakesTheDefault) {
+  TempMachine machine;
+  machine.Builder().MachineIni("ParallelPorts", "LPT1", "broken").MachineIni("ParallelPorts", "LPT2", "  IN USE ");
+  EXPECT_EQ(ParallelPortHardware(Machine::Current(), 1), PortHardware::Present);
+  EXPECT_EQ(ParallelPortHardware(Machine::Current(), 2), PortHardware::InUse);
+  EXPECT_EQ(ParallelPortHardware(Machine::Current(), 3), PortHardware::Absent);
+}
+
+TEST(ParallelPorts, AnOpenPortSwallowsWritesAndReadsNothing) {
+  TempMachine machine;
+  FileHandle port = CreateFileA("LPT1:", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(port);
+  DWORD count = 99;
+  ASSERT_TRUE(WriteFile(port, "\x1b" "E page", count));
+  EXPECT_EQ(count, 7u);
+  char buffer[16];
+  ASSERT_TRUE(ReadFile(port, buffer, count));
+  EXPECT_EQ(count, 0u);
+  EXPECT_TRUE(CloseHandle(port));
+
+  FileHandle noAccess = CreateFileA("LPT1:", 0, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(noAccess);
+  EXPECT_FALSE(WriteFile(noAccess, "x", count));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  // Nothing was written into the machine directory under the device's name.
+  EXPECT_FALSE(machine.Exists("C:\\LPT1"));
+  EXPECT_FALSE(machine.Exists("C:\\LPT1:"));
+}
+
+}  // namespace
+}  // namespace w95

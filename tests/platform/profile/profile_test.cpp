@@ -1,0 +1,220 @@
+// Profile files, case by case, on real files of a machine directory.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/base/cp936.h"
+#include "platform/files/files.h"
+#include "platform/base/last_error.h"
+#include "platform/profile/profile.h"
+#include "support/temp_machine.h"
+
+namespace {
+
+using namespace w95;
+using dxl::testing::TempMachine;
+
+constexpr const char* kIni = "TEST.INI";
+constexpr const char* kIniPath = "C:\\WINDOWS\\TEST.INI";
+
+class ProfileTest : public ::testing::Test {
+ protected:
+  void Write(std::string_view bytes) { machine.Builder().File(kIniPath, bytes); }
+  std::string Read() { return machine.Read(kIniPath); }
+  std::string Get(OptionalText section, OptionalText key, OptionalText def = "", DWORD size = 256,
+                  DWORD* count = nullptr) {
+    std::string out = "untouched";
+    DWORD n = GetPrivateProfileStringA(section, key, def, out, size, kIni);
+    if (count) *count = n;
+    return out;
+  }
+  ino_t Inode() {
+    struct stat st;
+    stat(machine.Builder().HostPath(kIniPath).c_str(), &st);
+    return st.st_ino;
+  }
+  TempMachine machine;
+};
+
+TEST_F(ProfileTest, LooksUpSectionsAndKeysWithoutRegardToCaseAfterTrimming) {
+  Write("[Boot]\r\n  Shell =  Explorer.exe  \r\n[386Enh]\r\nPaging=off\r\n");
+  EXPECT_EQ(Get("boot", "SHELL"), "Explorer.exe");
+  EXPECT_EQ(Get("  386ENH ", " paging "), "off");
+}
+
+TEST_F(ProfileTest, RemovesOnePairOfMatchingQuotesOnly) {
+  Write("[s]\na=\"quoted value\"\nb='single'\nc=\"mismatched'\nd=\"\"\"x\"\"\"\ne=\"\n");
+  EXPECT_EQ(Get("s", "a"), "quoted value");
+  EXPECT_EQ(Get("s", "b"), "single");
+  EXPECT_EQ(Get("s", "c"), "\"mismatched'");
+  EXPECT_EQ(Get("s", "d"), "\"\"x\"\"");
+  EXPECT_EQ(Get("s", "e"), "\"");
+}
+
+TEST_F(ProfileTest, FirstSectionAndFirstKeyOfANameWin) {
+  Write("[s]\nk=first\nk=second\n[S]\nk=other\nonly=later\n");
+  EXPECT_EQ(Get("s", "k"), "first");
+  EXPECT_EQ(Get("s", "only", "dflt"), "dflt");  // only the first [s] is searched
+}
+
+TEST_F(ProfileTest, CommentsLinesWithoutEqualsAndLinesBeforeTheFirstHeader) {
+  Write("orphan=1\n[s]\n;k=commented\n  ; also=comment\nnoequals\nk=v;not a comment\n");
+  EXPECT_EQ(Get("s", "k"), "v;not a comment");
+  EXPECT_EQ(Get("s", "noequals", "dflt"), "dflt");
+  EXPECT_EQ(Get("s", "also", "dflt"), "dflt");
+  DWORD n = 0;
+  EXPECT_EQ(Get("s", std::nullopt, "", 256, &n), std::string("k\0", 2));
+  EXPECT_EQ(n, 2u);
+  EXPECT_EQ(Get(std::nullopt, std::nullopt), std::string("s\0", 2));
+}
+
+TEST_F(ProfileTest, HeaderEndsAtTheFirstBracketOrTheLineEnd) {
+  Write("[a] trailing text\nx=1\n[ b \ny=2\n");
+  EXPECT_EQ(Get("a", "x"), "1");
+  EXPECT_EQ(Get("b", "y"), "2");
+}
+
+TEST_F(ProfileTest, AcceptsCrLfLfAndBareCrLineEnds) {
+  Write("[s]\rone=1\rtwo=2\r\nthree=3\n");
+  EXPECT_EQ(Get("s", "one"), "1");
+  EXPECT_EQ(Get("s", "two"), "2");
+  EXPECT_EQ(Get("s", "three"), "3");
+}
+
+TEST_F(ProfileTest, DefaultLosesTrailingSpacesAndStandsForAMissingFileSectionOrKey) {
+  Write("[s]\nk=v\n");
+  EXPECT_EQ(Get("s", "missing", "  dflt  "), "  dflt");
+  EXPECT_EQ(Get("none", "k", "d"), "d");
+  EXPECT_EQ(Get("s", "k", std::nullopt), "v");
+  EXPECT_EQ(Get("s", "nokey", std::nullopt), "");
+  std::string out;
+  EXPECT_EQ(GetPrivateProfileStringA("s", "k", "d", out, 256, "NOFILE.INI"), 1u);
+  EXPECT_EQ(out, "d");
+}
+
+TEST_F(ProfileTest, TruncatesToTheBufferAsWindowsDoes) {
+  Write("[section1]\nkey=value1234\n[section2]\nk2=x\n");
+  DWORD n = 0;
+  EXPECT_EQ(Get("section1", "key", "", 6, &n), "value");
+  EXPECT_EQ(n, 5u);
+  EXPECT_EQ(Get("section1", "key", "", 1, &n), "");
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(Get("section1", "key", "", 0, &n), "untouched");
+  EXPECT_EQ(n, 0u);
+  // Lists: a cut name, then two NULs; the count leaves them out.
+  EXPECT_EQ(Get(std::nullopt, std::nullopt, "", 14, &n), std::string("section1\0sec", 12));
+  EXPECT_EQ(n, 12u);
+  EXPECT_EQ(Get(std::nullopt, std::nullopt, "", 19, &n), std::string("section1\0section2\0", 18));
+  EXPECT_EQ(n, 18u);
+}
+
+TEST_F(ProfileTest, BareFileNameMeansTheWindowsDirectory) {
+  EXPECT_EQ(ProfileFilePath("SYSTEM.INI"), "C:\\WINDOWS\\SYSTEM.INI");
+  EXPECT_EQ(ProfileFilePath("C:\\OTHER\\A.INI"), "C:\\OTHER\\A.INI");
+  machine.Builder().File("C:\\OTHER\\A.INI", "[s]\nk=elsewhere\n");
+  std::string out;
+  GetPrivateProfileStringA("s", "k", "", out, 64, "C:\\OTHER\\A.INI");
+  EXPECT_EQ(out, "elsewhere");
+}
+
+TEST_F(ProfileTest, ReadsNumbersTheWayWindows95Does) {
+  Write("[n]\nplain=42\nneg=-1\nplus=+1\ntext=abc\nmixed=12abc\nempty=\n");
+  EXPECT_EQ(GetPrivateProfileIntA("n", "plain", 7, kIni), 42u);
+  EXPECT_EQ(GetPrivateProfileIntA("n", "neg", 7, kIni), 0xFFFFFFFFu);
+  EXPECT_EQ(GetPrivateProfileIntA("n", "plus", 7, kIni), 0u);
+  EXPECT_EQ(GetPrivateProfileIntA("n", "text", 7, kIni), 0u);
+  EXPECT_EQ(GetPrivateProfileIntA("n", "mixed", 7, kIni), 12u);
+  EXPECT_EQ(GetPrivateProfileIntA("n", "missing", 7, kIni), 7u);
+  EXPECT_EQ(GetPrivateProfileIntA("n", "empty", 7, kIni), 7u);
+}
+
+TEST_F(ProfileTest, WritingAValueKeepsEveryOtherByte) {
+  Write("; head\r\n[s]\r\nA = 1  \r\n; keep me\r\nb=2\r\n\r\n[t]\r\nc=3\r\n");
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "a", "new", kIni));
+  EXPECT_EQ(Read(), "; head\r\n[s]\r\nA=new\r\n; keep me\r\nb=2\r\n\r\n[t]\r\nc=3\r\n");
+}
+
+TEST_F(ProfileTest, NewKeyFollowsTheLastEntryOfItsSection) {
+  Write("[s]\r\na=1\r\n; comment\r\n\r\n[t]\r\n");
+  EXPECT_TRUE(WritePrivateProfileStringA("s", "new", "x", kIni));
+  EXPECT_TRUE(WritePrivateProfileStringA("t", "k", "y", kIni));
+  EXPECT_EQ(Read(), "[s]\r\na=1\r\nnew=x\r\n; comment\r\n\r\n[t]\r\nk=y\r\n");
+}
+
+TEST_F(ProfileTest, NewSectionIsPrecededByABlankLine) {
+  Write("[s]\r\na=1");  // no final line break
+  EXPECT_TRUE(WritePrivateProfileStringA(" new ", " key ", "v", kIni));
+  EXPECT_EQ(Read(), "[s]\r\na=1\r\n\r\n[new]\r\nkey=v\r\n");
+}
+
+TEST_F(ProfileTest, WritingToAMissingFileCreatesItWithoutABlankLine) {
+  EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "v", "NEW.INI"));
+  EXPECT_EQ(machine.Read("C:\\WINDOWS\\NEW.INI"), "[s]\r\nk=v\r\n");
+  EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", "C:\\NODIR\\X.INI"));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(ProfileTest, NullValueDeletesTheKeyNullKeyTheSectionButNotItsComments) {
+  Write("[s]\r\na=1\r\nb=2\r\n[t]\r\n; note\r\nc=3\r\n[u]\r\nd=4\r\n");
+  EXPECT_TRUE(WritePrivateProfileStringA("s", "a", std::nullopt, kIni));
+  EXPECT_TRUE(WritePrivateProfileStringA("t", std::nullopt, "ignored", kIni));
+  EXPECT_EQ(Read(), "[s]\r\nb=2\r\n; note\r\n[u]\r\nd=4\r\n");
+  EXPECT_TRUE(WritePrivateProfileStringA("s", "b", std::nullopt, kIni));
+  EXPECT_EQ(Read(), "[s]\r\n; note\r\n[u]\r\nd=4\r\n");  // an emptied section stays
+}
+
+TEST_F(ProfileTest, DeletingWhatIsNotThereSucceedsAndChangesNothing) {
+  Write("[s]\r\na=1\r\n");
+  ino_t before = Inode();
+  EXPECT_TRUE(WritePrivateProfileStringA("s", "zz", std::nullopt, kIni));
+  EXPECT_TRUE(WritePrivateProfileStringA("none", std::nullopt, std::nullopt, kIni));
+  EXPECT_TRUE(WritePrivateProfileStringA("s", "a", "1", kIni));  // same value: no rewrite
+  EXPECT_EQ(Inode(), before);
+  EXPECT_TRUE(WritePrivateProfileStringA("s", "k", std::nullopt, "GONE.INI"));
+  EXPECT_FALSE(machine.Exists("C:\\WINDOWS\\GONE.INI"));
+}
+
+TEST_F(ProfileTest, AllNullFlushesAndAnswersFalse) {
+  Write("[s]\r\na=1\r\n");
+  EXPECT_FALSE(WritePrivateProfileStringA(std::nullopt, std::nullopt, std::nullopt, kIni));
+  EXPECT_FALSE(WritePrivateProfileStringA(std::nullopt, "k", "v", kIni));
+  EXPECT_EQ(Read(), "[s]\r\na=1\r\n");
+}
+
+TEST_F(ProfileTest, WritesReplaceTheFileAtomicallyAndLeaveNoTemporaryFile) {
+  Write("[s]\r\na=1\r\n");
+  ino_t before = Inode();
+  EXPECT_TRUE(WritePrivateProfileStringA("s", "a", "2", kIni));
+  EXPECT_NE(Inode(), before);
+  int files = 0;
+  for (auto& entry : std::filesystem::directory_iterator(machine.Builder().HostPath("C:\\WINDOWS")))
+    files += entry.is_regular_file();
+  EXPECT_EQ(files, 1);
+}
+
+TEST_F(ProfileTest, Cp936BytesPassThroughUnchanged) {
+  std::string printer = *Utf8ToCp936("激光打印机");
+  Write("[Devices]\r\n" + printer + "=DRV,LPT1:\r\n");
+  EXPECT_EQ(Get("devices", printer), "DRV,LPT1:");
+  std::string value = *Utf8ToCp936("端口 LPT2:");
+  EXPECT_TRUE(WritePrivateProfileStringA("Devices", printer, value, kIni));
+  EXPECT_EQ(Read(), "[Devices]\r\n" + printer + "=" + value + "\r\n");
+}
+
+TEST_F(ProfileTest, NulBytesInsideTheFileSurviveARewrite) {
+  Write(std::string("[s]\r\nbin=a\0b\r\nk=1\r\n", 19));
+  EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "2", kIni));
+  EXPECT_EQ(Read(), std::string("[s]\r\nbin=a\0b\r\nk=2\r\n", 19));
+}
+
+TEST_F(ProfileTest, WinIniCallsUseTheUsersWinIni) {
+  machine.Builder().WinIni("[windows]\r\nload=A.EXE\r\n");
+  std::string out;
+  EXPECT_EQ(GetProfileStringA("Windows", "Load", "", out, 256), 5u);
+  EXPECT_EQ(out, "A.EXE");
+  EXPECT_TRUE(WriteProfileStringA("windows", "load", "A.EXE B.EXE"));
+  EXPECT_EQ(machine.Read("C:\\WINDOWS\\WIN.INI"), "[windows]\r\nload=A.EXE B.EXE\r\n");
+}
+
+}  // namespace

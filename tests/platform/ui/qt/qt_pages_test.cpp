@@ -1,0 +1,265 @@
+// The Qt backend offscreen: pages laid out by dialog units over the dialog
+// font, answered through the window (clicks, Alt+accelerators, Esc, the close
+// box, F1), help windows and the "Failed to launch help." box, notices, and a
+// second copy's request to come to the front.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/state/troubleshooter_app.h"
+#include "engine/shared/step_outcome.h"
+#include "platform/base/cp936.h"
+#include "platform/system/instance.h"
+#include "platform/ui/qt/qt_backend.h"
+#include "platform/ui/qt/qt_dialog.h"
+#include "resources/icons.h"
+#include "resources/dialog_templates.h"
+#include "support/temp_machine.h"
+#include "wizard/pages/standard_page.h"
+#include "wizard/pages/wait_notices.h"
+
+namespace dxl {
+namespace {
+
+using w95::ui::qt::QtDialog;
+
+template <typename T>
+T* VisibleTopLevel(const std::function<bool(T*)>& wanted = [](T*) { return true; }) {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* typed = dynamic_cast<T*>(widget);
+    if (typed && typed->isVisible() && wanted(typed)) return typed;
+  }
+  return nullptr;
+}
+
+class QtPages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine_.Builder().InstallPrintingSystem();
+    ResetProgramState();
+    theApp().helpFilePath = "C:\\WINDOWS\\DXLQ7IN.HLP";
+    w95::ui::SetBackend(w95::ui::MakeQtBackend());
+  }
+  void TearDown() override { w95::ui::SetBackend(nullptr); }
+
+  // Shows `page` and runs `act` on its window once it is up; a watchdog ends
+  // a page that is still up after five seconds with -99.
+  int Run(int page, std::function<void(QtDialog&)> act) {
+    QTimer::singleShot(0, [act] {
+      QtDialog* dialog = VisibleTopLevel<QtDialog>();
+      ASSERT_NE(dialog, nullptr);
+      QApplication::setActiveWindow(dialog);
+      dialog->activateWindow();
+      act(*dialog);
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+      if (QtDialog* dialog = VisibleTopLevel<QtDialog>()) dialog->done(-99);
+    });
+    watchdog.start(5000);
+    return ShowPage(page);
+  }
+
+  // A key typed into the page (made the active window first, as a user's
+  // click on it would).
+  static void Key(QtDialog& dialog, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QApplication::setActiveWindow(&dialog);
+    QTest::keyClick(dialog.windowHandle(), key, modifiers);
+  }
+
+  static std::string LabelText(QtDialog& dialog, int id) {
+    return qobject_cast<QLabel*>(dialog.Item(id))->text().toStdString();
+  }
+
+  testing::TempMachine machine_;
+};
+
+TEST_F(QtPages, LayoutFollowsDialogUnitsOfTheChineseDialogFont) {
+  int code = Run(133, [](QtDialog& dialog) {
+    const auto& units = dialog.Units();
+    EXPECT_GE(units.baseWidth, 5);
+    EXPECT_GE(units.baseHeight, 11);
+    EXPECT_EQ(dialog.size(), QSize(units.X(220), units.Y(110)));
+    EXPECT_TRUE(QFontMetrics(dialog.font()).inFont(QChar(0x6545)));  // 故
+    auto* yes = dialog.findChildren<QPushButton*>().at(0);
+    EXPECT_EQ(yes->text().toStdString(), "是(&Y)");
+    EXPECT_EQ(yes->geometry(), QRect(units.X(18), units.Y(44), units.X(45), units.Y(15)));
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Tavix KRT-310 故障排除程序");
+    EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    // The exclamation icon is painted at (20, 23): its middle is not background.
+    QImage image = dialog.grab().toImage();
+    qreal scale = image.devicePixelRatio();
+    EXPECT_NE(image.pixelColor(QPoint(36, 39) * scale), image.pixelColor(QPoint(5, 5) * scale));
+    EXPECT_EQ(image.pixelColor(QPoint(10, 90) * scale), image.pixelColor(QPoint(5, 5) * scale));
+    Key(dialog, Qt::Key_Escape);
+  });
+  EXPECT_EQ(code, 2);
+}
+
+TEST_F(QtPages, TheWindowIconIsTheProgramsPrinter) {
+  Run(133, [](QtDialog& dialog) {
+    EXPECT_TRUE(dialog.windowIcon().isNull());
+    dialog.SetWindowIcon(IconXpm(kProgramIcon));
+    QPixmap icon = dialog.windowIcon().pixmap(32, 32);
+    EXPECT_EQ(icon.size(), QSize(32, 32) * icon.devicePixelRatio());
+    QImage image = icon.toImage();
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);          // transparent corner
+    EXPECT_EQ(image.pixelColor(10, 3), QColor(Qt::white));  // the paper
+    Key(dialog, Qt::Key_Escape);
+  });
+}
+
+TEST_F(QtPages, FilledLinesShowTheSharedState) {
+  theApp().portNumber = 3;
+  theApp().printerPorts = "LPT1:";
+  Run(131, [](QtDialog& dialog) {
+    EXPECT_EQ(LabelText(dialog, 1016), "Tavix KRT-310 被连接到 LPT1:。");
+    EXPECT_EQ(LabelText(dialog, 1015), "您已选择 LPT3:。");
+    Key(dialog, Qt::Key_X, Qt::AltModifier);
+  });
+  otherPrinterNames = {"<b>Printer</b> & Co"};
+  Run(149, [](QtDialog& dialog) {
+    // Plain text: a printer name is never taken for markup.
+    auto* line = qobject_cast<QLabel*>(dialog.Item(1029));
+    EXPECT_EQ(line->textFormat(), Qt::PlainText);
+    EXPECT_EQ(line->text().toStdString(), "<b>Printer</b> & Co 被连接到 LPT3:");
+    Key(dialog, Qt::Key_Escape);
+  });
+}
+
+TEST_F(QtPages, ButtonsAnswerClicksAndAltAccelerators) {
+  StepOutcome.nextStep = 0;
+  EXPECT_EQ(Run(133, [](QtDialog& dialog) { Key(dialog, Qt::Key_Y, Qt::AltModifier); }), 22);
+  EXPECT_EQ(StepOutcome.nextStep, 4);
+  EXPECT_EQ(Run(134, [](QtDialog& dialog) { Key(dialog, Qt::Key_N, Qt::AltModifier); }), 0);
+  EXPECT_EQ(StepOutcome.nextStep, 5);
+  EXPECT_EQ(Run(155, [](QtDialog& dialog) {
+              QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Item(1012)), Qt::LeftButton);
+            }),
+            21);
+  EXPECT_EQ(StepOutcome.nextStep, 17);
+  theApp().statusFlags = ErrorRecorded | RunCompleted;
+  EXPECT_EQ(Run(131, [](QtDialog& dialog) { Key(dialog, Qt::Key_B, Qt::AltModifier); }), 0);
+  EXPECT_EQ(theApp().statusFlags, RunCompleted);
+  EXPECT_EQ(Run(145, [](QtDialog& dialog) { Key(dialog, Qt::Key_R, Qt::AltModifier); }), 25);
+  EXPECT_EQ(Run(148, [](QtDialog& dialog) { Key(dialog, Qt::Key_X, Qt::AltModifier); }), 23);
+}
+
+TEST_F(QtPages, EscAndCloseBoxEndWithTwoUnlessThePageIgnoresThem) {
+  EXPECT_EQ(Run(137, [](QtDialog& dialog) { dialog.close(); }), 2);
+  int code = Run(145, [](QtDialog& dialog) {
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    Key(dialog, Qt::Key_Escape);
+    dialog.close();
+    EXPECT_TRUE(dialog.isVisible());
+    Key(dialog, Qt::Key_E, Qt::AltModifier);
+  });
+  EXPECT_EQ(code, 24);
+  EXPECT_EQ(Run(102, [](QtDialog& dialog) {
+              Key(dialog, Qt::Key_Escape);
+              EXPECT_TRUE(dialog.isVisible());
+              Key(dialog, Qt::Key_Return);  // the default button, Yes
+            }),
+            6);
+}
+
+TEST_F(QtPages, F1AndHelpButtonOpenTheTopicInAHelpWindowAndThePageStays) {
+  int code = Run(138, [](QtDialog& dialog) {
+    Key(dialog, Qt::Key_F1);
+    auto isHelp = [](QWidget* widget) { return widget->windowTitle() == "C:\\WINDOWS\\DXLQ7IN.HLP"; };
+    QWidget* help = VisibleTopLevel<QWidget>(isHelp);
+    ASSERT_NE(help, nullptr);
+    EXPECT_NE(help->findChild<QLabel*>(), nullptr);
+    EXPECT_EQ(help->findChild<QLabel*>()->text().toStdString(), "登记项目");
+    help->close();
+    EXPECT_TRUE(dialog.isVisible());
+    QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Item(1013)), Qt::LeftButton);
+    EXPECT_NE(VisibleTopLevel<QWidget>(isHelp), nullptr);
+    Key(dialog, Qt::Key_C, Qt::AltModifier);
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(StepOutcome.nextStep, 9);
+}
+
+TEST_F(QtPages, MissingHelpShowsFailedToLaunchHelp) {
+  machine_.Builder().Remove("C:\\WINDOWS\\DXLQ7IN.HLP");
+  std::string message;
+  int code = Run(141, [&message](QtDialog& dialog) {
+    QTimer::singleShot(0, [&message] {
+      auto* box = VisibleTopLevel<QMessageBox>();
+      ASSERT_NE(box, nullptr);
+      message = box->text().toStdString();
+      box->accept();
+    });
+    Key(dialog, Qt::Key_F1);
+    EXPECT_TRUE(dialog.isVisible());
+    Key(dialog, Qt::Key_X, Qt::AltModifier);
+  });
+  EXPECT_EQ(code, 20);
+  EXPECT_EQ(message, "Failed to launch help.");
+}
+
+TEST_F(QtPages, NoticesAreShownAtOnceWithoutCloseBoxAndGoWithTheirObject) {
+  auto notice = CreateCheckingNetworkDialog();
+  auto* window = VisibleTopLevel<QtDialog>();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->Template().id, 150);
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(window->isModal());
+  EXPECT_EQ(qobject_cast<QLabel*>(window->findChildren<QLabel*>().at(0))->text().toStdString(),
+            "故障排除程序正在检查网络。");
+  notice.reset();
+  EXPECT_EQ(VisibleTopLevel<QtDialog>(), nullptr);
+}
+
+TEST_F(QtPages, ASecondCopyBringsThePageToTheFront) {
+  std::string name = "qt-test-" + std::to_string(getpid());
+  w95::InstanceMarker marker = w95::CreateInstanceMarker(name);
+  ASSERT_TRUE(marker);
+  int before = w95::ui::QtForegroundRaises();
+  int code = Run(133, [name, before](QtDialog& dialog) {
+    EXPECT_TRUE(w95::RequestForeground(name));
+    for (int i = 0; i < 100 && w95::ui::QtForegroundRaises() == before; ++i)
+      QTest::qWait(20);
+    EXPECT_EQ(w95::ui::QtForegroundRaises(), before + 1);
+    Key(dialog, Qt::Key_X, Qt::AltModifier);
+  });
+  EXPECT_EQ(code, 20);
+}
+
+TEST_F(QtPages, SortedListAndViewCallsBehaveLikeTheirWindowsMessages) {
+  Run(102, [](QtDialog& dialog) {
+    dialog.ResetContent(1009);
+    EXPECT_EQ(dialog.GetCurSel(1009), w95::ui::CB_ERR);
+    EXPECT_EQ(dialog.AddString(1009, "LPT2:[\xb1\xbe\xb5\xd8]"), 0);
+    EXPECT_EQ(dialog.AddString(1009, "LPT1:[\xb1\xbe\xb5\xd8]"), 0);
+    EXPECT_EQ(dialog.AddString(1009, "LPT4:[x]"), 2);
+    EXPECT_EQ(dialog.GetCount(1009), 3);
+    EXPECT_EQ(dialog.GetCurSel(1009), w95::ui::CB_ERR);
+    EXPECT_EQ(dialog.SetCurSel(1009, 1), 1);
+    EXPECT_EQ(dialog.GetItemText(1009), "LPT2:[\xb1\xbe\xb5\xd8]");  // CP936 in, CP936 out
+    EXPECT_EQ(dialog.SetCurSel(1009, 7), w95::ui::CB_ERR);
+    dialog.SetItemText(1007, "512");
+    EXPECT_EQ(dialog.GetItemText(1007), "512");
+    dialog.EnableItem(7, false);
+    EXPECT_FALSE(dialog.IsItemEnabled(7));
+    Key(dialog, Qt::Key_N, Qt::AltModifier);  // disabled: nothing
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.EnableItem(7, true);
+    Key(dialog, Qt::Key_N, Qt::AltModifier);
+  });
+}
+
+}  // namespace
+}  // namespace dxl
