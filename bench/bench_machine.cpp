@@ -21,8 +21,7 @@ namespace {
 
 fs::path FreshRoot() {
   static int serial = 0;
-  return fs::temp_directory_path() /
-         ("dxl-bench-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
+  return fs::temp_directory_path() / ("dxl-bench-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
 }
 
 void AddNetworkPort(tools::MachineBuilder& b) {

@@ -49,8 +49,8 @@ BENCHMARK(BM_GetProfileString)->Arg(10)->Arg(100);
 void BM_CaseInsensitiveOpen(benchmark::State& state) {
   BenchMachine machine(1);
   for (auto _ : state) {
-    w95::FileHandle file = w95::CreateFileA("c:\\windows\\system\\file499.dll", w95::GENERIC_READ,
-                                            w95::FILE_SHARE_READ, w95::OPEN_EXISTING, 0);
+    w95::FileHandle file = w95::CreateFileA("c:\\windows\\system\\file499.dll", w95::GENERIC_READ, w95::FILE_SHARE_READ,
+                                            w95::OPEN_EXISTING, 0);
     benchmark::DoNotOptimize(file.Valid());
   }
 }

@@ -39,8 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (w95::Lookup lookup : {w95::Lookup::Existing, w95::Lookup::ParentOnly}) {
     w95::SetLastError(w95::ERROR_SUCCESS);
     auto host = w95::HostPath(w95::Machine::Current(), path, lookup);
-    if (host) Require(Inside(root, *host), "a host path lies inside the machine");
-    else Require(w95::GetLastError() != w95::ERROR_SUCCESS, "a refused host path sets an error");
+    if (host)
+      Require(Inside(root, *host), "a host path lies inside the machine");
+    else
+      Require(w95::GetLastError() != w95::ERROR_SUCCESS, "a refused host path sets an error");
   }
   return 0;
 }

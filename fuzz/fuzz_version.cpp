@@ -11,9 +11,12 @@
 
 namespace {
 
-constexpr std::string_view kSubBlocks[] = {
-    "\\", "\\StringFileInfo\\080403A8\\FileVersion", "\\StringFileInfo\\080403A8\\FileDescription",
-    "\\VarFileInfo\\Translation", "\\StringFileInfo", "\\\\\\"};
+constexpr std::string_view kSubBlocks[] = {"\\",
+                                           "\\StringFileInfo\\080403A8\\FileVersion",
+                                           "\\StringFileInfo\\080403A8\\FileDescription",
+                                           "\\VarFileInfo\\Translation",
+                                           "\\StringFileInfo",
+                                           "\\\\\\"};
 
 void Require(bool condition, const char* what) {
   if (condition) return;
@@ -25,7 +28,8 @@ void Query(std::span<const char> block, std::string_view extra) {
   std::string value;
   w95::VS_FIXEDFILEINFO info;
   for (std::string_view subBlock : kSubBlocks) {
-    if (w95::VerQueryValueA(block, subBlock, value)) Require(value.size() <= 2 * block.size(), "a value lies in the block");
+    if (w95::VerQueryValueA(block, subBlock, value))
+      Require(value.size() <= 2 * block.size(), "a value lies in the block");
   }
   (void)w95::VerQueryValueA(block, extra, value);
   (void)w95::VerQueryValueA(block, "\\", info);

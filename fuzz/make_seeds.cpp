@@ -41,8 +41,8 @@ class Corpus {
 };
 
 void AddIniSeeds(Corpus& corpus, const MachineBuilder& machine) {
-  for (std::string_view file : {"C:\\WINDOWS\\SYSTEM.INI", "C:\\WINDOWS\\WIN.INI", "C:\\MACHINE.INI",
-                                "C:\\WINDOWS\\SYSTEM\\DXLQ7CST.INF"}) {
+  for (std::string_view file :
+       {"C:\\WINDOWS\\SYSTEM.INI", "C:\\WINDOWS\\WIN.INI", "C:\\MACHINE.INI", "C:\\WINDOWS\\SYSTEM\\DXLQ7CST.INF"}) {
     const std::string bytes = machine.Read(file);
     corpus.Add("fuzz_ini_text", Names({"windows", "device", "DXLQ7,LPT1:"}) + bytes + "\x01");
     corpus.Add("fuzz_profile", Names({"Ports", "LPT1:", "x"}) + bytes + "\x40\x01");
@@ -62,7 +62,8 @@ void AddVersionSeeds(Corpus& corpus) {
     corpus.Add("fuzz_version", Names({"\\StringFileInfo\\080403A8\\CompanyName"}) +
                                    dxl::tools::MakeExecutable(format, "4.10.0.950", "driver") + "\x01");
   corpus.Add("fuzz_version", Names({"\\"}) + dxl::tools::VersionBlock16("1.2.3.4", "sixteen") + "\x00");
-  corpus.Add("fuzz_version", Names({"\\"}) + dxl::tools::VersionBlock32("1.2.3.4", "thirty-two") + std::string(1, '\0'));
+  corpus.Add("fuzz_version",
+             Names({"\\"}) + dxl::tools::VersionBlock32("1.2.3.4", "thirty-two") + std::string(1, '\0'));
 }
 
 void AddListSeeds(Corpus& corpus, const MachineBuilder& machine) {

@@ -1,8 +1,8 @@
 #include "app/state/troubleshooter_app.h"
 #include "app/ui_choice.h"
+#include "platform/base/last_error.h"
 #include "platform/files/files.h"
 #include "platform/system/instance.h"
-#include "platform/base/last_error.h"
 #include "platform/system/system.h"
 
 namespace dxl {

@@ -6,8 +6,8 @@
 
 #include "checks/file_list.h"
 #include "engine/shared/report_file.h"
-#include "platform/system/clock.h"
 #include "platform/files/files.h"
+#include "platform/system/clock.h"
 #include "platform/version/version.h"
 
 namespace dxl {

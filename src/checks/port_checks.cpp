@@ -2,8 +2,8 @@
 #include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/profile_values.h"
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
+#include "platform/files/files.h"
 #include "platform/profile/profile.h"
 
 namespace dxl {
@@ -19,8 +19,8 @@ constexpr w95::DWORD kDeviceValueSize = 128;
 int TestPortOpen(unsigned portNumber) {
   if (portNumber > kHighestPort) return 0;
   std::string name = "LPT" + std::to_string(portNumber) + ":";
-  w95::FileHandle port = w95::CreateFileA(name, 0, 0, w95::OPEN_EXISTING,
-                                          w95::FILE_ATTRIBUTE_NORMAL | w95::FILE_FLAG_OVERLAPPED);
+  w95::FileHandle port =
+      w95::CreateFileA(name, 0, 0, w95::OPEN_EXISTING, w95::FILE_ATTRIBUTE_NORMAL | w95::FILE_FLAG_OVERLAPPED);
   if (port) {
     w95::CloseHandle(port);
     return 1;

@@ -25,9 +25,8 @@ std::string ReadUncut(w95::DWORD cutLength, Read read) {
 }  // namespace
 
 std::string ReadWinIniValue(std::string_view section, std::string_view key) {
-  return ReadUncut(1, [&](std::string& out, w95::DWORD size) {
-    return w95::GetProfileStringA(section, key, "", out, size);
-  });
+  return ReadUncut(
+      1, [&](std::string& out, w95::DWORD size) { return w95::GetProfileStringA(section, key, "", out, size); });
 }
 
 std::vector<std::string> ReadWinIniKeys(std::string_view section) {

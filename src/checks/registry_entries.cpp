@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "checks/find_text.h"
+#include "platform/base/text.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
 #include "platform/registry/registry.h"
-#include "platform/base/text.h"
 
 namespace dxl {
 
@@ -42,8 +42,8 @@ constexpr ContainsEntry kProviderEntries[] = {
 };
 
 constexpr ContainsEntry kDriverValues[] = {
-    {"Configuration File", "DXLQ7.Drv"}, {"Data File", "DXLQ7.Drv"}, {"Datatype", "EMF"},
-    {"Driver", "DXLQ7.Drv"},             {"Monitor", "DXL Monitor"},
+    {"Configuration File", "DXLQ7.Drv"}, {"Data File", "DXLQ7.Drv"}, {"Datatype", "EMF"}, {"Driver", "DXLQ7.Drv"},
+    {"Monitor", "DXL Monitor"},
 };
 
 std::string HelpDirOfSetup() {
@@ -120,7 +120,8 @@ bool DriverEntriesRight() {
 }  // namespace
 
 int CheckRegistryEntries(std::string_view portName, int portNotLocal) {
-  std::string portKey = std::string(portNotLocal ? kRemotePrinters : kLocalPrinters) + "\\DXLQ7," + std::string(portName);
+  std::string portKey =
+      std::string(portNotLocal ? kRemotePrinters : kLocalPrinters) + "\\DXLQ7," + std::string(portName);
   w95::RegKey key;
   if (!Open(w95::RootKey::ClassesRoot, portKey, key)) return 0;
   return PortEntriesRight(portKey) && ProviderEntriesRight() && DriverEntriesRight() ? 1 : 0;

@@ -65,7 +65,8 @@ int CheckBidiEnabled() {
 }
 
 int EnableBidi() {
-  return ChangePrinter(kPrinterName, [](w95::PrinterInfo2& info) { info.Attributes |= w95::PRINTER_ATTRIBUTE_ENABLE_BIDI; });
+  return ChangePrinter(kPrinterName,
+                       [](w95::PrinterInfo2& info) { info.Attributes |= w95::PRINTER_ATTRIBUTE_ENABLE_BIDI; });
 }
 
 int CheckDosSpooling(int portNumber) {

@@ -18,9 +18,7 @@ bool IsBlankOrComma(char c) { return c == ' ' || c == ','; }
 
 }  // namespace
 
-std::uint8_t CheckLoadLine() {
-  return FindTextNoCase(ReadWinIniValue("Windows", "load"), kResidentProgram) ? 0 : 1;
-}
+std::uint8_t CheckLoadLine() { return FindTextNoCase(ReadWinIniValue("Windows", "load"), kResidentProgram) ? 0 : 1; }
 
 int AddLoadEntry() {
   std::string value = ReadWinIniValue("Windows", "Load");

@@ -64,13 +64,9 @@ int TroubleshooterApp::RunCheckStep(std::int32_t step) {
       return 1;
     }
     switch (engine::CheckSteps()[number].run(*this)) {
-      case engine::StepEnd::Passed:
-        StepOutcome.nextStep = static_cast<std::int32_t>(number + 1);
-        break;
-      case engine::StepEnd::Stopped:
-        return 0;
-      case engine::StepEnd::Finished:
-        return 1;
+      case engine::StepEnd::Passed: StepOutcome.nextStep = static_cast<std::int32_t>(number + 1); break;
+      case engine::StepEnd::Stopped: return 0;
+      case engine::StepEnd::Finished: return 1;
     }
   }
 }

@@ -29,8 +29,7 @@ std::span<const CheckStep> CheckSteps();
 
 // Appends to the report: the message `prefixId` (0 for none), the message
 // `messageId` formatted printf-style with `argument`, and CR LF.
-void WriteStepLine(const TroubleshooterApp& app, unsigned prefixId, unsigned messageId,
-                   std::string_view argument = {});
+void WriteStepLine(const TroubleshooterApp& app, unsigned prefixId, unsigned messageId, std::string_view argument = {});
 
 // Leaves `result` for the driver; always StepEnd::Stopped.
 StepEnd Stop(int result);

@@ -92,9 +92,8 @@ StepEnd CompareServerDriverFile(TroubleshooterApp& app) {
   std::string currentLine;
   // Without a record of the file in the set-up information there is nothing
   // to compare the server's copy with.
-  const int match = required.fileName.empty()
-                        ? 1
-                        : CheckInstalledFile(path, required.size, required.version, timeStamp, currentLine);
+  const int match =
+      required.fileName.empty() ? 1 : CheckInstalledFile(path, required.size, required.version, timeStamp, currentLine);
   std::string requiredLine;
   const auto size = static_cast<std::int32_t>(std::strtoul(required.size.c_str(), nullptr, 10));
   FormatFileFactsLine(0, required.version, timeStamp, size, requiredLine);

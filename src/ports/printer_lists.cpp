@@ -12,8 +12,7 @@ constexpr std::string_view kFamilyMark = "DXLQ7";
 std::vector<std::string> DriverPrinterKeys(std::string_view listKey) {
   std::vector<std::string> names;
   w95::RegKey key;
-  if (w95::RegOpenKeyExA(w95::RootKey::ClassesRoot, listKey, 0, w95::KEY_READ, key) != w95::ERROR_SUCCESS)
-    return names;
+  if (w95::RegOpenKeyExA(w95::RootKey::ClassesRoot, listKey, 0, w95::KEY_READ, key) != w95::ERROR_SUCCESS) return names;
   for (w95::DWORD index = 0;; ++index) {
     std::string name;
     w95::DWORD size = kNameBufferSize;

@@ -1,9 +1,9 @@
 #include "ports/report_header.h"
 
 #include "engine/shared/report_file.h"
-#include "platform/system/clock.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
+#include "platform/system/clock.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 
@@ -49,15 +49,13 @@ std::string PortModeLine(std::string_view entryText) {
     return w95::GetPrivateProfileIntA(kSection, prefix + std::string(suffix), 0, systemIni);
   };
   switch (read("CECP")) {
-    case EcpWithoutDma:
-      return LoadMessage(msg::kEcpWithoutDma) + "\r\n";
+    case EcpWithoutDma: return LoadMessage(msg::kEcpWithoutDma) + "\r\n";
     case EcpWithDma: {
       std::int64_t irq = static_cast<std::int32_t>(read("CIRQ"));
       std::int64_t dma = static_cast<std::int32_t>(read("CDMA"));
       return FormatPrintf(LoadMessage(msg::kEcpWithDma), {irq, dma}) + "\r\n";
     }
-    default:
-      return LoadMessage(msg::kStandardPort) + "\r\n";
+    default: return LoadMessage(msg::kStandardPort) + "\r\n";
   }
 }
 

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <new>
 
-#include "platform/system/clock.h"
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
-#include "platform/machine/paths.h"
 #include "platform/base/text.h"
+#include "platform/files/files.h"
+#include "platform/machine/paths.h"
+#include "platform/system/clock.h"
 
 namespace dxl {
 

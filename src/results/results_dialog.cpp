@@ -32,17 +32,10 @@ void ResultsDialog::OnInitDialog(w95::ui::DialogView& view) {
 
 void ResultsDialog::OnCommand(w95::ui::DialogView& view, int id) {
   switch (id) {
-    case ctl::kOk:
-      SaveResults(view);
-      break;
-    case ctl::kBack:
-      ChooseLogFileName(view);
-      break;
-    case ctl::kSaveResults:
-      OnSaveToggled(view);
-      break;
-    default:
-      break;
+    case ctl::kOk: SaveResults(view); break;
+    case ctl::kBack: ChooseLogFileName(view); break;
+    case ctl::kSaveResults: OnSaveToggled(view); break;
+    default: break;
   }
 }
 

@@ -18,10 +18,10 @@ namespace {
 struct InformPage {
   int state;
   int templateId;
-  std::uint8_t setFlags;      // set whatever the answer
-  PageEndCode goOnCode;       // the answer that goes on
-  int goOnState;              // RunNextStep: resume at the page's nextStep; ChecksFinished: the checks end
-  bool leavingStopsTheRun;    // Exit or Esc clears RunCompleted
+  std::uint8_t setFlags;    // set whatever the answer
+  PageEndCode goOnCode;     // the answer that goes on
+  int goOnState;            // RunNextStep: resume at the page's nextStep; ChecksFinished: the checks end
+  bool leavingStopsTheRun;  // Exit or Esc clears RunCompleted
 };
 
 constexpr std::uint8_t kNone = 0;

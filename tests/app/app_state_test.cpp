@@ -93,7 +93,8 @@ TEST(FormatFileFactsLine, WritesBothFormsByteForByteInCp936) {
 }
 
 TEST(ReportLine, JoinsPrefixTextSuffixAndLineEnd) {
-  EXPECT_EQ(Utf8(ReportLine(150, w95::Utf8ToCp936("虚拟内存被取消").value(), 152)), "错误: 虚拟内存被取消 - 已修正\r\n");
+  EXPECT_EQ(Utf8(ReportLine(150, w95::Utf8ToCp936("虚拟内存被取消").value(), 152)),
+            "错误: 虚拟内存被取消 - 已修正\r\n");
   EXPECT_EQ(ReportLine(0, "plain"), "plain\r\n");
 }
 

@@ -5,11 +5,11 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <thread>
 #include <string>
+#include <thread>
 
-#include "platform/system/instance.h"
 #include "platform/base/last_error.h"
+#include "platform/system/instance.h"
 #include "support/temp_machine.h"
 
 namespace {
@@ -19,8 +19,8 @@ using dxl::testing::TempMachine;
 // Runs the program on `root` with no input; its exit code and what it printed.
 std::pair<int, std::string> RunProgram(const std::filesystem::path& root) {
   const char* binary = DXLQ7TRS_BINARY;
-  std::string command = "TSHOOTER_ROOT='" + root.string() + "' TSHOOTER_UI=console '" + std::string(binary) +
-                        "' </dev/null 2>&1";
+  std::string command =
+      "TSHOOTER_ROOT='" + root.string() + "' TSHOOTER_UI=console '" + std::string(binary) + "' </dev/null 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   std::string output;
   char buffer[256];

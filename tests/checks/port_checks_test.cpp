@@ -32,7 +32,9 @@ TEST(TestPortOpen, PresentOrInUseCountsAsWorkingAndOnlyPortsOneToThreeAreTried) 
 
 class OtherPrinters : public ::testing::Test {
  protected:
-  void Devices(const std::string& lines) { machine_.Builder().WinIni("[windows]\r\nload=\r\n\r\n[Devices]\r\n" + lines); }
+  void Devices(const std::string& lines) {
+    machine_.Builder().WinIni("[windows]\r\nload=\r\n\r\n[Devices]\r\n" + lines);
+  }
   int Find(std::string_view port) { return FindOtherPrintersOnPort(port, names_); }
 
   TempMachine machine_;

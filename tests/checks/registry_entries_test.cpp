@@ -57,7 +57,8 @@ TEST_F(RegistryEntriesTest, ValuesTooLongForTheBufferCountAsRight) {
 }
 
 TEST_F(RegistryEntriesTest, MissingKeysFailButMissingValuesCountAsRight) {
-  for (auto entry : {RegistryEntry::Apd, RegistryEntry::Sleek, RegistryEntry::InitialSpoolMethod, RegistryEntry::Module}) {
+  for (auto entry :
+       {RegistryEntry::Apd, RegistryEntry::Sleek, RegistryEntry::InitialSpoolMethod, RegistryEntry::Module}) {
     testing::TempMachine machine;
     machine.Builder().InstallPrintingSystem();
     tools::BreakRegistryEntry(machine.Builder(), entry, EntryFault::Missing);

@@ -2,12 +2,11 @@
 // say so. The failure is real: the repair runs in a child process whose files
 // may not grow beyond a few bytes (RLIMIT_FSIZE, which binds root as well, with
 // SIGXFSZ ignored so that the write fails with EFBIG instead of killing it).
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>

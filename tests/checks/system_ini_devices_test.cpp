@@ -13,7 +13,7 @@ using testing::TempMachine;
 TEST(CheckDeviceLine, RightLines) {
   EXPECT_EQ(CheckDeviceLine("\r\ndevice=DXLQ7EM.386\r\n", "DXLQ7EM.386", 4), 0);
   EXPECT_EQ(CheckDeviceLine("\r\nDevice = dxlq7em.386   \r\n", "DXLQ7EM.386", 4), 0);
-  EXPECT_EQ(CheckDeviceLine("\r\n   device=DXLQ7EM.386\tx\r\n", "DXLQ7EM.386", 4), 0);  // a tab ends the line
+  EXPECT_EQ(CheckDeviceLine("\r\n   device=DXLQ7EM.386\tx\r\n", "DXLQ7EM.386", 4), 0);     // a tab ends the line
   EXPECT_EQ(CheckDeviceLine("\r\nPaging=on\r\ndevice=DXLQ7EM.386", "DXLQ7EM.386", 4), 0);  // end of text
   EXPECT_EQ(CheckDeviceLine("\ndevice=DXLQ7EM.386\n", "DXLQ7EM.386", 4), 0);
 }
@@ -56,11 +56,12 @@ TEST_F(CheckSystemIniDevicesTest, StandardInstallationIsRight) {
 }
 
 TEST_F(CheckSystemIniDevicesTest, JudgesEachDriverWithinTheSection) {
-  Write("[boot]\r\ndevice=DXLBANDS.386\r\n\r\n[386ENH]\r\n"
-        ";device=DXLCPEPY.386\r\n"
-        "device=DXLCPEPY.386\r\n"
-        "device = dxlbands.386 \r\n"
-        "DEVICE=dxlq7em.386   \r\n");
+  Write(
+      "[boot]\r\ndevice=DXLBANDS.386\r\n\r\n[386ENH]\r\n"
+      ";device=DXLCPEPY.386\r\n"
+      "device=DXLCPEPY.386\r\n"
+      "device = dxlbands.386 \r\n"
+      "DEVICE=dxlq7em.386   \r\n");
   EXPECT_EQ(CheckSystemIniDevices(), 1);
   Write("[386Enh]\r\ndevice=DXLCPEPY.386\r\n\r\n[drivers]\r\ndevice=DXLBANDS.386\r\ndevice=DXLQ7EM.386\r\n");
   EXPECT_EQ(CheckSystemIniDevices(), 6);
@@ -83,9 +84,9 @@ TEST_F(CheckSystemIniDevicesTest, UnreadableFileCountsAsRight) {
 using AddSystemIniDevicesTest = SystemIniFile;
 
 TEST_F(AddSystemIniDevicesTest, InsertsUnderTheHeaderAndKeepsEveryOtherByte) {
-  const std::string before =
-      "[boot]\r\n; \xCF\xB5\xCD\xB3 settings\r\nshell=Explorer.exe\r\n" + std::string("odd\0byte\r\n", 10) +
-      "\r\n[386Enh]\r\nPaging=on\r\ndevice=*vpd\r\n\r\n[drivers]\r\nwavemapper=*.drv\r\n";
+  const std::string before = "[boot]\r\n; \xCF\xB5\xCD\xB3 settings\r\nshell=Explorer.exe\r\n" +
+                             std::string("odd\0byte\r\n", 10) +
+                             "\r\n[386Enh]\r\nPaging=on\r\ndevice=*vpd\r\n\r\n[drivers]\r\nwavemapper=*.drv\r\n";
   const std::string after =
       "[boot]\r\n; \xCF\xB5\xCD\xB3 settings\r\nshell=Explorer.exe\r\n" + std::string("odd\0byte\r\n", 10) +
       "\r\n[386Enh]\r\ndevice=DXLCPEPY.386\r\ndevice=DXLQ7EM.386\r\nPaging=on\r\ndevice=*vpd\r\n\r\n"
@@ -115,8 +116,9 @@ TEST_F(AddSystemIniDevicesTest, AppendsTheSectionWhenThereIsNone) {
 
   Write("[boot]\r\nshell=Explorer.exe\r\n");
   EXPECT_EQ(AddSystemIniDevices(7), 1);
-  EXPECT_EQ(Read(), "[boot]\r\nshell=Explorer.exe\r\n\r\n[386Enh]\r\ndevice=DXLCPEPY.386\r\ndevice=DXLBANDS.386\r\n"
-                    "device=DXLQ7EM.386\r\n");
+  EXPECT_EQ(Read(),
+            "[boot]\r\nshell=Explorer.exe\r\n\r\n[386Enh]\r\ndevice=DXLCPEPY.386\r\ndevice=DXLBANDS.386\r\n"
+            "device=DXLQ7EM.386\r\n");
   EXPECT_EQ(CheckSystemIniDevices(), 0);
 
   Write("");
@@ -141,11 +143,13 @@ TEST_F(AddSystemIniDevicesTest, MissingFileIsAFailureAndStaysMissing) {
 using RemoveDeviceLineTest = SystemIniFile;
 
 TEST_F(RemoveDeviceLineTest, RemovesExactlyTheFirstLineOfTheDriver) {
-  Write("[boot]\r\ndevice=DXLQ7EM.386\r\n\r\n[386Enh]\r\ndevice=DXLCPEPY.386\r\nDEVICE = dxlq7em.386\r\n"
-        "device=DXLQ7EM.386\r\nPaging=on\r\n");
+  Write(
+      "[boot]\r\ndevice=DXLQ7EM.386\r\n\r\n[386Enh]\r\ndevice=DXLCPEPY.386\r\nDEVICE = dxlq7em.386\r\n"
+      "device=DXLQ7EM.386\r\nPaging=on\r\n");
   EXPECT_EQ(RemoveDeviceLine("DXLQ7EM.386"), 1);
-  EXPECT_EQ(Read(), "[boot]\r\ndevice=DXLQ7EM.386\r\n\r\n[386Enh]\r\ndevice=DXLCPEPY.386\r\n"
-                    "device=DXLQ7EM.386\r\nPaging=on\r\n");
+  EXPECT_EQ(Read(),
+            "[boot]\r\ndevice=DXLQ7EM.386\r\n\r\n[386Enh]\r\ndevice=DXLCPEPY.386\r\n"
+            "device=DXLQ7EM.386\r\nPaging=on\r\n");
 }
 
 TEST_F(RemoveDeviceLineTest, StandardInstallationLosesOneLine) {

@@ -43,7 +43,6 @@ class FileList : public testing::ProgramTest {
     return Cp936("错误: " + std::string(path) + std::string(suffix) + "\r\n" + std::string(current) +
                  std::string(required));
   }
-
 };
 
 TEST_F(FileList, RightFilesWriteNothing) {

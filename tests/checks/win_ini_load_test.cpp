@@ -55,7 +55,8 @@ TEST_F(LoadLine, AddAppendsWithOneBlank) {
 TEST_F(LoadLine, AddCreatesAMissingKey) {
   WriteLoad("");
   EXPECT_EQ(AddLoadEntry(), 1);
-  EXPECT_EQ(Read(), "[windows]\r\nspooler=yes\r\nrun=\r\nLoad= DXLHRC.EXE\r\n\r\n[Devices]\r\nTavix KRT-310=DXLQ7,LPT1:\r\n");
+  EXPECT_EQ(Read(),
+            "[windows]\r\nspooler=yes\r\nrun=\r\nLoad= DXLHRC.EXE\r\n\r\n[Devices]\r\nTavix KRT-310=DXLQ7,LPT1:\r\n");
   EXPECT_EQ(CheckLoadLine(), 0);
 }
 
@@ -121,7 +122,8 @@ TEST_F(Paging, OffInAnyCaseMeansOff) {
     Write(std::string("[386Enh]\r\nPaging=") + value + "\r\n");
     EXPECT_EQ(CheckPaging(), 0) << value;
   }
-  for (const char* text : {"[386Enh]\r\nPaging=on\r\n", "[386Enh]\r\ndevice=*vpd\r\n", "[boot]\r\nPaging=off\r\n", ""}) {
+  for (const char* text :
+       {"[386Enh]\r\nPaging=on\r\n", "[386Enh]\r\ndevice=*vpd\r\n", "[boot]\r\nPaging=off\r\n", ""}) {
     Write(text);
     EXPECT_EQ(CheckPaging(), 1) << text;
   }

@@ -64,8 +64,11 @@ TEST(PortRedirection, ConnectedRememberedAndLocalPorts) {
 TEST(PortRedirection, ServerNameKeepsTheLeadingBackslashes) {
   TempMachine machine;
   Port port("LPT1:");
-  for (auto [remote, server] : {std::pair{"\\\\srv\\laser", "\\\\srv"}, {"\\\\srv", "\\\\srv"},
-                                {"\\\\\\srv\\laser", "\\\\\\srv"}, {"srv\\laser", "srv"}, {"\\\\", "\\\\"}}) {
+  for (auto [remote, server] : {std::pair{"\\\\srv\\laser", "\\\\srv"},
+                                {"\\\\srv", "\\\\srv"},
+                                {"\\\\\\srv\\laser", "\\\\\\srv"},
+                                {"srv\\laser", "srv"},
+                                {"\\\\", "\\\\"}}) {
     port.remoteName = remote;
     EXPECT_EQ(port.GetServerName(), server) << remote;
   }
@@ -143,7 +146,7 @@ TEST(ServerAccess, DirectoryNeedsAtLeastOneEntry) {
   BuildNetwork(machine);
   EXPECT_EQ(NetworkResource("\\\\PRINTSRV").HasDirectory("DXL"), 1);
   EXPECT_EQ(NetworkResource("\\\\PRINTSRV").HasDirectory("dxl"), 1);
-  EXPECT_EQ(NetworkResource("\\\\DISKSRV").HasDirectory("DXL"), 0);  // an empty share
+  EXPECT_EQ(NetworkResource("\\\\DISKSRV").HasDirectory("DXL"), 0);   // an empty share
   EXPECT_EQ(NetworkResource("\\\\EMPTYSRV").HasDirectory("DXL"), 0);  // no such share
   EXPECT_EQ(NetworkResource("\\\\NOSUCH").HasDirectory("DXL"), 0);
   EXPECT_EQ(NetworkResource("\\\\PRINTSRV").HasDirectory(".."), 0);

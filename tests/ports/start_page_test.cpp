@@ -2,7 +2,6 @@
 // the spooler and the registry, what a chosen entry means, the report header
 // on Yes, and the end of the program when the registry cannot be read.
 #include "ports/start_page.h"
-#include "resources/icons.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -21,6 +20,7 @@
 #include "ports/port_list.h"
 #include "ports/report_header.h"
 #include "resources/dialog_templates.h"
+#include "resources/icons.h"
 #include "support/temp_machine.h"
 
 namespace dxl {
@@ -78,10 +78,10 @@ TEST_F(StartPageTest, ShowsTheFiguresAndTheSortedPortList) {
   tools::AddPrintShare(machine_.Builder(), "PRINTSRV", "KRT310");
   tools::SetCurrentConnection(machine_.Builder(), 3, "\\\\PRINTSRV\\KRT310");
   RemotePrinter("DXLQ7,LPT4:");
-  RemotePrinter("DXLQ7,LPT1:");   // the spooler lists LPT1: itself
-  RemotePrinter("DXLQ7-B,LPT4:"); // a second printer on the missing port: one entry
-  RemotePrinter("DXLQ7,");        // no port
-  RemotePrinter("OTHER,LPT6:");   // not of the family
+  RemotePrinter("DXLQ7,LPT1:");    // the spooler lists LPT1: itself
+  RemotePrinter("DXLQ7-B,LPT4:");  // a second printer on the missing port: one entry
+  RemotePrinter("DXLQ7,");         // no port
+  RemotePrinter("OTHER,LPT6:");    // not of the family
   script_->Press(ctl::kStartNo);
 
   StartPage page;
@@ -90,8 +90,8 @@ TEST_F(StartPageTest, ShowsTheFiguresAndTheSortedPortList) {
   EXPECT_EQ(Shown().windowIcon, IconXpm(kProgramIcon));
   EXPECT_EQ(Shown().texts.at(ctl::kFreeDisk), "512");
   EXPECT_EQ(Shown().texts.at(ctl::kFreeMemory), "16384");
-  EXPECT_EQ(Entries(), (std::vector<std::string>{"LPT1:[本地]", "LPT2:[本地]", "LPT3:[\\\\PRINTSRV\\KRT310]",
-                                                 "LPT4:[不存在]"}));
+  EXPECT_EQ(Entries(),
+            (std::vector<std::string>{"LPT1:[本地]", "LPT2:[本地]", "LPT3:[\\\\PRINTSRV\\KRT310]", "LPT4:[不存在]"}));
   EXPECT_EQ(Utf8(Shown().texts.at(ctl::kPortList)), "LPT1:[本地]");
   EXPECT_EQ(page.selectedPortNumber, 1);
   EXPECT_EQ(page.selectedPortNotLocal, 0);
@@ -181,7 +181,10 @@ TEST_F(StartPageTest, AnEntryThatNamesNoCheckablePortDisablesYesUntilAnotherIsCh
   RemotePrinter("DXLQ7,LPT10:");
   RemotePrinter("DXLQ7,LPT7:");
   // FILE:[不存在], LPT10:[不存在], LPT7:[不存在]
-  script_->Press(ctl::kStartYes).Select(ctl::kPortList, 1).Press(ctl::kStartYes).Select(ctl::kPortList, 2)
+  script_->Press(ctl::kStartYes)
+      .Select(ctl::kPortList, 1)
+      .Press(ctl::kStartYes)
+      .Select(ctl::kPortList, 2)
       .Press(ctl::kStartYes);
   StartPage page;
   EXPECT_EQ(page.DoModal(), page_end::StartYes);
@@ -260,8 +263,8 @@ TEST_F(StartPageTest, OnTheConsoleAPortIsChosenByName) {
 // The program itself on the console, its answers piped in: exit code and output.
 std::pair<int, std::string> RunProgram(const TempMachine& machine, std::string_view answers) {
   std::string command = "printf '" + std::string(answers) + "' | HOME='" + machine.Root().string() +
-                        "' TSHOOTER_UI=console TSHOOTER_ROOT='" + machine.Root().string() + "' '" +
-                        DXLQ7TRS_BINARY + "' 2>&1";
+                        "' TSHOOTER_UI=console TSHOOTER_ROOT='" + machine.Root().string() + "' '" + DXLQ7TRS_BINARY +
+                        "' 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   std::string output;
   char buffer[256];

@@ -1,11 +1,12 @@
 // The results dialog through the scripted backend on a real machine: what it
 // shows, the log name it proposes, the check box, Save-As, and saving with the
 // write-failed dialog when the log cannot be written.
+#include "results/results_dialog.h"
+
 #include <sys/stat.h>
 
 #include <functional>
 
-#include "results/results_dialog.h"
 #include "results/verdict.h"
 #include "results_fixture.h"
 

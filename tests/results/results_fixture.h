@@ -22,9 +22,7 @@ inline constexpr const char* kToday = "C:\\WINDOWS\\DXL\\240315";
 inline std::string Cp936(std::string_view utf8) { return w95::Utf8ToCp936(utf8).value(); }
 inline std::string Utf8(std::string_view cp936) { return w95::Cp936ToUtf8Lossy(cp936); }
 // Today's log name with number `nn`.
-inline std::string TodayLog(int nn) {
-  return std::string(kToday) + (nn < 10 ? "0" : "") + std::to_string(nn) + ".LOG";
-}
+inline std::string TodayLog(int nn) { return std::string(kToday) + (nn < 10 ? "0" : "") + std::to_string(nn) + ".LOG"; }
 
 class ResultsFixture : public ::testing::Test {
  protected:

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
+#include "platform/files/files.h"
 
 namespace dxl::testing {
 

@@ -1,12 +1,12 @@
 #include "support/smb_test_server.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/prctl.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -90,8 +90,8 @@ SmbTestServer::SmbTestServer() {
   }
   dir_ = templ;
   // smbd serves the shares as the guest account: the tree must be readable.
-  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                            fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                            fs::perms::others_exec);
   for (const char* sub : {"private", "state", "pid", "log", "shares", "spool"}) fs::create_directory(dir_ / sub);
   fs::permissions(dir_ / "spool", fs::perms::all | fs::perms::sticky_bit);
 }
@@ -121,8 +121,9 @@ void SmbTestServer::AddFile(std::string_view share, std::string_view path, std::
 
 std::string SmbTestServer::Configuration() const {
   std::string d = dir_.string();
-  std::string text = "[global]\n  server role = standalone server\n  interfaces = lo 127.0.0.1\n"
-                     "  bind interfaces only = yes\n  disable netbios = yes\n";
+  std::string text =
+      "[global]\n  server role = standalone server\n  interfaces = lo 127.0.0.1\n"
+      "  bind interfaces only = yes\n  disable netbios = yes\n";
   text += "  smb ports = " + std::to_string(port_) + "\n";
   for (const char* key : {"private dir", "lock directory", "state directory", "cache directory", "ncalrpc dir"})
     text += std::string("  ") + key + " = " + d + "/state\n";
@@ -148,17 +149,22 @@ bool SmbTestServer::Start() {
   }
   std::error_code ec;
   for (const auto& entry : fs::recursive_directory_iterator(dir_ / "shares", ec))
-    fs::permissions(entry.path(), fs::perms::others_read | fs::perms::group_read |
-                                      (entry.is_directory() ? fs::perms::others_exec | fs::perms::group_exec
-                                                            : fs::perms::none),
+    fs::permissions(entry.path(),
+                    fs::perms::others_read | fs::perms::group_read |
+                        (entry.is_directory() ? fs::perms::others_exec | fs::perms::group_exec : fs::perms::none),
                     fs::perm_options::add, ec);
   port_ = FreeLoopbackPort();
   fs::path conf = dir_ / "smb.conf";
   std::ofstream(conf, std::ios::binary) << Configuration();
   std::string configArg = conf.string();
   std::string logArg = (dir_ / "log").string();
-  std::vector<char*> argv = {const_cast<char*>(smbd->c_str()), const_cast<char*>("-D"), const_cast<char*>("-s"),
-                             configArg.data(), const_cast<char*>("-l"), logArg.data(), nullptr};
+  std::vector<char*> argv = {const_cast<char*>(smbd->c_str()),
+                             const_cast<char*>("-D"),
+                             const_cast<char*>("-s"),
+                             configArg.data(),
+                             const_cast<char*>("-l"),
+                             logArg.data(),
+                             nullptr};
   // The daemons detach from us; as their subreaper this process collects
   // them when they end, whatever the container's first process does.
   prctl(PR_SET_CHILD_SUBREAPER, 1);

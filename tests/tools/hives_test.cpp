@@ -29,8 +29,8 @@ TEST(StandardHives, LoadThroughTheRegistryAndAreWrittenAsRegeditWould) {
   EXPECT_EQ(w95::RegistryLoadError(w95::RootKey::CurrentUser), "");
   EXPECT_EQ(ReadText(w95::RootKey::ClassesRoot, "DXL\\LocalPrinters\\DXLQ7,LPT1:\\APD", ""),
             "C:\\WINDOWS\\DXL\\DXLQ7APD.APD");
-  EXPECT_EQ(ReadText(w95::RootKey::LocalMachine,
-                     "System\\CurrentControlSet\\control\\Print\\Printers\\Tavix KRT-310", "Port"),
+  EXPECT_EQ(ReadText(w95::RootKey::LocalMachine, "System\\CurrentControlSet\\control\\Print\\Printers\\Tavix KRT-310",
+                     "Port"),
             "LPT1:");
   EXPECT_EQ(ReadText(w95::RootKey::CurrentUser, "Control Panel\\International", "sShortDate"), "yyyy-M-d");
 

@@ -48,9 +48,9 @@ TEST(LargeMachine, RegisteredComponentsJoinTheInstallationsHive) {
   EXPECT_EQ(CountSubkeys(w95::RootKey::LocalMachine, "Enum\\Root"), 400u);
   EXPECT_EQ(QueryText(w95::RootKey::ClassesRoot, "CLSID\\{0002018F-0000-0000-C000-000000000046}\\InProcServer32", ""),
             "C:\\WINDOWS\\SYSTEM\\SYS00399.DLL");
-  EXPECT_EQ(QueryText(w95::RootKey::LocalMachine, "System\\CurrentControlSet\\Services\\Class\\System\\0123",
-                      "DevLoader"),
-            "*CONFIGMG");
+  EXPECT_EQ(
+      QueryText(w95::RootKey::LocalMachine, "System\\CurrentControlSet\\Services\\Class\\System\\0123", "DevLoader"),
+      "*CONFIGMG");
   w95::RegKey device;
   ASSERT_EQ(w95::RegOpenKeyExA(w95::RootKey::LocalMachine, "Enum\\Root\\*PNP0007\\0000", 0, w95::KEY_READ, device), 0);
   std::string bootConfig;
@@ -59,8 +59,9 @@ TEST(LargeMachine, RegisteredComponentsJoinTheInstallationsHive) {
   EXPECT_EQ(type, w95::REG_BINARY);
   EXPECT_EQ(bootConfig.size(), 96u);
   // The printing system's own keys are untouched.
-  EXPECT_EQ(QueryText(w95::RootKey::LocalMachine, std::string(kSpoolerPrintersKey).substr(19) + "\\Tavix KRT-310", "Port"),
-            "LPT1:");
+  EXPECT_EQ(
+      QueryText(w95::RootKey::LocalMachine, std::string(kSpoolerPrintersKey).substr(19) + "\\Tavix KRT-310", "Port"),
+      "LPT1:");
 }
 
 TEST(LargeMachine, SystemDirectoryFilesAreFoundBesideThePrintingSystems) {
@@ -92,7 +93,8 @@ TEST(LargeMachine, CrowdedServerListsItsDiskAndPrintShares) {
     std::vector<w95::NetResource> entries;
     ASSERT_EQ(w95::WNetEnumResourceA(handle, count, entries, bufferSize), w95::ERROR_SUCCESS);
     EXPECT_EQ(count, expected);
-    EXPECT_EQ(entries.front().remoteName, type == w95::RESOURCETYPE_DISK ? "\\\\PRINTSRV\\DISK000" : "\\\\PRINTSRV\\PRINT000");
+    EXPECT_EQ(entries.front().remoteName,
+              type == w95::RESOURCETYPE_DISK ? "\\\\PRINTSRV\\DISK000" : "\\\\PRINTSRV\\PRINT000");
   }
 }
 

@@ -34,8 +34,8 @@ class Demo : public ::testing::Test {
   // Runs the program in the console with `answers`; the log it saved, as UTF-8.
   std::string Run(std::string_view answers, int logNumber) {
     std::ofstream(Side(".answers"), std::ios::binary) << answers;
-    std::string command = "TSHOOTER_UI=console TSHOOTER_ROOT='" + machine_.Root().string() + "' '" +
-                          DXLQ7TRS_BINARY + "' < '" + Side(".answers").string() + "' > /dev/null 2>&1";
+    std::string command = "TSHOOTER_UI=console TSHOOTER_ROOT='" + machine_.Root().string() + "' '" + DXLQ7TRS_BINARY +
+                          "' < '" + Side(".answers").string() + "' > /dev/null 2>&1";
     int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     return w95::Cp936ToUtf8Lossy(machine_.Read("C:\\WINDOWS\\DXL\\9803150" + std::to_string(logNumber) + ".LOG"));
@@ -62,8 +62,9 @@ TEST_F(Demo, EveryProblemIsFoundAndMended) {
   std::string localAgain = Run("#6\n#1\n", 2);
   EXPECT_TRUE(localAgain.ends_with("Tavix KRT-310 on LPT1:[本地] 设定正确。\r\n")) << localAgain;
   std::string networkAgain = Run("p 2\n#6\n#1\n", 3);
-  EXPECT_TRUE(networkAgain.ends_with("网络的所有设定正确。\r\n故障排除完成。\r\n"
-                                     "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 设定正确。\r\n"))
+  EXPECT_TRUE(
+      networkAgain.ends_with("网络的所有设定正确。\r\n故障排除完成。\r\n"
+                             "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 设定正确。\r\n"))
       << networkAgain;
 }
 
@@ -73,9 +74,10 @@ TEST(BundledDemo, FirstRunCopiesTheDemoWithItsFileTimesAndMendsIt) {
   fs::path home = fs::temp_directory_path() / ("dxl-demo-home-" + std::to_string(::getpid()));
   fs::remove_all(home);
   fs::create_directories(home);
-  std::string command = "printf '#6\\n#1018\\n#1018\\n#1018\\n#1\\n#1012\\n' | env -u TSHOOTER_ROOT -u DISPLAY "
-                        "-u WAYLAND_DISPLAY TSHOOTER_UI=console HOME='" + home.string() + "' XDG_DATA_HOME= '" +
-                        DXLQ7TRS_BINARY + "' > /dev/null 2>&1";
+  std::string command =
+      "printf '#6\\n#1018\\n#1018\\n#1018\\n#1\\n#1012\\n' | env -u TSHOOTER_ROOT -u DISPLAY "
+      "-u WAYLAND_DISPLAY TSHOOTER_UI=console HOME='" +
+      home.string() + "' XDG_DATA_HOME= '" + DXLQ7TRS_BINARY + "' > /dev/null 2>&1";
   int status = std::system(command.c_str());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 

@@ -77,9 +77,8 @@ class EndToEnd : public ::testing::Test {
     std::ofstream(Side(".answers"), std::ios::binary) << answers;
     fs::create_directories(Side(".home"));
     std::string command = "cd '" + machine_.Root().string() + "' && HOME='" + Side(".home").string() +
-                          "' TSHOOTER_UI=console TSHOOTER_ROOT='" + machine_.Root().string() + "' '" +
-                          DXLQ7TRS_BINARY + "' < '" + Side(".answers").string() + "' > '" + Side(".out").string() +
-                          "' 2>&1";
+                          "' TSHOOTER_UI=console TSHOOTER_ROOT='" + machine_.Root().string() + "' '" + DXLQ7TRS_BINARY +
+                          "' < '" + Side(".answers").string() + "' > '" + Side(".out").string() + "' 2>&1";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -120,26 +119,26 @@ TEST_F(EndToEnd, LocalProblemsFixedAndReturnToWindows) {
   tools::SetPrintersMask(b, std::string("\xFE\x00\x00\x00", 4));
 
   ASSERT_EQ(Run("#6\n#1018\n#1018\n#1018\n#1018\n#1018\n#1\n#1012\n"), 0) << Output();
-  EXPECT_EQ(Read(kLog), Cp936(Header("LPT1:[本地]") +
-                              "Tavix KRT-310 被连接到 LPT1:。\r\n"
-                              "LPT1: 端口驱动程序运转正常。\r\n"
-                              "Tavix KRT-310 以外的打印机没有被连接到 LPT1:\r\n"
-                              "错误: SYSTEM.INI 中遗漏 device=DXLBANDS.386 - 已修正\r\n"
-                              "错误: WIN.INI 中遗漏 load=DXLHRC.EXE - 已修正\r\n"
-                              "错误: 虚拟内存被取消 - 已修正\r\n"
-                              "错误: 本打印机的双向支持被取消 - 已修正\r\n"
-                              "错误: \" MS-DOS 后台打印\"被取消 - 已修正\r\n"
-                              "登记项目正确。\r\n"
-                              "所有文件的版本正确。\r\n"
-                              "故障排除完成。\r\n"
-                              "Tavix KRT-310 on LPT1:[本地] 设定不正确。\r\n"
-                              "返回 Windows。\r\n"))
+  EXPECT_EQ(Read(kLog), Cp936(Header("LPT1:[本地]") + "Tavix KRT-310 被连接到 LPT1:。\r\n"
+                                                      "LPT1: 端口驱动程序运转正常。\r\n"
+                                                      "Tavix KRT-310 以外的打印机没有被连接到 LPT1:\r\n"
+                                                      "错误: SYSTEM.INI 中遗漏 device=DXLBANDS.386 - 已修正\r\n"
+                                                      "错误: WIN.INI 中遗漏 load=DXLHRC.EXE - 已修正\r\n"
+                                                      "错误: 虚拟内存被取消 - 已修正\r\n"
+                                                      "错误: 本打印机的双向支持被取消 - 已修正\r\n"
+                                                      "错误: \" MS-DOS 后台打印\"被取消 - 已修正\r\n"
+                                                      "登记项目正确。\r\n"
+                                                      "所有文件的版本正确。\r\n"
+                                                      "故障排除完成。\r\n"
+                                                      "Tavix KRT-310 on LPT1:[本地] 设定不正确。\r\n"
+                                                      "返回 Windows。\r\n"))
       << Output();
   std::string fixedSystemIni = systemIni;
   fixedSystemIni.insert(fixedSystemIni.find("[386Enh]\r\n") + 10, "device=DXLBANDS.386\r\n");
   fixedSystemIni.replace(fixedSystemIni.find("Paging=off"), 10, "Paging=on");
   EXPECT_EQ(Read("C:\\WINDOWS\\SYSTEM.INI"), fixedSystemIni);
-  EXPECT_NE(Read("C:\\WINDOWS\\WIN.INI").find("load= DXLHRC.EXE\r\n"), std::string::npos) << Read("C:\\WINDOWS\\WIN.INI");
+  EXPECT_NE(Read("C:\\WINDOWS\\WIN.INI").find("load= DXLHRC.EXE\r\n"), std::string::npos)
+      << Read("C:\\WINDOWS\\WIN.INI");
 
   // The next run finds nothing to mend.
   ASSERT_EQ(Run("#6\n#1\n"), 0) << Output();
@@ -211,8 +210,9 @@ TEST_F(EndToEnd, NetworkConnectionMadePersistent) {
   // Persistent now: the next run finds the network set-up right.
   ASSERT_EQ(Run("p 2\n#6\n#1\n"), 0) << Output();
   std::string second = w95::Cp936ToUtf8Lossy(Read("C:\\WINDOWS\\DXL\\98031501.LOG"));
-  EXPECT_TRUE(second.ends_with("网络的所有设定正确。\r\n故障排除完成。\r\n"
-                               "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 设定正确。\r\n"))
+  EXPECT_TRUE(
+      second.ends_with("网络的所有设定正确。\r\n故障排除完成。\r\n"
+                       "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 设定正确。\r\n"))
       << second;
 }
 

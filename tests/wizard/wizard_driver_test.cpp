@@ -296,9 +296,10 @@ TEST_F(NetworkDriver, ContinueOnANetworkFailureEndsTheChecks) {
   Script().Select(kPortList, 1).Press(kStartYes).Press(kContinue).Press(kOk);
   RunWizard();
   EXPECT_EQ(Pages(), (std::vector<int>{102, 151, 142}));
-  EXPECT_TRUE(Log().ends_with("网络错误: 不能访问打印服务器 \\\\PRINTSRV。\r\n"
-                              "故障排除完成。\r\n"
-                              "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
+  EXPECT_TRUE(
+      Log().ends_with("网络错误: 不能访问打印服务器 \\\\PRINTSRV。\r\n"
+                      "故障排除完成。\r\n"
+                      "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
       << Log();
 }
 
@@ -310,10 +311,11 @@ TEST_F(NetworkDriver, ContinueWithoutTheDataFileComparesTheDriverFileSilently) {
   Script().Select(kPortList, 1).Press(kStartYes).Press(kContinue).Press(kOk);
   RunWizard();
   EXPECT_EQ(Pages(), (std::vector<int>{102, 155, 142}));
-  EXPECT_TRUE(Log().ends_with("所有文件的版本正确。\r\n"
-                              "网络错误: \\\\PRINTSRV\\DXL\\DXLHRC.BIN 未找到。\r\n"
-                              "故障排除完成。\r\n"
-                              "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
+  EXPECT_TRUE(
+      Log().ends_with("所有文件的版本正确。\r\n"
+                      "网络错误: \\\\PRINTSRV\\DXL\\DXLHRC.BIN 未找到。\r\n"
+                      "故障排除完成。\r\n"
+                      "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
       << Log();
 }
 
@@ -337,9 +339,10 @@ TEST_F(NetworkDriver, ExitOnTheDataFilePageStopsTheRun) {
   Script().Select(kPortList, 1).Press(kStartYes).Press(kExit).Press(kOk);
   RunWizard();
   EXPECT_EQ(Pages(), (std::vector<int>{102, 155, 142}));
-  EXPECT_TRUE(Log().ends_with("网络错误: \\\\PRINTSRV\\DXL\\DXLHRC.BIN 未找到。\r\n"
-                              "故障排除被用户中止。\r\n"
-                              "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
+  EXPECT_TRUE(
+      Log().ends_with("网络错误: \\\\PRINTSRV\\DXL\\DXLHRC.BIN 未找到。\r\n"
+                      "故障排除被用户中止。\r\n"
+                      "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
       << Log();
 }
 
@@ -348,8 +351,9 @@ TEST_F(NetworkDriver, ExitOnANetworkPageStopsTheRun) {
   machine_.Activate();
   Script().Select(kPortList, 1).Press(kStartYes).Cancel().Press(kOk);
   RunWizard();
-  EXPECT_TRUE(Log().ends_with("故障排除被用户中止。\r\n"
-                              "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
+  EXPECT_TRUE(
+      Log().ends_with("故障排除被用户中止。\r\n"
+                      "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
       << Log();
 }
 

@@ -247,12 +247,9 @@ std::string VersionBlock32(std::string_view fileVersion, std::string_view descri
 
 std::string MakeExecutableWithBlock(ImageFormat format, std::string_view block) {
   switch (format) {
-    case ImageFormat::Ne:
-      return NeImage(block);
-    case ImageFormat::Le:
-      return LeImage(block);
-    case ImageFormat::Pe:
-      return PeImage(block);
+    case ImageFormat::Ne: return NeImage(block);
+    case ImageFormat::Le: return LeImage(block);
+    case ImageFormat::Pe: return PeImage(block);
   }
   return {};
 }

@@ -5,10 +5,10 @@
 
 #include "platform/base/cp936.h"
 #include "platform/base/ini_text.h"
+#include "platform/base/text.h"
 #include "platform/registry/reg_store.h"
 #include "platform/registry/registry.h"
 #include "platform/spooler/spooler.h"
-#include "platform/base/text.h"
 
 namespace dxl::tools {
 
@@ -59,8 +59,8 @@ struct NamedText {
 
 }  // namespace
 
-void SetRegistryValue(MachineBuilder& builder, std::string_view keyPath, std::string_view valueName,
-                      std::uint32_t type, std::string data) {
+void SetRegistryValue(MachineBuilder& builder, std::string_view keyPath, std::string_view valueName, std::uint32_t type,
+                      std::string data) {
   EditHive(builder, keyPath, [&](w95::RegHive& hive, const std::vector<std::string>& path) {
     hive.Create(path).SetValue(valueName, type, std::move(data));
   });
@@ -161,18 +161,25 @@ void WriteStandardHives(MachineBuilder& builder) {
   // The spooler: bidirectional support on, MS-DOS spooling on for LPT1: to LPT8:.
   SetDosSpoolMask(builder, 0x000000FF);
   SetPrintersMask(builder, std::string("\xFF\x00\x00\x00", 4));
-  InstallSpoolerPrinter(builder, kPrinterName, "LPT1:",
-                        w95::PRINTER_ATTRIBUTE_ENABLE_BIDI | w95::PRINTER_ATTRIBUTE_LOCAL | w95::PRINTER_ATTRIBUTE_DEFAULT);
+  InstallSpoolerPrinter(
+      builder, kPrinterName,
+      "LPT1:", w95::PRINTER_ATTRIBUTE_ENABLE_BIDI | w95::PRINTER_ATTRIBUTE_LOCAL | w95::PRINTER_ATTRIBUTE_DEFAULT);
   CreateRegistryKey(builder, kHardwareProfileKey);
   const NamedText driver[] = {
-      {"Configuration File", "DXLQ7.DRV"}, {"Data File", "DXLQ7.DRV"}, {"Datatype", "EMF"},
-      {"Driver", "DXLQ7.DRV"},             {"Monitor", "DXL Monitor"},
+      {"Configuration File", "DXLQ7.DRV"}, {"Data File", "DXLQ7.DRV"}, {"Datatype", "EMF"}, {"Driver", "DXLQ7.DRV"},
+      {"Monitor", "DXL Monitor"},
   };
   for (const auto& value : driver) SetRegistryText(builder, kDriverKey, value.name, value.text);
 
   const NamedText international[] = {
-      {"Locale", "00000804"}, {"sShortDate", "yyyy-M-d"}, {"sTimeFormat", "H:mm:ss"}, {"sDate", "-"},
-      {"sTime", ":"},         {"iDate", "2"},             {"iTime", "1"},            {"s1159", Cp936("上午")},
+      {"Locale", "00000804"},
+      {"sShortDate", "yyyy-M-d"},
+      {"sTimeFormat", "H:mm:ss"},
+      {"sDate", "-"},
+      {"sTime", ":"},
+      {"iDate", "2"},
+      {"iTime", "1"},
+      {"s1159", Cp936("上午")},
       {"s2359", Cp936("下午")},
   };
   for (const auto& value : international)

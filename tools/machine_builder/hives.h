@@ -16,8 +16,8 @@
 
 namespace dxl::tools {
 
-void SetRegistryValue(MachineBuilder& builder, std::string_view keyPath, std::string_view valueName,
-                      std::uint32_t type, std::string data);
+void SetRegistryValue(MachineBuilder& builder, std::string_view keyPath, std::string_view valueName, std::uint32_t type,
+                      std::string data);
 // REG_SZ (the NUL is added), REG_DWORD, REG_BINARY.
 void SetRegistryText(MachineBuilder& builder, std::string_view keyPath, std::string_view valueName,
                      std::string_view text);

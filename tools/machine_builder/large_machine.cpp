@@ -52,10 +52,10 @@ void AppendComponent(std::string& out, std::size_t n) {
             {Text("", "C:\\WINDOWS\\SYSTEM\\" + Numbered("SYS%05u.DLL", n)), Text("ThreadingModel", "Apartment")});
   AppendKey(out, "SOFTWARE\\Classes\\" + Numbered(".x%04u", n),
             {Text("", Numbered("x%04ufile", n)), Text("Content Type", Numbered("application/x-%04u", n))});
-  AppendKey(out, "Enum\\Root\\" + device + "\\0000",
-            {Text("HardwareID", device), Text("Class", "System"), Binary("ConfigFlags", 4, 0),
-             Binary("BootConfig", 96, n), Text("DeviceDesc", Numbered("System board extension %u", n)),
-             Text("Driver", "System\\" + driver)});
+  AppendKey(
+      out, "Enum\\Root\\" + device + "\\0000",
+      {Text("HardwareID", device), Text("Class", "System"), Binary("ConfigFlags", 4, 0), Binary("BootConfig", 96, n),
+       Text("DeviceDesc", Numbered("System board extension %u", n)), Text("Driver", "System\\" + driver)});
   AppendKey(out, "System\\CurrentControlSet\\Services\\Class\\System\\" + driver,
             {Text("DriverDesc", Numbered("System board extension %u", n)), Text("DevLoader", "*CONFIGMG"),
              Text("DriverDate", " 7-11-1995"), Text("InfPath", "MACHINE.INF"), Text("InfSection", "NO_DRV")});

@@ -1,13 +1,13 @@
 #include "machine_builder/machine_builder.h"
-#include "machine_builder/help_file.h"
-#include "machine_builder/hives.h"
-#include "machine_builder/printing_files.h"
 
 #include <ctime>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "machine_builder/help_file.h"
+#include "machine_builder/hives.h"
+#include "machine_builder/printing_files.h"
 #include "platform/base/cp936.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/text.h"
@@ -84,7 +84,7 @@ MachineBuilder::MachineBuilder(fs::path root, std::string windowsDirectory)
     : root_(std::move(root)), windowsDirectory_(std::move(windowsDirectory)) {
   fs::create_directories(root_);
   File("C:\\MSDOS.SYS", Crlf("[Paths]\nWinDir=" + windowsDirectory_ + "\nWinBootDir=" + windowsDirectory_ +
-                            "\nHostWinBootDrv=C\n\n[Options]\nBootGUI=1\n"));
+                             "\nHostWinBootDrv=C\n\n[Options]\nBootGUI=1\n"));
   Directory(windowsDirectory_);
   Directory(InWindows("SYSTEM"));
   Directory(InWindows("TEMP"));

@@ -60,14 +60,10 @@ std::int64_t BiasMinutes(const MachineBuilder& builder) {
 std::string Contents(const PrintingFile& file, std::string_view version) {
   std::string description = std::string(file.name);
   switch (file.kind) {
-    case K::Ne:
-      return MakeExecutable(ImageFormat::Ne, version, description, file.size);
-    case K::Le:
-      return MakeExecutable(ImageFormat::Le, version, description, file.size);
-    case K::Pe:
-      return MakeExecutable(ImageFormat::Pe, version, description, file.size);
-    case K::Data:
-      return MakeDataFile(file.name, file.size);
+    case K::Ne: return MakeExecutable(ImageFormat::Ne, version, description, file.size);
+    case K::Le: return MakeExecutable(ImageFormat::Le, version, description, file.size);
+    case K::Pe: return MakeExecutable(ImageFormat::Pe, version, description, file.size);
+    case K::Data: return MakeDataFile(file.name, file.size);
   }
   return {};
 }

@@ -45,8 +45,7 @@ class SampleMachine {
       return;
     }
     std::random_device random;
-    root_ = fs::temp_directory_path() / ("dxlq7trs-pages-" + std::to_string(getpid()) + "-" +
-                                         std::to_string(random()));
+    root_ = fs::temp_directory_path() / ("dxlq7trs-pages-" + std::to_string(getpid()) + "-" + std::to_string(random()));
     dxl::tools::MachineBuilder builder(root_);
     builder.InstallPrintingSystem();
     builder.MachineIni("Connections", "LPT1", "\\\\PRTSERVER\\KRT310");
@@ -96,7 +95,8 @@ int RunPage(int id) {
 
 void ShowOne(int id) {
   if (id == dxl::kCheckingFilesDialog || id == dxl::kCheckingNetworkDialog) {
-    auto notice = id == dxl::kCheckingFilesDialog ? dxl::CreateCheckingFilesDialog() : dxl::CreateCheckingNetworkDialog();
+    auto notice =
+        id == dxl::kCheckingFilesDialog ? dxl::CreateCheckingFilesDialog() : dxl::CreateCheckingNetworkDialog();
     return;
   }
   RunPage(id);

@@ -27,9 +27,9 @@ enum StatusFlag : std::uint8_t {
 // The required facts of the driver's APD file, from the set-up information.
 struct ApdRequirement {
   std::string fileName;
-  std::string date;  // YYYY/MM/DD
-  std::string time;  // HH:MM:SS
-  std::string size;  // decimal
+  std::string date;     // YYYY/MM/DD
+  std::string time;     // HH:MM:SS
+  std::string size;     // decimal
   std::string version;  // four dot-separated numbers, or "0"
 };
 

@@ -26,7 +26,7 @@ void FormatFileFactsLine(int isCurrent, std::string_view version, std::string_vi
   }
   const std::string& versionLabel = LoadMessage(isCurrent ? msg::kCurrentVersion : msg::kRequiredVersion);
   out = FormatPrintf("%s=%s %s=%s %s=%d\r\n", {versionLabel, version, LoadMessage(msg::kTimeStampLabel), timeStamp,
-                                                sizeLabel, std::int64_t{size}});
+                                               sizeLabel, std::int64_t{size}});
 }
 
 std::string ReportLine(unsigned prefixId, std::string_view text, unsigned suffixId) {

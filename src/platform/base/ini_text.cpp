@@ -120,7 +120,8 @@ bool IniText::SetValue(std::string_view section, std::string_view key, std::stri
   }
   if (size_t k = FindKey(s, key); k != npos) {
     const Line& line = lines_[k];
-    if (line.value == value && bytes_.compare(line.begin, line.end - line.begin, line.name + "=" + std::string(value)) == 0)
+    if (line.value == value &&
+        bytes_.compare(line.begin, line.end - line.begin, line.name + "=" + std::string(value)) == 0)
       return false;
     Splice(line.begin, line.end, line.name + "=" + std::string(value));
     return true;
@@ -154,8 +155,7 @@ bool IniText::DeleteSection(std::string_view section) {
   size_t end = SectionEnd(s);
   for (size_t i = s + 1; i < end; ++i) {
     const Line& line = lines_[i];
-    if (line.kind == Kind::Comment || line.kind == Kind::Blank)
-      kept.append(bytes_, line.begin, line.next - line.begin);
+    if (line.kind == Kind::Comment || line.kind == Kind::Blank) kept.append(bytes_, line.begin, line.next - line.begin);
   }
   size_t stop = end < lines_.size() ? lines_[end].begin : bytes_.size();
   Splice(lines_[s].begin, stop, kept);

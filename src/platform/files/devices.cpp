@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "platform/files/file_providers.h"
 #include "platform/base/last_error.h"
-#include "platform/machine/machine_ini.h"
 #include "platform/base/text.h"
+#include "platform/files/file_providers.h"
+#include "platform/machine/machine_ini.h"
 
 namespace w95 {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/machine/file_object.h"
 #include "platform/base/win_types.h"
+#include "platform/machine/file_object.h"
 
 namespace w95 {
 

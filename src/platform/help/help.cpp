@@ -2,9 +2,9 @@
 
 #include <charconv>
 
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
+#include "platform/files/files.h"
 
 namespace w95 {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ui/backend.h"
 #include "platform/base/win_types.h"
+#include "platform/ui/backend.h"
 
 namespace w95 {
 

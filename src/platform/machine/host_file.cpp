@@ -4,8 +4,8 @@
 
 #include <cerrno>
 
-#include "platform/machine/host_errors.h"
 #include "platform/base/last_error.h"
+#include "platform/machine/host_errors.h"
 
 namespace w95 {
 

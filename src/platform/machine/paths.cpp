@@ -11,10 +11,10 @@
 #include <utility>
 
 #include "platform/base/cp936.h"
-#include "platform/machine/host_errors.h"
 #include "platform/base/last_error.h"
-#include "platform/machine/machine.h"
 #include "platform/base/text.h"
+#include "platform/machine/host_errors.h"
+#include "platform/machine/machine.h"
 
 namespace fs = std::filesystem;
 
@@ -164,8 +164,9 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
     if (lstat(entry->c_str(), &st) != 0) return Fail(ErrorFromErrno(errno), std::optional<fs::path>());
     if (S_ISLNK(st.st_mode)) {
       fs::path target = fs::canonical(*entry, ec);
-      if (ec) return Fail(last && lookup == Lookup::ParentOnly ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND,
-                          std::optional<fs::path>());
+      if (ec)
+        return Fail(last && lookup == Lookup::ParentOnly ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND,
+                    std::optional<fs::path>());
       if (!InsideRoot(root, target) && target != root) return Fail(ERROR_ACCESS_DENIED, std::optional<fs::path>());
       *entry = target;
       if (stat(entry->c_str(), &st) != 0) return Fail(ErrorFromErrno(errno), std::optional<fs::path>());

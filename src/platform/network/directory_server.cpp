@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "platform/base/last_error.h"
+#include "platform/base/text.h"
 #include "platform/machine/paths.h"
 #include "platform/network/share_tree.h"
-#include "platform/base/text.h"
 
 namespace fs = std::filesystem;
 
@@ -32,9 +32,8 @@ std::optional<std::vector<std::string>> DirectoryServer::ListShares() {
     std::string name = WindowsName(it->path().filename().string());
     if (IsValidNetName(name) && ShareRoot(name)) shares.push_back(name);
   }
-  std::sort(shares.begin(), shares.end(), [](const std::string& a, const std::string& b) {
-    return ToUpperAscii(a) < ToUpperAscii(b);
-  });
+  std::sort(shares.begin(), shares.end(),
+            [](const std::string& a, const std::string& b) { return ToUpperAscii(a) < ToUpperAscii(b); });
   return shares;
 }
 

@@ -1,7 +1,7 @@
 #include "platform/network/persistent_connections.h"
 
-#include "platform/registry/registry.h"
 #include "platform/base/text.h"
+#include "platform/registry/registry.h"
 
 namespace w95 {
 
@@ -32,8 +32,7 @@ std::string RedirectableDevice(std::string_view localName) {
 std::map<std::string, std::string> ReadPersistentConnections() {
   std::map<std::string, std::string> connections;
   RegKey persistent;
-  if (RegOpenKeyExA(RootKey::CurrentUser, kPersistentKey, 0, KEY_READ, persistent) != ERROR_SUCCESS)
-    return connections;
+  if (RegOpenKeyExA(RootKey::CurrentUser, kPersistentKey, 0, KEY_READ, persistent) != ERROR_SUCCESS) return connections;
   for (DWORD index = 0;; ++index) {
     std::string name;
     DWORD size = kMaxPath;

@@ -6,11 +6,11 @@
 
 #include <cerrno>
 
+#include "platform/base/last_error.h"
+#include "platform/base/text.h"
 #include "platform/machine/host_errors.h"
 #include "platform/machine/host_file.h"
-#include "platform/base/last_error.h"
 #include "platform/machine/paths.h"
-#include "platform/base/text.h"
 
 namespace fs = std::filesystem;
 

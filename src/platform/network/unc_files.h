@@ -1,5 +1,5 @@
-// The names CreateFileA and FindFirstFileA hand on to other parts of the
-// platform: devices (LPT1:, ...) and UNC paths on network servers.
+// UNC paths (\\SERVER\SHARE\...) as CreateFileA and FindFirstFileA hand them to
+// the network: files on the disk shares of the network neighbourhood's servers.
 #pragma once
 
 #include <memory>
@@ -13,9 +13,6 @@
 namespace w95 {
 
 class Machine;
-
-// nullptr with the last error set when the device cannot be opened.
-std::unique_ptr<FileObject> OpenDeviceFile(Machine& machine, const ParsedPath& path, DWORD desiredAccess);
 
 // nullptr with the last error set on failure.
 std::unique_ptr<FileObject> OpenUncFile(Machine& machine, const ParsedPath& path, DWORD desiredAccess,

@@ -1,12 +1,12 @@
 // WNetGetConnectionA, WNetAddConnection2A, WNetCancelConnection2A over the
 // machine's NetworkState.
 #include "platform/base/last_error.h"
+#include "platform/base/text.h"
 #include "platform/machine/machine.h"
 #include "platform/network/network.h"
 #include "platform/network/network_state.h"
 #include "platform/network/persistent_connections.h"
 #include "platform/network/server_backend.h"
-#include "platform/base/text.h"
 
 namespace w95 {
 
@@ -79,8 +79,8 @@ DWORD WNetGetConnectionA(std::string_view localName, std::string& remoteName, DW
   return Result(connection->connected ? ERROR_SUCCESS : ERROR_CONNECTION_UNAVAIL);
 }
 
-DWORD WNetAddConnection2A(const NetResource& resource, std::optional<std::string_view>,
-                          std::optional<std::string_view>, DWORD flags) {
+DWORD WNetAddConnection2A(const NetResource& resource, std::optional<std::string_view>, std::optional<std::string_view>,
+                          DWORD flags) {
   if (resource.dwType != RESOURCETYPE_ANY && resource.dwType != RESOURCETYPE_DISK &&
       resource.dwType != RESOURCETYPE_PRINT)
     return Result(ERROR_INVALID_PARAMETER);

@@ -22,8 +22,8 @@ bool UsageMatches(DWORD wanted, DWORD usage) { return wanted == 0 || (wanted & u
 
 NetResource Entry(DWORD scope, DWORD type, DWORD displayType, DWORD usage, std::string localName,
                   std::string remoteName) {
-  return NetResource{scope, type, displayType, usage, std::move(localName), std::move(remoteName), "",
-                     std::string(kNetworkProvider)};
+  return NetResource{
+      scope, type, displayType, usage, std::move(localName), std::move(remoteName), "", std::string(kNetworkProvider)};
 }
 
 Entries ServerEntries(const Machine& machine, DWORD usage) {
@@ -32,8 +32,8 @@ Entries ServerEntries(const Machine& machine, DWORD usage) {
   for (const auto& name : DeclaredServers(machine)) {
     auto server = OpenServer(machine, name);
     if (server && server->Reachable())
-      entries.push_back(Entry(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_SERVER,
-                              RESOURCEUSAGE_CONTAINER, "", "\\\\" + server->Name()));
+      entries.push_back(Entry(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_SERVER, RESOURCEUSAGE_CONTAINER,
+                              "", "\\\\" + server->Name()));
   }
   return entries;
 }
@@ -68,14 +68,14 @@ Entries ConnectionEntries(Machine& machine, DWORD scope, DWORD type) {
   if (type == RESOURCETYPE_DISK) return entries;
   if (scope == RESOURCE_REMEMBERED) {
     for (const auto& [device, remote] : ReadPersistentConnections())
-      entries.push_back(Entry(scope, RESOURCETYPE_PRINT, RESOURCEDISPLAYTYPE_SHARE, RESOURCEUSAGE_CONNECTABLE,
-                              device, remote));
+      entries.push_back(
+          Entry(scope, RESOURCETYPE_PRINT, RESOURCEDISPLAYTYPE_SHARE, RESOURCEUSAGE_CONNECTABLE, device, remote));
     return entries;
   }
   for (const auto& [device, connection] : machine.Service<NetworkState>().Connections())
     if (connection.connected)
-      entries.push_back(Entry(scope, RESOURCETYPE_PRINT, RESOURCEDISPLAYTYPE_SHARE, RESOURCEUSAGE_CONNECTABLE,
-                              device, connection.remoteName));
+      entries.push_back(Entry(scope, RESOURCETYPE_PRINT, RESOURCEDISPLAYTYPE_SHARE, RESOURCEUSAGE_CONNECTABLE, device,
+                              connection.remoteName));
   return entries;
 }
 

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/files/files.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
+#include "platform/files/files.h"
 
 namespace w95 {
 

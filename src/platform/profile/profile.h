@@ -25,8 +25,7 @@ using OptionalText = std::optional<std::string_view>;
 
 DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
                                DWORD size, std::string_view fileName);
-UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int defaultValue,
-                           std::string_view fileName);
+UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int defaultValue, std::string_view fileName);
 BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, OptionalText value, OptionalText fileName);
 
 // The same on the user's WIN.INI.

@@ -31,7 +31,9 @@ const HiveLayout& LayoutOf(RootKey root) {
 }
 
 HiveFile::HiveFile(const HiveLayout& layout, std::string windowsPath, std::optional<fs::path> hostPath)
-    : layout_(layout), windowsPath_(std::move(windowsPath)), hostPath_(std::move(hostPath)),
+    : layout_(layout),
+      windowsPath_(std::move(windowsPath)),
+      hostPath_(std::move(hostPath)),
       hive_(std::string(layout.rootName)) {
   if (!hostPath_) return;
   std::error_code ec;

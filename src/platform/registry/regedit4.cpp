@@ -4,8 +4,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/registry/registry.h"
 #include "platform/base/text.h"
+#include "platform/registry/registry.h"
 
 namespace w95 {
 
@@ -219,7 +219,8 @@ std::optional<RegParseError> Reader::ValueLine(std::string_view text) {
     size_t digits = 0;
     std::uint32_t number = 0;
     while (digits < text.size() && HexDigit(text[digits]) >= 0) number = number * 16 + HexDigit(text[digits++]);
-    if (digits == 0 || digits > 8 || !OnlyComment(text.substr(digits))) return Error("a dword value that is not 1 to 8 hex digits");
+    if (digits == 0 || digits > 8 || !OnlyComment(text.substr(digits)))
+      return Error("a dword value that is not 1 to 8 hex digits");
     std::string data(4, '\0');
     for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
     blockOwner_->SetValue(name, REG_DWORD, std::move(data));
@@ -267,7 +268,8 @@ std::optional<RegParseError> Reader::HexData(std::string_view rest, std::string&
     if (!afterComma) return Error("hex bytes without a comma between them");
     size_t digits = 0;
     int byte = 0;
-    while (digits < 2 && digits < rest.size() && HexDigit(rest[digits]) >= 0) byte = byte * 16 + HexDigit(rest[digits++]);
+    while (digits < 2 && digits < rest.size() && HexDigit(rest[digits]) >= 0)
+      byte = byte * 16 + HexDigit(rest[digits++]);
     if (digits == 0) return Error("a hex list with something other than hex bytes");
     data.push_back(static_cast<char>(byte));
     rest = SkipBlanks(rest.substr(digits));
@@ -334,7 +336,8 @@ std::optional<RegParseError> ParseRegedit4(std::string_view bytes, std::span<con
 
 std::string RenderRegValue(const RegValue& value) {
   std::string line = value.name.empty() ? "@=" : "\"" + Escape(value.name) + "\"=";
-  if (FitsQuotedForm(value)) return line + "\"" + Escape(std::string_view(value.data).substr(0, value.data.size() - 1)) + "\"";
+  if (FitsQuotedForm(value))
+    return line + "\"" + Escape(std::string_view(value.data).substr(0, value.data.size() - 1)) + "\"";
   if (value.type == REG_DWORD && value.data.size() == 4) {
     std::uint32_t number = 0;
     for (int i = 3; i >= 0; --i) number = number << 8 | static_cast<unsigned char>(value.data[i]);

@@ -111,8 +111,7 @@ RegKey& RegKey::operator=(RegKey&& other) noexcept {
 
 RegKey RegKey::Root(RootKey root) { return RegKey(RootId(root)); }
 
-LONG RegOpenKeyExA(const RegKey& parent, std::string_view subKey, DWORD /*options*/, REGSAM desired,
-                   RegKey& result) {
+LONG RegOpenKeyExA(const RegKey& parent, std::string_view subKey, DWORD /*options*/, REGSAM desired, RegKey& result) {
   result = RegKey();
   OpenKey key;
   if (LONG error = Resolve(parent, key)) return error;
@@ -168,8 +167,7 @@ LONG RegEnumKeyExA(const RegKey& key, DWORD index, std::string& name, DWORD& nam
   return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExA(const RegKey& key, std::string_view valueName, DWORD* type, std::string* data,
-                      DWORD& dataSize) {
+LONG RegQueryValueExA(const RegKey& key, std::string_view valueName, DWORD* type, std::string* data, DWORD& dataSize) {
   OpenKey open;
   if (LONG error = Resolve(key, open)) return error;
   if (!Allows(open, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;

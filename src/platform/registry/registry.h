@@ -89,8 +89,7 @@ LONG RegEnumKeyExA(const RegKey& key, DWORD index, std::string& name, DWORD& nam
 // and `dataSize` their number; a value that does not fit gives ERROR_MORE_DATA
 // with `dataSize` set to the size needed. With `data` null only the size is
 // asked. ERROR_FILE_NOT_FOUND for a missing value.
-LONG RegQueryValueExA(const RegKey& key, std::string_view valueName, DWORD* type, std::string* data,
-                      DWORD& dataSize);
+LONG RegQueryValueExA(const RegKey& key, std::string_view valueName, DWORD* type, std::string* data, DWORD& dataSize);
 // Stores `data` as the value's bytes; REG_SZ and REG_EXPAND_SZ data get a
 // terminating NUL when they lack one. The hive is saved before the call
 // returns; when that fails nothing is changed and the error is returned.

@@ -1,8 +1,8 @@
 #include "platform/base/last_error.h"
+#include "platform/base/text.h"
 #include "platform/network/port_redirections.h"
 #include "platform/profile/profile.h"
 #include "platform/spooler/spooler_internal.h"
-#include "platform/base/text.h"
 
 namespace w95 {
 

@@ -1,7 +1,7 @@
 #include "platform/base/last_error.h"
+#include "platform/base/text.h"
 #include "platform/profile/profile.h"
 #include "platform/spooler/spooler_internal.h"
-#include "platform/base/text.h"
 
 namespace w95 {
 

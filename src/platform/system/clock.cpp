@@ -29,8 +29,8 @@ std::int64_t BiasMinutes() {
 
 // Seconds since 1970 of a broken-down UTC time; nullopt for an invalid one.
 std::optional<std::int64_t> UnixSeconds(const SystemTime& t) {
-  if (t.wMonth < 1 || t.wMonth > 12 || t.wDay < 1 || t.wDay > 31 || t.wHour > 23 || t.wMinute > 59 ||
-      t.wSecond > 59 || t.wYear < 1601 || t.wYear > 30827)
+  if (t.wMonth < 1 || t.wMonth > 12 || t.wDay < 1 || t.wDay > 31 || t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59 ||
+      t.wYear < 1601 || t.wYear > 30827)
     return std::nullopt;
   std::tm tm{};
   tm.tm_year = t.wYear - 1900;
@@ -66,8 +66,8 @@ std::pair<std::int64_t, WORD> LocalNow() {
     SystemTime t;
     unsigned y, mo, d, h, mi, s;
     if (std::sscanf(fixed->c_str(), "%u/%u/%u %u:%u:%u", &y, &mo, &d, &h, &mi, &s) == 6) {
-      t = {static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d), static_cast<WORD>(h),
-           static_cast<WORD>(mi), static_cast<WORD>(s), 0};
+      t = {static_cast<WORD>(y),  static_cast<WORD>(mo), 0, static_cast<WORD>(d), static_cast<WORD>(h),
+           static_cast<WORD>(mi), static_cast<WORD>(s),  0};
       if (auto seconds = UnixSeconds(t)) return {*seconds, 0};
     }
   }
@@ -83,14 +83,13 @@ std::string UserInternational(std::string_view name, std::string_view fallback) 
   std::string data;
   DWORD size = 80;
   DWORD type = 0;
-  if (RegQueryValueExA(key, name, &type, &data, size) != ERROR_SUCCESS || type != REG_SZ)
-    return *Utf8ToCp936(fallback);
+  if (RegQueryValueExA(key, name, &type, &data, size) != ERROR_SUCCESS || type != REG_SZ) return *Utf8ToCp936(fallback);
   std::string text = RegText(data);
   return text.empty() ? *Utf8ToCp936(fallback) : text;
 }
 
 constexpr const char* kDayNames[] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
-constexpr const char* kMonthNames[] = {"一月", "二月", "三月", "四月",  "五月",   "六月",
+constexpr const char* kMonthNames[] = {"一月", "二月", "三月", "四月", "五月",   "六月",
                                        "七月", "八月", "九月", "十月", "十一月", "十二月"};
 
 std::string Number(unsigned value, size_t width) {

@@ -103,8 +103,8 @@ bool RequestForeground(std::string_view name) {
   sockaddr_un address;
   socklen_t length = SocketAddress(MarkerKey(name), address);
   // MSG_NOSIGNAL: the first copy may close its end before this is written.
-  bool sent = connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-              send(fd, "raise\n", 6, MSG_NOSIGNAL) == 6;
+  bool sent =
+      connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 && send(fd, "raise\n", 6, MSG_NOSIGNAL) == 6;
   close(fd);
   return sent;
 }

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "platform/base/last_error.h"
+#include "platform/base/text.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/machine_ini.h"
 #include "platform/system/system.h"
-#include "platform/base/text.h"
 
 namespace w95 {
 

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "platform/base/last_error.h"
-#include "platform/machine/machine.h"
-#include "platform/network/network.h"
-#include "platform/machine/paths.h"
-#include "platform/system/system.h"
 #include "platform/base/text.h"
+#include "platform/machine/machine.h"
+#include "platform/machine/paths.h"
+#include "platform/network/network.h"
+#include "platform/system/system.h"
 
 namespace fs = std::filesystem;
 

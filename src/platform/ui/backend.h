@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/base/win_types.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/modeless_dialog.h"
-#include "platform/base/win_types.h"
 
 namespace w95::ui {
 

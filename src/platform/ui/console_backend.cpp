@@ -6,8 +6,8 @@
 #include <ostream>
 
 #include "platform/base/cp936.h"
-#include "platform/files/files.h"
 #include "platform/base/text.h"
+#include "platform/files/files.h"
 #include "platform/ui/console_layout.h"
 #include "platform/ui/unattended.h"
 
@@ -34,8 +34,8 @@ bool IsClickable(ControlKind kind) {
 // of an entry's text) of the list `id`; false when none matches.
 bool SelectEntry(DialogState& state, int id, std::string_view argument) {
   int count = state.GetCount(id);
-  if (!argument.empty() && std::all_of(argument.begin(), argument.end(), [](char c) { return std::isdigit(
-                                                                                          static_cast<unsigned char>(c)); })) {
+  if (!argument.empty() && std::all_of(argument.begin(), argument.end(),
+                                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
     int number = argument.size() > 6 ? 0 : std::stoi(std::string(argument));
     return number >= 1 && number <= count && state.SetCurSel(id, number - 1) != CB_ERR;
   }

@@ -37,8 +37,8 @@ ConsoleLayout::ConsoleLayout(const DialogState& state) : state_(state) {
   for (size_t index : order) {
     const ControlTemplate& control = controls[index];
     if (IsCaptionOfNext(state.Template(), index)) continue;
-    bool ownRow = control.kind == ControlKind::GroupBox || (control.kind == ControlKind::Edit &&
-                                                            (control.style & kMultiLine));
+    bool ownRow =
+        control.kind == ControlKind::GroupBox || (control.kind == ControlKind::Edit && (control.style & kMultiLine));
     if (rows_.empty() || ownRow || control.y >= rowBottom) {
       rows_.push_back({index});
       // A drop-down list's height includes its list; on screen it is one row.
@@ -60,18 +60,13 @@ std::string ConsoleLayout::RenderControl(size_t index) const {
   std::string key = ConsoleKey(dialog, index);
   std::string shown;
   switch (control.kind) {
-    case ControlKind::Static:
-      shown = text;
-      break;
-    case ControlKind::GroupBox:
-      return "-- " + text + " --";
+    case ControlKind::Static: shown = text; break;
+    case ControlKind::GroupBox: return "-- " + text + " --";
     case ControlKind::Button:
     case ControlKind::DefaultButton:
       shown = "[" + key + "] " + text + (control.kind == ControlKind::DefaultButton ? " (Enter)" : "");
       break;
-    case ControlKind::CheckBox:
-      shown = "[" + key + "] " + (current.checked ? "[x] " : "[ ] ") + text;
-      break;
+    case ControlKind::CheckBox: shown = "[" + key + "] " + (current.checked ? "[x] " : "[ ] ") + text; break;
     case ControlKind::Combo:
     case ControlKind::Edit: {
       std::string caption;

@@ -12,9 +12,9 @@ namespace {
 bool LessNoCase(std::string_view a, std::string_view b) {
   std::string upperA = ToUpperAscii(a);
   std::string upperB = ToUpperAscii(b);
-  return std::lexicographical_compare(upperA.begin(), upperA.end(), upperB.begin(), upperB.end(),
-                                      [](char x, char y) { return static_cast<unsigned char>(x) <
-                                                                  static_cast<unsigned char>(y); });
+  return std::lexicographical_compare(upperA.begin(), upperA.end(), upperB.begin(), upperB.end(), [](char x, char y) {
+    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  });
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ enum class ControlKind {
   DefaultButton,
   Static,
   GroupBox,
-  Combo,     // drop-down list
+  Combo,  // drop-down list
   Edit,
   CheckBox,  // automatic check box
 };
@@ -58,8 +58,8 @@ struct DialogTemplate {
   bool systemMenu;    // system menu, hence a close box
   bool modeless;      // created modeless, visible at once
   SystemIcon icon;
-  int iconX, iconY;   // client pixels of the painted icon
-  int helpContext;    // 0: none
+  int iconX, iconY;  // client pixels of the painted icon
+  int helpContext;   // 0: none
   // The command a run without a user (end of input) issues when the dialog
   // ignores the cancel request; 0 when cancel always ends it.
   int unattendedCommand;

@@ -71,15 +71,9 @@ void ScriptedBackend::Snapshot(const DialogState& state, ShownDialog& shown) con
 
 void ScriptedBackend::Apply(const ScriptedAction& action, DialogState& state, DialogEvents& events) {
   switch (action.kind) {
-    case ScriptedAction::Kind::Press:
-      PressControl(state, events, action.id);
-      break;
-    case ScriptedAction::Kind::Cancel:
-      events.OnCancel(state);
-      break;
-    case ScriptedAction::Kind::Help:
-      events.OnHelp(state);
-      break;
+    case ScriptedAction::Kind::Press: PressControl(state, events, action.id); break;
+    case ScriptedAction::Kind::Cancel: events.OnCancel(state); break;
+    case ScriptedAction::Kind::Help: events.OnHelp(state); break;
     case ScriptedAction::Kind::Select:
       if (state.IsItemEnabled(action.id) && state.SetCurSel(action.id, action.index) != CB_ERR)
         events.OnSelChange(state, action.id);
@@ -88,8 +82,7 @@ void ScriptedBackend::Apply(const ScriptedAction& action, DialogState& state, Di
       if (state.IsItemEnabled(action.id)) events.OnEditFocus(state, action.id);
       break;
     case ScriptedAction::Kind::SaveAs:
-    case ScriptedAction::Kind::CancelSaveAs:
-      break;  // meant for a Save-As dialog that never came: dropped
+    case ScriptedAction::Kind::CancelSaveAs: break;  // meant for a Save-As dialog that never came: dropped
   }
 }
 

@@ -17,9 +17,9 @@ struct ScriptedAction {
   explicit ScriptedAction(Kind what, int control = 0, int entry = 0, std::string path = {})
       : kind(what), id(control), index(entry), text(std::move(path)) {}
   Kind kind;
-  int id = 0;         // Press, Select, FocusEdit
-  int index = 0;      // Select
-  std::string text;   // SaveAs: the chosen Windows path
+  int id = 0;        // Press, Select, FocusEdit
+  int index = 0;     // Select
+  std::string text;  // SaveAs: the chosen Windows path
 };
 
 // One modal run or modeless notice, as the user saw it.
@@ -36,8 +36,8 @@ struct ShownDialog {
   std::vector<std::string> controlTexts;
   int endCode = 0;
   const char* const* windowIcon = nullptr;  // set by the dialog's initialisation (XPM)
-  bool destroyed = false;    // modeless: its object is gone
-  bool ranOutOfScript = false;  // ended because the script had no more actions
+  bool destroyed = false;                   // modeless: its object is gone
+  bool ranOutOfScript = false;              // ended because the script had no more actions
 };
 
 class ScriptedBackend : public Backend {
@@ -61,9 +61,7 @@ class ScriptedBackend : public Backend {
   int RunModal(const DialogTemplate& dialog, DialogEvents& events) override;
   std::unique_ptr<ModelessDialog> CreateModeless(const DialogTemplate& dialog) override;
   void ShowHelp(const HelpTopic& topic) override { help_.push_back(topic); }
-  void MessageBox(std::string_view text, std::string_view, MessageIcon) override {
-    messages_.emplace_back(text);
-  }
+  void MessageBox(std::string_view text, std::string_view, MessageIcon) override { messages_.emplace_back(text); }
   std::optional<std::string> GetSaveFileName(const SaveFileRequest& request) override;
 
  private:

@@ -17,15 +17,10 @@ void PressControl(DialogState& state, DialogEvents& events, int id) {
   ControlState& current = state.At(*index);
   if (!current.enabled) return;
   switch (control.kind) {
-    case ControlKind::CheckBox:
-      current.checked = !current.checked;
-      [[fallthrough]];
+    case ControlKind::CheckBox: current.checked = !current.checked; [[fallthrough]];
     case ControlKind::Button:
-    case ControlKind::DefaultButton:
-      events.OnCommand(state, id);
-      break;
-    default:
-      break;
+    case ControlKind::DefaultButton: events.OnCommand(state, id); break;
+    default: break;
   }
 }
 

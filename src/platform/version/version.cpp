@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
+#include "platform/files/files.h"
 #include "platform/version/version_image.h"
 
 namespace w95 {

@@ -1,8 +1,8 @@
 #include <new>
 #include <vector>
 
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
+#include "platform/files/files.h"
 #include "ports/port/port.h"
 
 namespace dxl {
@@ -46,8 +46,7 @@ std::uint32_t NetworkResource::Enumerate(std::uint32_t scope, std::uint32_t type
 
 int NetworkResource::CanAccess() {
   constexpr auto usage = w95::RESOURCEUSAGE_CONNECTABLE | w95::RESOURCEUSAGE_CONTAINER;
-  Enumerate(w95::RESOURCE_GLOBALNET, w95::RESOURCETYPE_ANY, usage,
-            ServerRecord(name, w95::RESOURCETYPE_ANY, usage));
+  Enumerate(w95::RESOURCE_GLOBALNET, w95::RESOURCETYPE_ANY, usage, ServerRecord(name, w95::RESOURCETYPE_ANY, usage));
   return lastError == 0 ? 1 : 0;
 }
 

@@ -15,31 +15,22 @@ std::string ServerName() { return Port(theApp().PortName()).GetServerName(); }
 
 std::string InsertValue(Insert insert) {
   switch (insert) {
-    case Insert::None:
-      return {};
+    case Insert::None: return {};
     case Insert::PrinterPorts: {
       std::string ports;
       theApp().CopyPrinterPorts(ports);
       return ports;
     }
-    case Insert::PortName:
-      return theApp().PortName();
-    case Insert::ServerName:
-      return ServerName();
-    case Insert::ServerDirectory:
-      return FormatPrintf("%s\\DXL", {ServerName()});
-    case Insert::RemoteName:
-      return Port(theApp().PortName()).GetRemoteName();
+    case Insert::PortName: return theApp().PortName();
+    case Insert::ServerName: return ServerName();
+    case Insert::ServerDirectory: return FormatPrintf("%s\\DXL", {ServerName()});
+    case Insert::RemoteName: return Port(theApp().PortName()).GetRemoteName();
     case Insert::OtherPrinter:
       return otherPrinterCursor < otherPrinterNames.size() ? otherPrinterNames[otherPrinterCursor] : std::string();
-    case Insert::CurrentFileName:
-      return currentFileName;
-    case Insert::LogPath:
-      return theApp().logPath;
-    case Insert::DriverFile:
-      return "DXLQ7APD.APD";
-    case Insert::DataFile:
-      return "DXLHRC.BIN";
+    case Insert::CurrentFileName: return currentFileName;
+    case Insert::LogPath: return theApp().logPath;
+    case Insert::DriverFile: return "DXLQ7APD.APD";
+    case Insert::DataFile: return "DXLHRC.BIN";
   }
   return {};
 }

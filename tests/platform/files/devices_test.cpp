@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "machine_builder/parallel_ports.h"
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
+#include "platform/files/files.h"
 #include "platform/machine/machine.h"
 #include "support/temp_machine.h"
 
@@ -76,7 +76,10 @@ TEST(ParallelPorts, AnOpenPortSwallowsWritesAndReadsNothing) {
   FileHandle port = CreateFileA("LPT1:", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(port);
   DWORD count = 99;
-  ASSERT_TRUE(WriteFile(port, "\x1b" "E page", count));
+  ASSERT_TRUE(WriteFile(port,
+                        "\x1b"
+                        "E page",
+                        count));
   EXPECT_EQ(count, 7u);
   char buffer[16];
   ASSERT_TRUE(ReadFile(port, buffer, count));

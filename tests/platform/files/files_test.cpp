@@ -1,4 +1,6 @@
 // File calls and path mapping of the emulated machine, on real files.
+#include "platform/files/files.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
+#include "platform/files/files.h"
 #include "support/temp_machine.h"
 
 namespace w95 {
@@ -38,8 +38,8 @@ class FindOneName : public ::testing::Test {
 };
 
 TEST_F(FindOneName, AnyCaseGivesTheEntryOnceInTheDirectorysSpelling) {
-  for (const char* pattern : {"C:\\WINDOWS\\SYSTEM\\Mixed.Dll", "c:\\windows\\system\\MIXED.DLL",
-                              "C:\\WINDOWS\\SYSTEM\\mixed.dll."}) {
+  for (const char* pattern :
+       {"C:\\WINDOWS\\SYSTEM\\Mixed.Dll", "c:\\windows\\system\\MIXED.DLL", "C:\\WINDOWS\\SYSTEM\\mixed.dll."}) {
     EXPECT_EQ(Found(pattern), (std::vector<std::string>{"Mixed.Dll"})) << pattern;
   }
   FindData data;

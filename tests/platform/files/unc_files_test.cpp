@@ -6,8 +6,8 @@
 #include <set>
 
 #include "machine_builder/network_builder.h"
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
+#include "platform/files/files.h"
 #include "support/file_queries.h"
 #include "support/temp_machine.h"
 

@@ -1,9 +1,10 @@
 // WinHelp over the help file of a real machine directory.
+#include "platform/help/help.h"
+
 #include <gtest/gtest.h>
 
 #include "machine_builder/help_file.h"
 #include "platform/base/cp936.h"
-#include "platform/help/help.h"
 #include "platform/base/last_error.h"
 #include "platform/ui/scripted_backend.h"
 #include "support/temp_machine.h"

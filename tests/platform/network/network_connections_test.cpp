@@ -106,9 +106,9 @@ TEST(GetConnection, AServerThatComesBackIsConnectedAtTheNextLogon) {
 TEST(AddConnection, PersistentConnectionsAreRecordedInTheUsersHive) {
   TempMachine machine;
   BuildNetwork(machine);
-  EXPECT_EQ(WNetAddConnection2A(PrinterConnection("LPT1:", "\\\\PRINTSRV\\KRT310"), "", std::nullopt,
-                                CONNECT_UPDATE_PROFILE),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      WNetAddConnection2A(PrinterConnection("LPT1:", "\\\\PRINTSRV\\KRT310"), "", std::nullopt, CONNECT_UPDATE_PROFILE),
+      ERROR_SUCCESS);
   EXPECT_EQ(Get("LPT1:").remoteName, "\\\\PRINTSRV\\KRT310");
   EXPECT_EQ(PersistentRemotePath(1), "\\\\PRINTSRV\\KRT310");
   EXPECT_NE(machine.Read(machine.Builder().InWindows("USER.REG")).find("RemotePath"), std::string::npos);
@@ -198,8 +198,7 @@ TEST(Reconnect, ARememberedConnectionIsMadePersistentAgain) {
   Query query = Get("LPT1:");
   ASSERT_EQ(query.result, ERROR_SUCCESS);
   EXPECT_EQ(WNetCancelConnection2A("LPT1:", CONNECT_UPDATE_PROFILE, 1), ERROR_SUCCESS);
-  EXPECT_EQ(WNetAddConnection2A(PrinterConnection("LPT1:", query.remoteName), "", std::nullopt,
-                                CONNECT_UPDATE_PROFILE),
+  EXPECT_EQ(WNetAddConnection2A(PrinterConnection("LPT1:", query.remoteName), "", std::nullopt, CONNECT_UPDATE_PROFILE),
             ERROR_SUCCESS);
   EXPECT_EQ(PersistentRemotePath(1), "\\\\PRINTSRV\\KRT310");
   EXPECT_EQ(machine.Read("C:\\MACHINE.INI").find("LPT1"), std::string::npos);
@@ -210,13 +209,13 @@ TEST(Reconnect, ARememberedConnectionIsMadePersistentAgain) {
   tools::AddPersistentConnection(machine.Builder(), 2, "\\\\OFFSRV\\KRT310");
   machine.Activate();
   ASSERT_EQ(Get("LPT2:").result, ERROR_CONNECTION_UNAVAIL);
-  EXPECT_EQ(WNetAddConnection2A(PrinterConnection("LPT2:", "\\\\OFFSRV\\KRT310"), "", std::nullopt,
-                                CONNECT_UPDATE_PROFILE),
-            ERROR_BAD_NETPATH);
+  EXPECT_EQ(
+      WNetAddConnection2A(PrinterConnection("LPT2:", "\\\\OFFSRV\\KRT310"), "", std::nullopt, CONNECT_UPDATE_PROFILE),
+      ERROR_BAD_NETPATH);
   tools::SetServerReachable(machine.Builder(), "OFFSRV", true);
-  EXPECT_EQ(WNetAddConnection2A(PrinterConnection("LPT2:", "\\\\OFFSRV\\KRT310"), "", std::nullopt,
-                                CONNECT_UPDATE_PROFILE),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      WNetAddConnection2A(PrinterConnection("LPT2:", "\\\\OFFSRV\\KRT310"), "", std::nullopt, CONNECT_UPDATE_PROFILE),
+      ERROR_SUCCESS);
   EXPECT_EQ(Get("LPT2:").result, ERROR_SUCCESS);
 }
 

@@ -1,13 +1,14 @@
 // Profile files, case by case, on real files of a machine directory.
+#include "platform/profile/profile.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
 #include "platform/base/cp936.h"
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
-#include "platform/profile/profile.h"
+#include "platform/files/files.h"
 #include "support/temp_machine.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/text.h"
 #include "platform/registry/reg_hive.h"
 #include "platform/registry/regedit4.h"
-#include "platform/base/text.h"
 #include "platform/registry/registry.h"
 #include "support/temp_machine.h"
 
@@ -40,10 +40,18 @@ TEST(RegKeyLookup, ManySiblingsAreFoundInAnyCaseAndKeepTheirOrder) {
 TEST(RegKeyLookup, DoubleByteCharactersAreNotFolded) {
   RegNode parent("Root");
   // "\x81" + "a" is one double-byte character; its trail byte is not a letter.
-  parent.ChildOrNew("\x81" "a");
-  EXPECT_EQ(parent.Child("\x81" "A"), nullptr);
-  EXPECT_NE(parent.Child("\x81" "a"), nullptr);
-  parent.ChildOrNew("\x81" "A");
+  parent.ChildOrNew(
+      "\x81"
+      "a");
+  EXPECT_EQ(parent.Child("\x81"
+                         "A"),
+            nullptr);
+  EXPECT_NE(parent.Child("\x81"
+                         "a"),
+            nullptr);
+  parent.ChildOrNew(
+      "\x81"
+      "A");
   EXPECT_EQ(parent.Children().size(), 2u);
   parent.ChildOrNew("x");
   EXPECT_EQ(parent.Child("X"), parent.Children().back().get());
@@ -73,7 +81,8 @@ TEST(RegKeyLookup, AHiveFileNamingAKeyInTwoSpellingsHoldsItOnce) {
   RegHive hive("HKEY_LOCAL_MACHINE");
   const RegRootName roots[] = {{"HKEY_LOCAL_MACHINE", ""}};
   std::string text = "REGEDIT4\r\n\r\n";
-  for (int n = 0; n < 300; ++n) text += "[HKEY_LOCAL_MACHINE\\Enum\\Dev" + std::to_string(n) + "]\r\n\"N\"=\"a\"\r\n\r\n";
+  for (int n = 0; n < 300; ++n)
+    text += "[HKEY_LOCAL_MACHINE\\Enum\\Dev" + std::to_string(n) + "]\r\n\"N\"=\"a\"\r\n\r\n";
   text += "[HKEY_LOCAL_MACHINE\\ENUM\\DEV7]\r\n\"N\"=\"b\"\r\n\r\n";
   text += "[-HKEY_LOCAL_MACHINE\\enum\\dev8]\r\n\r\n";
   ASSERT_FALSE(ParseRegedit4(text, roots, hive).has_value());

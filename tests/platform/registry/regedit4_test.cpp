@@ -79,10 +79,14 @@ TEST(Regedit4Read, ClassesRootLinesLandInTheMachineHive) {
 
 TEST(Regedit4Read, DoubleByteNamesPassThroughAndDoNotSplitAtTrailBackslash) {
   // 0xD5 0x5C is one character whose second byte is a backslash.
-  std::string text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A\xD5\x5C" "B]\n\"\xC4\xFA\"=\"\xBA\xC3\"\n";
+  std::string text =
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\A\xD5\x5C"
+      "B]\n\"\xC4\xFA\"=\"\xBA\xC3\"\n";
   auto parsed = Parse(text);
   ASSERT_FALSE(parsed.error) << parsed.error->reason;
-  RegNode* node = parsed.hive.Find({"A\xD5\x5C" "B"});
+  RegNode* node =
+      parsed.hive.Find({"A\xD5\x5C"
+                        "B"});
   ASSERT_NE(node, nullptr);
   EXPECT_EQ(node->Value("\xC4\xFA")->data, std::string("\xBA\xC3\0", 3));
 }

@@ -137,8 +137,8 @@ TEST_F(RegistryTest, ClassesRootIsALiveViewOfTheMachineClasses) {
             ERROR_SUCCESS);
   ASSERT_EQ(RegSetValueExA(viaClasses, "", REG_SZ, "Other"), ERROR_SUCCESS);
   RegKey viaMachine;
-  ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "Software\\Classes\\DXL\\LocalPrinters\\DXLQ7,LPT1:\\Mfg", 0,
-                          KEY_READ, viaMachine),
+  ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "Software\\Classes\\DXL\\LocalPrinters\\DXLQ7,LPT1:\\Mfg", 0, KEY_READ,
+                          viaMachine),
             ERROR_SUCCESS);
   std::string data;
   DWORD size = 64;

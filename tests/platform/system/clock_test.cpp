@@ -1,8 +1,9 @@
 // The machine's clock, its time zone and Windows' date and time formatting.
+#include "platform/system/clock.h"
+
 #include <gtest/gtest.h>
 
 #include "machine_builder/hives.h"
-#include "platform/system/clock.h"
 #include "platform/base/cp936.h"
 #include "platform/base/last_error.h"
 #include "support/temp_machine.h"

@@ -1,7 +1,7 @@
 // The choice of the user-interface backend from TSHOOTER_UI and the display.
-#include <gtest/gtest.h>
-
 #include "platform/ui/backend_choice.h"
+
+#include <gtest/gtest.h>
 
 namespace w95::ui {
 namespace {

@@ -1,11 +1,12 @@
 // The console backend: how a dialog is printed and how one line of input
 // answers it, end of input included.
+#include "platform/ui/console_backend.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "platform/base/cp936.h"
-#include "platform/ui/console_backend.h"
 #include "support/temp_machine.h"
 
 namespace w95::ui {
@@ -21,8 +22,7 @@ constexpr ControlTemplate kControls[] = {
     {ControlKind::Button, 1027, "取消", 18, 82, 45, 15},
     {ControlKind::CheckBox, 1025, "保存结果(&S)", 18, 100, 80, 10},
 };
-constexpr DialogTemplate kDialog{500, "标题", 220, 120, true, false, SystemIcon::Exclamation, 20, 23, 0, 0,
-                                 kControls};
+constexpr DialogTemplate kDialog{500, "标题", 220, 120, true, false, SystemIcon::Exclamation, 20, 23, 0, 0, kControls};
 constexpr DialogTemplate kStubborn{501, "标题", 220, 120, false, false, SystemIcon::None, 0, 0, 0, 1019, kControls};
 
 // Records what the dialog's logic was told; ends on the buttons it is given.
@@ -128,8 +128,7 @@ TEST(ConsoleBackend, HelpMessageAndNoticeArePrinted) {
   ConsoleBackend console(in, out);
   console.ShowHelp({"C:\\WINDOWS\\DXLQ7IN.HLP", 10000, *Utf8ToCp936("打印机端口"), *Utf8ToCp936("一\r\n二\r\n")});
   console.MessageBox("Failed to launch help.", "dxlq7trs", MessageIcon::Exclamation);
-  EXPECT_EQ(out.str(),
-            "--- Help: 打印机端口 ---\n一\n二\n--- End of help ---\n[dxlq7trs] Failed to launch help.\n");
+  EXPECT_EQ(out.str(), "--- Help: 打印机端口 ---\n一\n二\n--- End of help ---\n[dxlq7trs] Failed to launch help.\n");
 }
 
 TEST(ConsoleBackend, SaveAsTakesANameInTheInitialFolderAndChecksItsFolder) {

@@ -13,8 +13,8 @@ namespace {
 
 std::string ConfigurationText(const fs::path& dir) {
   std::string text = "[global]\n";
-  for (const char* key : {"private dir", "lock directory", "state directory", "cache directory", "pid directory",
-                          "ncalrpc dir"})
+  for (const char* key :
+       {"private dir", "lock directory", "state directory", "cache directory", "pid directory", "ncalrpc dir"})
     text += std::string("  ") + key + " = " + (dir / "state").string() + "\n";
   // Server names are mapped to addresses by the caller; never ask the LAN, and
   // never answer from a name cache.

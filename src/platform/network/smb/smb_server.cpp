@@ -11,9 +11,9 @@
 
 #include "platform/base/cp936.h"
 #include "platform/base/last_error.h"
+#include "platform/base/text.h"
 #include "platform/network/smb/smb_client_config.h"
 #include "platform/network/smb/tcp_probe.h"
-#include "platform/base/text.h"
 
 namespace w95 {
 
@@ -34,11 +34,18 @@ void CopyField(char* out, int size, const std::string& value) {
 // Errors that mean the server itself did not answer (or did not speak SMB).
 bool IsServerFailure(int error) {
   switch (error) {
-    case ECONNREFUSED: case ECONNRESET: case ECONNABORTED: case ETIMEDOUT: case EHOSTUNREACH:
-    case ENETUNREACH: case EHOSTDOWN: case ENETDOWN: case EPIPE: case EINVAL: case EIO:
-      return true;
-    default:
-      return false;
+    case ECONNREFUSED:
+    case ECONNRESET:
+    case ECONNABORTED:
+    case ETIMEDOUT:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case EHOSTDOWN:
+    case ENETDOWN:
+    case EPIPE:
+    case EINVAL:
+    case EIO: return true;
+    default: return false;
   }
 }
 
@@ -121,8 +128,8 @@ class SmbSession {
     host_ = settings.address.find(':') != std::string::npos ? "[" + settings.address + "]" : settings.address;
   }
 
-  static void Authenticate(SMBCCTX* ctx, const char*, const char*, char* workgroup, int workgroupLength,
-                           char* user, int userLength, char* password, int passwordLength) {
+  static void Authenticate(SMBCCTX* ctx, const char*, const char*, char* workgroup, int workgroupLength, char* user,
+                           int userLength, char* password, int passwordLength) {
     auto* session = static_cast<const SmbSession*>(smbc_getOptionUserData(ctx));
     if (!session) return;
     CopyField(workgroup, workgroupLength, session->workgroup_);
@@ -313,8 +320,8 @@ std::unique_ptr<FileObject> SmbServer::OpenForReading(std::string_view share, co
     // A missing file, or a directory on its way that is missing?
     auto parent = EntryUrl(share, std::vector<std::string>(path.begin(), path.end() - 1));
     struct stat parentStat;
-    bool parentIsDirectory = parent && smbc_getFunctionStat(ctx)(ctx, parent->c_str(), &parentStat) == 0 &&
-                             S_ISDIR(parentStat.st_mode);
+    bool parentIsDirectory =
+        parent && smbc_getFunctionStat(ctx)(ctx, parent->c_str(), &parentStat) == 0 && S_ISDIR(parentStat.st_mode);
     return Fail(parentIsDirectory ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, Result());
   }
   if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED, Result());

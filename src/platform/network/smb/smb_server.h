@@ -20,9 +20,9 @@
 namespace w95 {
 
 struct SmbServerSettings {
-  std::string address;         // host name or IPv4 address of the server
-  std::uint16_t port = 445;    // 0: no usable port, the server is down
-  std::string user;            // empty: guest
+  std::string address;       // host name or IPv4 address of the server
+  std::uint16_t port = 445;  // 0: no usable port, the server is down
+  std::string user;          // empty: guest
   std::string password;
   std::string workgroup = "WORKGROUP";
   bool declaredReachable = true;

@@ -1,8 +1,8 @@
 #include <charconv>
 
 #include "platform/base/ini_text.h"
-#include "platform/network/smb/smb_server.h"
 #include "platform/base/text.h"
+#include "platform/network/smb/smb_server.h"
 
 namespace w95 {
 

@@ -8,9 +8,9 @@
 #include <QSocketNotifier>
 #include <QVBoxLayout>
 
-#include "platform/system/instance.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
+#include "platform/system/instance.h"
 #include "platform/ui/qt/qt_dialog.h"
 #include "platform/ui/qt/qt_support.h"
 

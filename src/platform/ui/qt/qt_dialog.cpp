@@ -83,8 +83,7 @@ QWidget* QtDialog::Build(const ControlTemplate& control) {
       connect(box, &QCheckBox::clicked, this, [this, id] { events_->OnCommand(*this, id); });
       return box;
     }
-    case ControlKind::GroupBox:
-      return new QGroupBox(text, this);
+    case ControlKind::GroupBox: return new QGroupBox(text, this);
     case ControlKind::Combo: {
       auto* combo = new QComboBox(this);
       combo->setMaxVisibleItems(std::max(1, control.h / 10));
@@ -103,16 +102,14 @@ QWidget* QtDialog::Build(const ControlTemplate& control) {
         auto* single = new QLineEdit(this);
         single->setReadOnly(control.style & kReadOnly);
         if (control.style & kUpperCase)
-          connect(single, &QLineEdit::textEdited, single, [single](const QString& typed) {
-            single->setText(typed.toUpper());
-          });
+          connect(single, &QLineEdit::textEdited, single,
+                  [single](const QString& typed) { single->setText(typed.toUpper()); });
         edit = single;
       }
       edit->installEventFilter(this);
       return edit;
     }
-    case ControlKind::Static:
-      break;
+    case ControlKind::Static: break;
   }
   auto* label = new QLabel(text, this);
   label->setTextFormat(Qt::PlainText);
@@ -131,10 +128,14 @@ QWidget* QtDialog::Item(int id) const {
 
 void QtDialog::SetItemText(int id, std::string_view text) {
   QWidget* widget = Item(id);
-  if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(FromCp936(text));
-  else if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(FromCp936(text));
-  else if (auto* line = qobject_cast<QLineEdit*>(widget)) line->setText(FromCp936(text));
-  else if (auto* multi = qobject_cast<QPlainTextEdit*>(widget)) multi->setPlainText(ToDisplay(text));
+  if (auto* label = qobject_cast<QLabel*>(widget))
+    label->setText(FromCp936(text));
+  else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+    button->setText(FromCp936(text));
+  else if (auto* line = qobject_cast<QLineEdit*>(widget))
+    line->setText(FromCp936(text));
+  else if (auto* multi = qobject_cast<QPlainTextEdit*>(widget))
+    multi->setPlainText(ToDisplay(text));
 }
 
 std::string QtDialog::GetItemText(int id) const {
@@ -227,9 +228,7 @@ void QtDialog::SetSel(int id, int start, int end) {
   }
 }
 
-void QtDialog::SetWindowIcon(const char* const* xpm) {
-  setWindowIcon(xpm ? QIcon(QPixmap(xpm)) : QIcon());
-}
+void QtDialog::SetWindowIcon(const char* const* xpm) { setWindowIcon(xpm ? QIcon(QPixmap(xpm)) : QIcon()); }
 
 void QtDialog::ScrollCaret(int id) {
   if (auto* multi = qobject_cast<QPlainTextEdit*>(Item(id))) multi->ensureCursorVisible();

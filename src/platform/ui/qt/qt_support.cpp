@@ -12,8 +12,8 @@ void EnsureApplication() {
   static int argc = 1;
   static char name[] = "dxlq7trs";
   static char* argv[] = {name, nullptr};
-  const QStringList substitutes = {"AR PL UMing CN", "AR PL UMing TW", "Noto Serif CJK SC", "Noto Sans CJK SC",
-                                   "WenQuanYi Micro Hei", "WenQuanYi Zen Hei"};
+  const QStringList substitutes = {"AR PL UMing CN",   "AR PL UMing TW",      "Noto Serif CJK SC",
+                                   "Noto Sans CJK SC", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei"};
   QFont::insertSubstitutions("SimSun", substitutes);
   QFont::insertSubstitutions(QString::fromUtf8("宋体"), substitutes);
   auto* application = new QApplication(argc, argv);

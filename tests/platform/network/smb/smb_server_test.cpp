@@ -5,21 +5,21 @@
 
 #include <set>
 
-#include "platform/files/files.h"
 #include "platform/base/last_error.h"
+#include "platform/files/files.h"
+#include "platform/machine/machine.h"
 #include "platform/network/network.h"
 #include "platform/network/server_backend.h"
-#include "platform/machine/machine.h"
-#include "support/smb_test_server.h"
 #include "support/file_queries.h"
+#include "support/smb_test_server.h"
 #include "support/temp_machine.h"
 
 namespace w95 {
 namespace {
 
-using dxl::testing::SmbTestServer;
 using dxl::testing::Names;
 using dxl::testing::OpenError;
+using dxl::testing::SmbTestServer;
 using dxl::testing::TempMachine;
 
 constexpr std::int64_t kApdTime = 858342600;  // 1997-03-14 12:30:00 UTC

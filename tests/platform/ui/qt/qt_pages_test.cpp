@@ -22,8 +22,8 @@
 #include "platform/system/instance.h"
 #include "platform/ui/qt/qt_backend.h"
 #include "platform/ui/qt/qt_dialog.h"
-#include "resources/icons.h"
 #include "resources/dialog_templates.h"
+#include "resources/icons.h"
 #include "support/temp_machine.h"
 #include "wizard/pages/standard_page.h"
 #include "wizard/pages/wait_notices.h"
@@ -114,7 +114,7 @@ TEST_F(QtPages, TheWindowIconIsTheProgramsPrinter) {
     QPixmap icon = dialog.windowIcon().pixmap(32, 32);
     EXPECT_EQ(icon.size(), QSize(32, 32) * icon.devicePixelRatio());
     QImage image = icon.toImage();
-    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);          // transparent corner
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);           // transparent corner
     EXPECT_EQ(image.pixelColor(10, 3), QColor(Qt::white));  // the paper
     Key(dialog, Qt::Key_Escape);
   });
@@ -144,10 +144,10 @@ TEST_F(QtPages, ButtonsAnswerClicksAndAltAccelerators) {
   EXPECT_EQ(StepOutcome.nextStep, 4);
   EXPECT_EQ(Run(134, [](QtDialog& dialog) { Key(dialog, Qt::Key_N, Qt::AltModifier); }), 0);
   EXPECT_EQ(StepOutcome.nextStep, 5);
-  EXPECT_EQ(Run(155, [](QtDialog& dialog) {
-              QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Item(1012)), Qt::LeftButton);
-            }),
-            21);
+  EXPECT_EQ(
+      Run(155,
+          [](QtDialog& dialog) { QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Item(1012)), Qt::LeftButton); }),
+      21);
   EXPECT_EQ(StepOutcome.nextStep, 17);
   theApp().statusFlags = ErrorRecorded | RunCompleted;
   EXPECT_EQ(Run(131, [](QtDialog& dialog) { Key(dialog, Qt::Key_B, Qt::AltModifier); }), 0);
@@ -166,11 +166,12 @@ TEST_F(QtPages, EscAndCloseBoxEndWithTwoUnlessThePageIgnoresThem) {
     Key(dialog, Qt::Key_E, Qt::AltModifier);
   });
   EXPECT_EQ(code, 24);
-  EXPECT_EQ(Run(102, [](QtDialog& dialog) {
-              Key(dialog, Qt::Key_Escape);
-              EXPECT_TRUE(dialog.isVisible());
-              Key(dialog, Qt::Key_Return);  // the default button, Yes
-            }),
+  EXPECT_EQ(Run(102,
+                [](QtDialog& dialog) {
+                  Key(dialog, Qt::Key_Escape);
+                  EXPECT_TRUE(dialog.isVisible());
+                  Key(dialog, Qt::Key_Return);  // the default button, Yes
+                }),
             6);
 }
 
@@ -230,8 +231,7 @@ TEST_F(QtPages, ASecondCopyBringsThePageToTheFront) {
   int before = w95::ui::QtForegroundRaises();
   int code = Run(133, [name, before](QtDialog& dialog) {
     EXPECT_TRUE(w95::RequestForeground(name));
-    for (int i = 0; i < 100 && w95::ui::QtForegroundRaises() == before; ++i)
-      QTest::qWait(20);
+    for (int i = 0; i < 100 && w95::ui::QtForegroundRaises() == before; ++i) QTest::qWait(20);
     EXPECT_EQ(w95::ui::QtForegroundRaises(), before + 1);
     Key(dialog, Qt::Key_X, Qt::AltModifier);
   });
