@@ -29,13 +29,14 @@ void CopyMachine(const fs::path& from, const fs::path& to, std::error_code& ec) 
 
 }  // namespace
 
-fs::path ChooseMachineRoot() {
+fs::path ChooseMachineRoot(bool freshDemo) {
   fs::path root = w95::RootFromEnvironment();
   if (!root.empty()) return root;
   fs::path data = DataDirectory();
   if (data.empty()) return {};
   fs::path demo = data / "dxlq7trs" / "demo";
   std::error_code ec;
+  if (freshDemo) fs::remove_all(demo, ec);
   if (fs::exists(demo / "MSDOS.SYS", ec)) return demo;
   fs::path bundled = DXL_DEMO_MACHINE_DIR;
   if (!fs::exists(bundled / "MSDOS.SYS", ec)) return {};

@@ -21,6 +21,8 @@ class StartPage : public WizardPage {
   void OnCommand(w95::ui::DialogView& view, int id) override;
   void OnCancel(w95::ui::DialogView& view) override;
   void OnHelp(w95::ui::DialogView& view) override;
+  bool CancelActs() const override { return false; }
+  bool HelpActs() const override { return false; }
   void OnSelChange(w95::ui::DialogView& view, int id) override;  // OnPortSelected
 };
 

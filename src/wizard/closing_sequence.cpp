@@ -6,6 +6,7 @@
 #include "engine/shared/step_outcome.h"
 #include "platform/files/files.h"
 #include "platform/system/system.h"
+#include "platform/ui/backend.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 #include "results/results_dialog.h"
@@ -48,6 +49,7 @@ void Finish(const TroubleshooterApp& app, PageEndCode resultsCode) {
   if (ShowPage(kFinishPage) == page_end::RestartWindows) {
     if (haveLog) AppendToLog(app, msg::kRestartWindows);
     w95::ExitWindowsEx(w95::EWX_REBOOT, 0);
+    w95::ui::CurrentBackend().PlatformNote(w95::DescribeRestart(w95::LastRestart()));
     return;
   }
   if (haveLog) AppendToLog(app, msg::kReturnToWindows);

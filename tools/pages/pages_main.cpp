@@ -129,16 +129,28 @@ int Show(int id) {
   return 0;
 }
 
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: dxlq7trs-pages DIR | dxlq7trs-pages --show ID | dxlq7trs-pages --help\n"
+               "  DIR: renders every dialog offscreen to DIR/<id>.png\n"
+               "  --show ID: shows one page on the backend TSHOOTER_UI chooses\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--show") {
+  std::string first = argc > 1 ? argv[1] : "";
+  if (argc == 2 && (first == "--help" || first == "-h")) {
+    PrintUsage(stdout);
+    return 0;
+  }
+  if (argc == 3 && first == "--show") {
     SampleMachine machine;
     SetSampleFindings(machine);
     return Show(std::atoi(argv[2]));
   }
-  if (argc != 2 || argv[1][0] == '-') {
-    std::fprintf(stderr, "usage: dxlq7trs-pages DIR | dxlq7trs-pages --show ID\n");
+  if (argc != 2 || first.empty() || first[0] == '-') {
+    PrintUsage(stderr);
     return 2;
   }
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

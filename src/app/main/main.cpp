@@ -1,11 +1,38 @@
 #include <cstdio>
+#include <string_view>
 
 #include "app/machine_choice.h"
 #include "app/state/troubleshooter_app.h"
 #include "platform/machine/machine.h"
 
-int main() {
-  auto root = dxl::ChooseMachineRoot();
+namespace {
+
+constexpr const char* kUsage =
+    "usage: dxlq7trs [--fresh-demo]\n"
+    "  runs the wizard on the machine TSHOOTER_ROOT names, else on the demo machine\n"
+    "  --fresh-demo: start the demo machine afresh (its repairs are kept between runs)\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool freshDemo = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (argument != "--fresh-demo") {
+      std::fprintf(stderr, "dxlq7trs: unknown argument %s\n%s", argv[i], kUsage);
+      return 2;
+    }
+    freshDemo = true;
+  }
+  if (freshDemo && !w95::RootFromEnvironment().empty()) {
+    std::fprintf(stderr, "dxlq7trs: --fresh-demo starts the demo machine afresh; TSHOOTER_ROOT names another one\n");
+    return 2;
+  }
+  auto root = dxl::ChooseMachineRoot(freshDemo);
   if (root.empty()) {
     std::fprintf(stderr, "dxlq7trs: no machine: set TSHOOTER_ROOT to the directory of a Windows 95 installation\n");
     return 2;

@@ -74,7 +74,11 @@ DWORD WNetCancelConnection2A(std::string_view name, DWORD flags, BOOL force);
 // What a restart of Windows does to the network of the current machine: the
 // connections that are not persistent end, the persistent ones are restored
 // (connected when their server answers, else remembered).
-void RestartNetwork();
+struct NetworkRestart {
+  int ended = 0;     // connections that were not persistent
+  int restored = 0;  // persistent connections restored
+};
+NetworkRestart RestartNetwork();
 
 // An open enumeration (HANDLE of WNetOpenEnumA). Closes itself.
 class NetEnumHandle {

@@ -43,10 +43,14 @@ void NetworkState::Logon() {
   }
 }
 
-void NetworkState::Restart() {
+NetworkRestart NetworkState::Restart() {
+  NetworkRestart done;
+  for (const auto& [device, connection] : connections_) done.ended += !connection.persistent;
   IniText ini = LoadMachineIni(machine_);
   if (ini.DeleteSection(kConnections)) ReplaceHostFile(MachineIniPath(machine_), ini.Bytes());
   Logon();
+  done.restored = static_cast<int>(connections_.size());
+  return done;
 }
 
 const Connection* NetworkState::Find(const std::string& device) const {

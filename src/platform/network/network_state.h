@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/base/win_types.h"
+#include "platform/network/network.h"
 
 namespace w95 {
 
@@ -47,7 +48,7 @@ class NetworkState {
   // Logon again, as at a restart of Windows: the non-persistent connections
   // end (MACHINE.INI [Connections] is emptied), the persistent ones are
   // restored.
-  void Restart();
+  NetworkRestart Restart();
 
   // The connection of a device ("LPT1"), or null.
   const Connection* Find(const std::string& device) const;

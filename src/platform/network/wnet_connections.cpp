@@ -63,7 +63,7 @@ DWORD NetResourceBufferSize(const NetResource& resource) {
   return size;
 }
 
-void RestartNetwork() { Machine::Current().Service<NetworkState>().Restart(); }
+NetworkRestart RestartNetwork() { return Machine::Current().Service<NetworkState>().Restart(); }
 
 DWORD WNetGetConnectionA(std::string_view localName, std::string& remoteName, DWORD& length) {
   std::string device = RedirectableDevice(localName);

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/base/win_types.h"
+#include "platform/network/network.h"
 
 namespace w95 {
 
@@ -35,5 +37,17 @@ constexpr UINT EWX_REBOOT = 2;
 // [Rename] processed in file order (NUL= deletes) and renamed WININIT.BAK, the
 // persistent network connections restored.
 bool ExitWindowsEx(UINT flags, DWORD reserved);
+
+// What the last ExitWindowsEx of the process did, and the same in one line of
+// English (for the user who would have watched Windows start again).
+struct RestartRecord {
+  bool wininit = false;  // WININIT.INI was there and carried out
+  int renamed = 0;
+  int deleted = 0;
+  int skipped = 0;
+  NetworkRestart network;
+};
+const RestartRecord& LastRestart();
+std::string DescribeRestart(const RestartRecord& record);
 
 }  // namespace w95

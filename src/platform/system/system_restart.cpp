@@ -72,38 +72,72 @@ bool IsFile(const fs::path& path) {
   return !ec && (fs::is_regular_file(status) || fs::is_symlink(status));
 }
 
-void CarryOut(const Machine& machine, const RenameEntry& entry) {
+void CarryOut(const Machine& machine, const RenameEntry& entry, RestartRecord& record) {
   auto source = ShortHostPath(machine, entry.source, Lookup::Existing);
-  if (!source || !IsFile(*source)) return;
+  if (!source || !IsFile(*source)) {
+    ++record.skipped;
+    return;
+  }
   std::error_code ec;
   if (EqualsNoCase(entry.destination, "NUL")) {
     fs::remove(*source, ec);
+    ++(ec ? record.skipped : record.deleted);
     return;
   }
   auto destination = ShortHostPath(machine, entry.destination, Lookup::ParentOnly);
-  if (!destination || fs::is_directory(fs::symlink_status(*destination, ec))) return;
+  if (!destination || fs::is_directory(fs::symlink_status(*destination, ec))) {
+    ++record.skipped;
+    return;
+  }
   // rename() replaces an existing destination in one step, as WININIT may.
   fs::rename(*source, *destination, ec);
+  ++(ec ? record.skipped : record.renamed);
 }
 
-void ProcessWininit(const Machine& machine) {
+void ProcessWininit(const Machine& machine, RestartRecord& record) {
   auto wininit = HostPath(machine, machine.WindowsDirectory() + "\\WININIT.INI");
   if (!wininit || !IsFile(*wininit)) return;
+  record.wininit = true;
   if (auto text = ReadHostFile(*wininit))
-    for (const auto& entry : ReadRenameEntries(*text)) CarryOut(machine, entry);
+    for (const auto& entry : ReadRenameEntries(*text)) CarryOut(machine, entry, record);
   auto backup = HostPath(machine, machine.WindowsDirectory() + "\\WININIT.BAK", Lookup::ParentOnly);
   std::error_code ec;
   if (backup) fs::rename(*wininit, *backup, ec);
 }
 
+RestartRecord& LastRecord() {
+  static RestartRecord record;
+  return record;
+}
+
+std::string Count(int n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
 }  // namespace
+
+const RestartRecord& LastRestart() { return LastRecord(); }
+
+std::string DescribeRestart(const RestartRecord& record) {
+  std::string text = "Windows restarted: ";
+  if (!record.wininit) text += "no WININIT.INI to carry out";
+  if (record.wininit)
+    text += "WININIT.INI carried out (" + Count(record.renamed, "file renamed", "files renamed") + ", " +
+            Count(record.deleted, "deleted", "deleted") + ", " +
+            Count(record.skipped, "entry skipped", "entries skipped") + ")";
+  return text + "; " + Count(record.network.restored, "network connection restored", "network connections restored") +
+         ", " + Count(record.network.ended, "non-persistent connection ended", "non-persistent connections ended") +
+         ".";
+}
 
 bool ExitWindowsEx(UINT flags, DWORD /*reserved*/) {
   const UINT action = flags & (EWX_SHUTDOWN | EWX_REBOOT);
+  RestartRecord& record = LastRecord();
+  record = RestartRecord();
   // A shut-down machine boots the next time it is used; for the emulated one
   // that is now, so a shut-down is carried out like a restart.
-  if (action != EWX_LOGOFF) ProcessWininit(Machine::Current());
-  RestartNetwork();
+  if (action != EWX_LOGOFF) ProcessWininit(Machine::Current(), record);
+  record.network = RestartNetwork();
   SetLastError(ERROR_SUCCESS);
   return true;
 }

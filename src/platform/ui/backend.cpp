@@ -24,6 +24,8 @@ Backend& CurrentBackend() {
 
 void SetBackend(std::unique_ptr<Backend> backend) { Slot() = std::move(backend); }
 
+void Backend::PlatformNote(std::string_view text) { std::cerr << text << '\n'; }
+
 char AcceleratorOf(std::string_view text) {
   for (size_t i = 0; i + 1 < text.size(); ++i) {
     if (text[i] != '&') continue;

@@ -72,6 +72,10 @@ class DialogEvents {
   virtual void OnSelChange(DialogView&, int /*id*/) {}
   // EN_SETFOCUS.
   virtual void OnEditFocus(DialogView&, int /*id*/) {}
+  // Whether Esc and F1 do anything on this dialog: a backend that lists the
+  // answers (the console) offers only those that act.
+  virtual bool CancelActs() const { return true; }
+  virtual bool HelpActs() const { return true; }
 };
 
 struct HelpTopic {
@@ -104,6 +108,10 @@ class Backend {
   virtual void MessageBox(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
   // The chosen full Windows path, or nullopt when the user cancelled.
   virtual std::optional<std::string> GetSaveFileName(const SaveFileRequest& request) = 0;
+  // What the emulated machine did where Windows shows no window (the restart),
+  // one line of UTF-8 for the user; on standard error unless the backend
+  // prints it with its pages.
+  virtual void PlatformNote(std::string_view text);
 };
 
 // The backend of the process; the console backend until one is set.

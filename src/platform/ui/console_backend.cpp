@@ -47,6 +47,33 @@ bool SelectEntry(DialogState& state, int id, std::string_view argument) {
   return false;
 }
 
+// The full Windows name of a Save-As answer: '/' read as '\\' (as Windows
+// reads it), a bare name put in `initialDirectory`, a name from the root of
+// no drive (or "C:NAME") put on drive C:.
+std::string FullSaveName(std::string name, const std::string& initialDirectory) {
+  std::replace(name.begin(), name.end(), '/', '\\');
+  bool drive = name.size() >= 2 && name[1] == ':';
+  if (drive && (name.size() == 2 || name[2] != '\\')) return name.substr(0, 2) + "\\" + name.substr(2);
+  if (name.starts_with("\\\\") || drive) return name;
+  if (name.starts_with("\\")) return "C:" + name;
+  return initialDirectory + "\\" + name;
+}
+
+// The folder of a full name; a root keeps its backslash (C:\).
+std::string FolderOf(const std::string& name) {
+  size_t last = name.find_last_of('\\');
+  std::string folder = name.substr(0, last);
+  return folder.size() == 2 && folder[1] == ':' ? folder + "\\" : folder;
+}
+
+// A root is no entry of a folder, so it is not searched for: C:\ is there,
+// no other drive is.
+bool FolderExists(const std::string& folder) {
+  if (folder.size() == 3 && folder[1] == ':') return std::toupper(static_cast<unsigned char>(folder[0])) == 'C';
+  DWORD attributes = GetFileAttributesA(folder);
+  return attributes != 0xFFFFFFFFu && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace
 
 std::string ConsoleKey(const DialogTemplate& dialog, size_t index) {
@@ -64,7 +91,9 @@ std::string ConsoleKey(const DialogTemplate& dialog, size_t index) {
   return control.id >= 0 ? "#" + std::to_string(control.id) : std::string();
 }
 
-std::string RenderConsolePage(const DialogState& state) { return ConsoleLayout(state).Render(); }
+std::string RenderConsolePage(const DialogState& state, bool escActs, bool f1Acts) {
+  return ConsoleLayout(state, escActs, f1Acts).Render();
+}
 
 bool ConsoleBackend::ReadAnswer(std::string& line) {
   out_ << "> " << std::flush;
@@ -77,48 +106,82 @@ bool ConsoleBackend::ReadAnswer(std::string& line) {
   return true;
 }
 
-void ConsoleBackend::Answer(const std::string& rawLine, DialogState& state, DialogEvents& events) {
+bool ConsoleBackend::Refuse(std::string_view why) {
+  out_ << "? " << why << "\n";
+  return false;
+}
+
+// The control of template index `index` answered, with `argument` for a list.
+bool ConsoleBackend::Choose(size_t index, std::string_view argument, DialogState& state, DialogEvents& events) {
+  const ControlTemplate& control = state.Template().controls[index];
+  if (!state.At(index).enabled) {
+    std::string name = WithoutAcceleratorMarks(Cp936ToUtf8Lossy(state.At(index).text));
+    return Refuse((name.empty() ? "That control" : "\"" + name + "\"") + " is disabled on this page.");
+  }
+  if (IsClickable(control.kind)) {
+    PressControl(state, events, control.id);
+    return true;
+  }
+  if (control.kind == ControlKind::Edit) {
+    events.OnEditFocus(state, control.id);
+    return true;
+  }
+  if (control.kind != ControlKind::Combo) return Refuse("That control takes no answer.");
+  if (!SelectEntry(state, control.id, argument))
+    return Refuse("No such entry: give its number or the beginning of its text.");
+  events.OnSelChange(state, control.id);
+  return true;
+}
+
+bool ConsoleBackend::Answer(const std::string& rawLine, DialogState& state, DialogEvents& events) {
   std::string line(Trim(rawLine));
   std::string lower = Lower(line);
-  if (lower == "esc") return events.OnCancel(state);
-  if (lower == "f1") return events.OnHelp(state);
+  if (lower == "esc") {
+    if (!events.CancelActs()) return Refuse("Esc does nothing on this page: answer with one of the keys.");
+    events.OnCancel(state);
+    return true;
+  }
+  if (lower == "f1") {
+    if (!events.HelpActs()) return Refuse("This page has no help topic.");
+    events.OnHelp(state);
+    return true;
+  }
   const DialogTemplate& dialog = state.Template();
   if (lower.empty()) {
-    for (const auto& control : dialog.controls)
-      if (control.kind == ControlKind::DefaultButton) return PressControl(state, events, control.id);
-    out_ << "? No default button: answer with one of the keys.\n";
-    return;
+    for (size_t i = 0; i < dialog.controls.size(); ++i)
+      if (dialog.controls[i].kind == ControlKind::DefaultButton) return Choose(i, "", state, events);
+    return Refuse("No default button: answer with one of the keys.");
   }
   std::string key = lower.substr(0, lower.find(' '));
   std::string argument(Trim(line.size() > key.size() ? std::string_view(line).substr(key.size()) : ""));
-  for (size_t i = 0; i < dialog.controls.size(); ++i) {
-    if (ConsoleKey(dialog, i) != key) continue;
-    const ControlTemplate& control = dialog.controls[i];
-    if (!state.At(i).enabled) break;
-    if (IsClickable(control.kind)) return PressControl(state, events, control.id);
-    if (control.kind == ControlKind::Edit) return events.OnEditFocus(state, control.id);
-    if (SelectEntry(state, control.id, argument)) return events.OnSelChange(state, control.id);
-    out_ << "? No such entry: give its number or the beginning of its text.\n";
-    return;
+  for (size_t i = 0; i < dialog.controls.size(); ++i)
+    if (ConsoleKey(dialog, i) == key) return Choose(i, argument, state, events);
+  bool number =
+      key.size() > 1 && key.size() < 8 && key[0] == '#' && key.find_first_not_of("0123456789", 1) == std::string::npos;
+  if (number) {
+    int id = std::stoi(key.substr(1));
+    if (auto index = state.IndexOf(id)) return Choose(*index, argument, state, events);
+    if (id == 1) {  // IDOK: Enter's command, even on a page without an OK button
+      PressControl(state, events, id);
+      return true;
+    }
   }
-  if (key.size() > 1 && key[0] == '#' && key.find_first_not_of("0123456789", 1) == std::string::npos &&
-      key.size() < 8) {
-    return PressControl(state, events, std::stoi(key.substr(1)));
-  }
-  out_ << "? Unknown answer \"" << line << "\".\n";
+  return Refuse("Unknown answer \"" + line + "\".");
 }
 
 int ConsoleBackend::RunModal(const DialogTemplate& dialog, DialogEvents& events) {
   DialogState state(dialog);
   events.OnInitDialog(state);
   std::string line;
+  bool print = true;
   while (!state.Ended()) {
-    out_ << RenderConsolePage(state);
+    // After a refused answer the page is as it was: only the prompt again.
+    if (print) out_ << RenderConsolePage(state, events.CancelActs(), events.HelpActs());
     if (!ReadAnswer(line)) {
       EndUnattended(state, events);
       break;
     }
-    Answer(line, state, events);
+    print = Answer(line, state, events);
   }
   return state.EndCode();
 }
@@ -151,11 +214,9 @@ std::optional<std::string> ConsoleBackend::GetSaveFileName(const SaveFileRequest
     if (Lower(answer) == "esc") return std::nullopt;
     std::string name = answer.empty() ? request.fileName : Utf8ToCp936(answer).value_or(std::string());
     if (name.empty()) continue;
-    bool absolute = name.find('\\') != std::string::npos || name.find(':') != std::string::npos;
-    if (!absolute) name = request.initialDirectory + "\\" + name;
-    std::string directory = name.substr(0, name.find_last_of('\\'));
-    DWORD attributes = GetFileAttributesA(directory);
-    if (request.pathMustExist && (attributes == 0xFFFFFFFFu || !(attributes & FILE_ATTRIBUTE_DIRECTORY))) {
+    name = FullSaveName(name, request.initialDirectory);
+    std::string directory = FolderOf(name);
+    if (request.pathMustExist && !FolderExists(directory)) {
       out_ << "? The folder " << Cp936ToUtf8Lossy(directory) << " does not exist.\n";
       continue;
     }
@@ -167,5 +228,7 @@ std::optional<std::string> ConsoleBackend::GetSaveFileName(const SaveFileRequest
     return name;
   }
 }
+
+void ConsoleBackend::PlatformNote(std::string_view text) { out_ << "(" << text << ")\n" << std::flush; }
 
 }  // namespace w95::ui

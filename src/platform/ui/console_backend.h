@@ -19,17 +19,22 @@ class ConsoleBackend : public Backend {
   void ShowHelp(const HelpTopic& topic) override;
   void MessageBox(std::string_view text, std::string_view caption, MessageIcon icon) override;
   std::optional<std::string> GetSaveFileName(const SaveFileRequest& request) override;
+  void PlatformNote(std::string_view text) override;
 
  private:
   bool ReadAnswer(std::string& line);
-  void Answer(const std::string& line, DialogState& state, DialogEvents& events);
+  // False when the answer was refused (a line saying why has been printed).
+  bool Answer(const std::string& line, DialogState& state, DialogEvents& events);
+  bool Refuse(std::string_view why);
+  bool Choose(size_t index, std::string_view argument, DialogState& state, DialogEvents& events);
 
   std::istream& in_;
   std::ostream& out_;
 };
 
-// The page as the console prints it (UTF-8), without the prompt.
-std::string RenderConsolePage(const DialogState& state);
+// The page as the console prints it (UTF-8), without the prompt; esc and f1
+// are offered when they act.
+std::string RenderConsolePage(const DialogState& state, bool escActs = true, bool f1Acts = true);
 
 // The key that answers control `index` of the template on the console: its
 // accelerator letter (of the label before it, for lists and edits) in lower

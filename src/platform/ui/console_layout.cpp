@@ -28,7 +28,8 @@ std::string Indented(const std::string& text, const char* prefix) {
 
 }  // namespace
 
-ConsoleLayout::ConsoleLayout(const DialogState& state) : state_(state) {
+ConsoleLayout::ConsoleLayout(const DialogState& state, bool escActs, bool f1Acts)
+    : state_(state), escActs_(escActs), f1Acts_(f1Acts) {
   const auto& controls = state.Template().controls;
   std::vector<size_t> order(controls.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -106,7 +107,10 @@ std::string ConsoleLayout::Legend() const {
     if (key.empty() || !state_.At(i).enabled) continue;
     keys += key + (dialog.controls[i].kind == ControlKind::Combo ? " <n>" : "") + ", ";
   }
-  return "Answer: " + keys + "esc, f1\n";
+  if (escActs_) keys += "esc, ";
+  if (f1Acts_) keys += "f1, ";
+  if (!keys.empty()) keys.resize(keys.size() - 2);
+  return "Answer: " + keys + "\n";
 }
 
 std::string ConsoleLayout::Render() const {

@@ -12,7 +12,8 @@ namespace w95::ui {
 
 class ConsoleLayout {
  public:
-  explicit ConsoleLayout(const DialogState& state);
+  // `escActs`, `f1Acts`: whether the answers esc and f1 are offered.
+  explicit ConsoleLayout(const DialogState& state, bool escActs = true, bool f1Acts = true);
   std::string Render() const;
 
  private:
@@ -21,6 +22,8 @@ class ConsoleLayout {
   std::string Legend() const;
 
   const DialogState& state_;
+  bool escActs_;
+  bool f1Acts_;
   std::vector<std::vector<size_t>> rows_;  // template indexes
 };
 

@@ -50,6 +50,8 @@ void StandardPage::OnCancel(w95::ui::DialogView& view) {
   if (!row_.ignoresCancel) WizardPage::OnCancel(view);
 }
 
+bool StandardPage::CancelActs() const { return !row_.ignoresCancel; }
+
 PageEndCode ShowPage(int templateId) { return StandardPage(templateId).DoModal(); }
 
 }  // namespace dxl

@@ -17,6 +17,7 @@ class StandardPage : public WizardPage {
   void OnInitDialog(w95::ui::DialogView& view) override;
   void OnCommand(w95::ui::DialogView& view, int id) override;
   void OnCancel(w95::ui::DialogView& view) override;
+  bool CancelActs() const override;
 
  private:
   const PageRow& row_;

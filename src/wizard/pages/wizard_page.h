@@ -25,6 +25,7 @@ class WizardPage : public w95::ui::DialogEvents {
   void OnCommand(w95::ui::DialogView& view, int id) override;
   void OnCancel(w95::ui::DialogView& view) override;
   void OnHelp(w95::ui::DialogView& view) override;
+  bool HelpActs() const override { return dialog_.helpContext != 0; }
 
   // WinHelpA with the page's help context; when the help cannot be shown, the
   // framework's message "Failed to launch help." The page stays up either way.

@@ -49,6 +49,9 @@ TEST_F(Restart, RenamesInFileOrderKeepingDuplicatesAndKeepsTheFileAsBak) {
   EXPECT_FALSE(machine_.Exists("C:\\C.TXT"));
   EXPECT_FALSE(machine_.Exists("C:\\WINDOWS\\WININIT.INI"));
   EXPECT_EQ(machine_.Read("C:\\WINDOWS\\WININIT.BAK").substr(0, 8), "[Rename]");
+  EXPECT_EQ(DescribeRestart(LastRestart()),
+            "Windows restarted: WININIT.INI carried out (3 files renamed, 2 deleted, 0 entries skipped); "
+            "0 network connections restored, 0 non-persistent connections ended.");
 }
 
 TEST_F(Restart, ReplacesAnExistingDestinationAndIgnoresOtherSections) {
@@ -100,12 +103,17 @@ TEST_F(Restart, SkipsEntriesThatLeaveTheMachineOrUseLongNamesAndGoesOn) {
   EXPECT_TRUE(fs::is_directory(machine_.Root() / "SUBDIR"));
   EXPECT_EQ(machine_.Read("C:\\DIRDEST\\X.TXT"), "x");
   EXPECT_FALSE(machine_.Exists("C:\\LAST.TXT"));  // entries after the bad ones still run
+  EXPECT_EQ(LastRestart().skipped, 11);
+  EXPECT_EQ(LastRestart().deleted, 1);
+  EXPECT_EQ(LastRestart().renamed, 0);
   fs::remove_all(outside);
 }
 
 TEST_F(Restart, GarbledOrMissingWininitLeavesFilesAlone) {
   EXPECT_TRUE(ExitWindowsEx(EWX_REBOOT, 0));
   EXPECT_FALSE(machine_.Exists("C:\\WINDOWS\\WININIT.BAK"));
+  EXPECT_FALSE(LastRestart().wininit);
+  EXPECT_TRUE(DescribeRestart(LastRestart()).starts_with("Windows restarted: no WININIT.INI to carry out; "));
 
   machine_.Builder().File("C:\\KEEP.TXT", "keep");
   constexpr char kGarbled[] = "[Rename\0\xff\xfe=NUL=\r=[\n\n=C:\\KEEP.TXT]]]=";
@@ -133,6 +141,9 @@ TEST_F(Restart, EndsNonPersistentConnectionsAndRestoresPersistentOnes) {
   EXPECT_EQ(WNetGetConnectionA("LPT3:", remote, length), ERROR_SUCCESS);
   EXPECT_EQ(remote, "\\\\PRINTSRV\\KRT310");
   EXPECT_EQ(machine_.Read("C:\\MACHINE.INI").find("PRINTSRV\\KRT310"), std::string::npos);
+  EXPECT_TRUE(
+      DescribeRestart(LastRestart()).ends_with("1 network connection restored, 1 non-persistent connection ended."))
+      << DescribeRestart(LastRestart());
 }
 
 TEST_F(Restart, LogoffOnlyLogsOnAgain) {

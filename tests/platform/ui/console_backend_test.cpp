@@ -149,5 +149,77 @@ TEST(ConsoleBackend, SaveAsTakesANameInTheInitialFolderAndChecksItsFolder) {
   EXPECT_EQ(ask(""), std::nullopt);
 }
 
+constexpr ControlTemplate kSomeDisabled[] = {
+    {ControlKind::Button, 1018, "是(&Y)", 18, 44, 45, 15, kDisabled},
+    {ControlKind::DefaultButton, 1019, "否(&N)", 18, 63, 45, 15, kDisabled},
+    {ControlKind::Button, 1027, "取消", 18, 82, 45, 15, kDisabled},
+    {ControlKind::Button, 1028, "退出(&X)", 18, 100, 45, 15},
+};
+constexpr DialogTemplate kDisabledPage{503, "x", 100, 120,  false,        false, SystemIcon::None,
+                                       0,   0,   0,   1028, kSomeDisabled};
+
+// A page on which neither Esc nor F1 does anything.
+struct Deaf : Recorder {
+  bool CancelActs() const override { return false; }
+  bool HelpActs() const override { return false; }
+};
+
+// An answer that does nothing says why, once, and the page is not printed
+// again; only the answers that act are offered.
+TEST(ConsoleBackend, AnswersThatDoNothingSayWhy) {
+  struct Case {
+    const char* input;
+    const char* why;
+  } cases[] = {
+      {"y\n", "? \"是(Y)\" is disabled on this page.\n"},
+      {"#1018\n", "? \"是(Y)\" is disabled on this page.\n"},
+      {"\n", "? \"否(N)\" is disabled on this page.\n"},
+      {"#1027\n", "? \"取消\" is disabled on this page.\n"},
+      {"esc\n", "? Esc does nothing on this page: answer with one of the keys.\n"},
+      {"F1\n", "? This page has no help topic.\n"},
+      {"#77\n", "? Unknown answer \"#77\".\n"},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(std::string(c.input) + "x\n");
+    std::ostringstream out;
+    Deaf deaf;
+    EXPECT_EQ(ConsoleBackend(in, out).RunModal(kDisabledPage, deaf), 1028) << c.input;
+    const std::string text = out.str();
+    EXPECT_NE(text.find("Answer: x\n> \n" + std::string(c.why) + "> \n"), std::string::npos) << c.input << text;
+    size_t pages = 0;
+    for (size_t at = text.find("=== x [503]"); at != std::string::npos; at = text.find("=== x [503]", at + 1)) ++pages;
+    EXPECT_EQ(pages, 1u) << c.input << text;
+    EXPECT_EQ(deaf.events, (std::vector<std::string>{"command 1028"})) << c.input;
+  }
+}
+
+// Any existing folder takes the file, the root included; '/' is read as '\\'.
+TEST(ConsoleBackend, SaveAsTakesTheRootAndForwardSlashes) {
+  dxl::testing::TempMachine machine;
+  machine.Builder().File("C:\\WINDOWS\\DXL\\OLD.LOG", "x");
+  SaveFileRequest request{"C:\\WINDOWS\\DXL", "C:\\WINDOWS\\DXL\\25010100.LOG", "", "*.*", true, true};
+  struct Case {
+    const char* input;
+    const char* chosen;
+    const char* refusal;  // a line printed before the choice, or ""
+  } cases[] = {
+      {"C:\\ROOT.LOG\n", "C:\\ROOT.LOG", ""},
+      {"\\ROOT.LOG\n", "C:\\ROOT.LOG", ""},
+      {"c:/TOP.LOG\n", "c:\\TOP.LOG", ""},
+      {"C:NAME.LOG\n", "C:\\NAME.LOG", ""},
+      {"c:/windows/dxl/A.LOG\n", "c:\\windows\\dxl\\A.LOG", ""},
+      {"/windows/dxl/old.log\ny\n", "C:\\windows\\dxl\\old.log", "exists. Replace it?"},
+      {"D:\\X.LOG\nC:\\Y.LOG\n", "C:\\Y.LOG", "? The folder D:\\ does not exist."},
+      {"C:/NOWHERE/X.LOG\n/Y.LOG\n", "C:\\Y.LOG", "? The folder C:\\NOWHERE does not exist."},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(c.input);
+    std::ostringstream out;
+    EXPECT_EQ(ConsoleBackend(in, out).GetSaveFileName(request), c.chosen) << c.input;
+    EXPECT_NE(out.str().find(c.refusal), std::string::npos) << c.input << out.str();
+    if (!*c.refusal) EXPECT_EQ(out.str().find("?"), std::string::npos) << c.input << out.str();
+  }
+}
+
 }  // namespace
 }  // namespace w95::ui

@@ -88,6 +88,7 @@ class HelpWindow : public QWidget {
     body.replace("\r\n", "\n");
     body_->setPlainText(body);
     show();
+    qt::KeepOnScreen(*this);
     raise();
     activateWindow();
     QApplication::processEvents();

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include <QStyle>
 
 #include "platform/ui/dialog_state.h"
+#include "platform/ui/qt/qt_group_box.h"
 #include "platform/ui/qt/qt_support.h"
 
 namespace w95::ui::qt {
@@ -83,7 +83,7 @@ QWidget* QtDialog::Build(const ControlTemplate& control) {
       connect(box, &QCheckBox::clicked, this, [this, id] { events_->OnCommand(*this, id); });
       return box;
     }
-    case ControlKind::GroupBox: return new QGroupBox(text, this);
+    case ControlKind::GroupBox: return new GroupBox(text, this);
     case ControlKind::Combo: {
       auto* combo = new QComboBox(this);
       combo->setMaxVisibleItems(std::max(1, control.h / 10));
@@ -115,7 +115,11 @@ QWidget* QtDialog::Build(const ControlTemplate& control) {
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(((control.style & kAlignRight) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
   label->setWordWrap(control.h >= 18);
-  if (control.style & kSunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  if (control.style & kSunken) {
+    // A sunken field holds one figure, centred between its borders.
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+  }
   return label;
 }
 
@@ -252,6 +256,11 @@ bool QtDialog::eventFilter(QObject* watched, QEvent* event) {
       if (widgets_[i] == watched) events_->OnEditFocus(*this, dialog_.controls[i].id);
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void QtDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  KeepOnScreen(*this);
 }
 
 void QtDialog::paintEvent(QPaintEvent* event) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QScreen>
+#include <algorithm>
 
 #include "platform/base/cp936.h"
 
@@ -52,6 +54,20 @@ std::string ToCp936(const QString& text) {
     out += Utf8ToCp936(std::string_view(one.constData(), static_cast<size_t>(one.size()))).value_or("?");
   }
   return out;
+}
+
+void KeepOnScreen(QWidget& window) {
+  QScreen* screen = window.screen();
+  if (!screen) return;
+  const QRect available = screen->availableGeometry();
+  QRect frame = window.frameGeometry();
+  const QSize border = frame.size() - window.size();
+  QSize fits = (available.size() - border).boundedTo(window.size()).expandedTo(window.minimumSize());
+  if (fits != window.size()) window.resize(fits);
+  frame = window.frameGeometry();
+  int x = std::clamp(frame.x(), available.left(), std::max(available.left(), available.right() + 1 - frame.width()));
+  int y = std::clamp(frame.y(), available.top(), std::max(available.top(), available.bottom() + 1 - frame.height()));
+  if (x != frame.x() || y != frame.y()) window.move(x, y);
 }
 
 }  // namespace w95::ui::qt

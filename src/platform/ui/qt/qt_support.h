@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QWidget>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ void EnsureApplication();
 // dialog units by Windows' rule.
 QFont DialogFont(const DialogTemplate& dialog);
 DialogUnits UnitsOf(const QFont& font);
+
+// Moves (and if need be shrinks) a shown top-level window so that all of it,
+// frame included, lies on the available part of its screen.
+void KeepOnScreen(QWidget& window);
 
 QString FromCp936(std::string_view text);
 std::string ToCp936(const QString& text);

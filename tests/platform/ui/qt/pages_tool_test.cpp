@@ -64,11 +64,12 @@ TEST_F(PagesToolRun, ConsolePageAnsweredThroughAPipe) {
   std::string out = Show(133, "f1\\ny\\n");
   EXPECT_NE(out.find("=== Tavix KRT-310 故障排除程序 [133] ===\nSYSTEM.INI 不正确。\n想修正此问题吗？\n"
                      "[y] 是(Y)  修正此问题。\n[n] 否(N)  不修正此问题。\n[x] 退出(X)  退出故障排除。\n"
-                     "Answer: y, n, x, esc, f1\n> "),
+                     "Answer: y, n, x, esc\n> "),
             std::string::npos)
       << out;
-  // F1 on a page without help shows nothing and asks again.
+  // F1 on a page without help is refused, saying why, and the prompt comes again.
   EXPECT_EQ(out.find("--- Help"), std::string::npos);
+  EXPECT_NE(out.find("> \n? This page has no help topic.\n> "), std::string::npos) << out;
   EXPECT_NE(out.find("end code 22, nextStep 4, statusFlags 0"), std::string::npos) << out;
 }
 

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -22,6 +23,8 @@
 #include "platform/system/instance.h"
 #include "platform/ui/qt/qt_backend.h"
 #include "platform/ui/qt/qt_dialog.h"
+#include "platform/ui/qt/qt_group_box.h"
+#include "platform/ui/qt/qt_support.h"
 #include "resources/dialog_templates.h"
 #include "resources/icons.h"
 #include "support/temp_machine.h"
@@ -191,6 +194,81 @@ TEST_F(QtPages, F1AndHelpButtonOpenTheTopicInAHelpWindowAndThePageStays) {
   });
   EXPECT_EQ(code, 0);
   EXPECT_EQ(StepOutcome.nextStep, 9);
+}
+
+// The rows of `image` (inside `inset` pixels of border) that hold dark (text) pixels: first and last.
+std::pair<int, int> InkRows(const QImage& image, int inset) {
+  int first = -1, last = -1;
+  for (int y = inset; y < image.height() - inset; ++y)
+    for (int x = inset; x < image.width() - inset; ++x)
+      if (image.pixelColor(x, y).lightness() < 100) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+  return {first, last};
+}
+
+// Measured on the start page's real widgets, against a Windows 95 dialog of
+// the same dialog units: the group box title on its frame line, the figures
+// centred in their sunken fields.
+TEST_F(QtPages, StartPageGroupBoxAndSunkenFiguresLookAsOnWindows95) {
+  Run(102, [](QtDialog& dialog) {
+    dialog.SetItemText(1007, "16384");
+    dialog.SetItemText(1008, "512");
+    auto* group = dialog.findChild<w95::ui::qt::GroupBox*>();
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->text().toStdString(), "系统信息");
+    QImage image = dialog.grab().toImage();
+    image.setDevicePixelRatio(1);
+    const int line = group->y() + group->FrameTop();
+    const QRect title = group->TitleRect().translated(group->pos());
+    EXPECT_NEAR(line, 14, 3);
+    EXPECT_LE(std::abs(title.center().y() - line), 1) << "the title is not on the frame line";
+    EXPECT_GE(dialog.Item(1007)->y() - line, 8) << "the frame touches the sunken field";
+    const QColor background = image.pixelColor(2, 2);
+    EXPECT_NE(image.pixelColor(group->x() + 3, line), background);               // frame, left of the title
+    EXPECT_NE(image.pixelColor(title.right() + 6, line), background);            // frame, right of the title
+    EXPECT_EQ(image.pixelColor(title.right() + 6, group->y() + 1), background);  // nothing above the line
+    EXPECT_EQ(InkRows(image.copy(title), 0).first >= 0, true) << "no title drawn";
+    for (int id : {1007, 1008}) {
+      auto* field = qobject_cast<QLabel*>(dialog.Item(id));
+      ASSERT_NE(field, nullptr);
+      QImage shot = field->grab().toImage();
+      shot.setDevicePixelRatio(1);
+      const int border = field->frameWidth();
+      auto [first, last] = InkRows(shot, border);
+      ASSERT_GE(first, 0) << id << ": no figures drawn";
+      int above = first - border, below = shot.height() - border - 1 - last;
+      EXPECT_GE(below, 1) << id << ": the figures sit on the bottom border";
+      EXPECT_LE(std::abs(above - below), 2) << id << ": above " << above << ", below " << below;
+    }
+    Key(dialog, Qt::Key_Return);
+  });
+}
+
+// Every window lies on the screen: the help window as it opens, and a window
+// moved past the screen's corner is brought back by KeepOnScreen.
+TEST_F(QtPages, HelpWindowAndPagesStayOnTheScreen) {
+  Run(138, [](QtDialog& dialog) {
+    const QRect screen = dialog.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(dialog.frameGeometry())) << "page off the screen";
+    Key(dialog, Qt::Key_F1);
+    QWidget* help =
+        VisibleTopLevel<QWidget>([](QWidget* widget) { return widget->windowTitle() == "C:\\WINDOWS\\DXLQ7IN.HLP"; });
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(screen.contains(help->frameGeometry()))
+        << "help at " << help->frameGeometry().x() << "," << help->frameGeometry().y() << " "
+        << help->frameGeometry().width() << "x" << help->frameGeometry().height();
+    help->move(screen.right() - 20, screen.bottom() - 20);
+    w95::ui::qt::KeepOnScreen(*help);
+    EXPECT_TRUE(screen.contains(help->frameGeometry()));
+    help->resize(screen.width() * 2, screen.height() * 2);
+    w95::ui::qt::KeepOnScreen(*help);
+    EXPECT_TRUE(screen.contains(help->frameGeometry()));
+    help->close();
+    Key(dialog, Qt::Key_C, Qt::AltModifier);
+  });
 }
 
 TEST_F(QtPages, MissingHelpShowsFailedToLaunchHelp) {
