@@ -15,33 +15,13 @@
 #include "platform/files/files.h"
 #include "platform/spooler/spooler.h"
 #include "platform/ui/scripted_backend.h"
+#include "wizard_run.h"
 
 namespace dxl::bench {
 namespace {
 
 constexpr int kStartYes = 6, kPortList = 1009, kYes = 1018, kOk = 1, kReturn = 1012;
-constexpr const char* kReport = "C:\\WINDOWS\\TEMP\\tshooter.tmp";
-
-// One run of WizardDriver with the answers `script` queues; the saved log is
-// removed afterwards (outside the timing), so that every run proposes the same name.
-template <typename Script>
-bool RunWizard(benchmark::State& state, const BenchMachine& machine, Script script) {
-  machine.Activate();
-  ResetProgramState();
-  theApp().reportPath = kReport;
-  theApp().helpFilePath = "C:\\WINDOWS\\DXLQ7IN.HLP";
-  auto backend = std::make_unique<w95::ui::ScriptedBackend>();
-  script(*backend);
-  w95::ui::SetBackend(std::move(backend));
-  const bool ok = theApp().WizardDriver() == 0 && !theApp().logPath.empty();
-  state.PauseTiming();
-  const std::string log = theApp().logPath;
-  ResetProgramState();
-  w95::ui::SetBackend(nullptr);
-  if (ok) w95::DeleteFileA(log);
-  state.ResumeTiming();
-  return ok;
-}
+constexpr const char* kReport = "C:\\WINDOWS\\TEMP\\tshooter.tmp";  // as TimedWizardRun sets it
 
 void BM_WholeRunCorrectLocalPort(benchmark::State& state) {
   BenchMachine& machine = StandardBenchMachine();

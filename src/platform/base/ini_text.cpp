@@ -22,11 +22,12 @@ IniText::IniText(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 void IniText::Parse() {
   lines_.clear();
   size_t pos = 0;
-  while (pos < bytes_.size()) {
+  const size_t size = bytes_.size();
+  while (pos < size) {
     Line line;
     line.begin = pos;
-    size_t end = bytes_.find_first_of("\r\n", pos);
-    if (end == npos) end = bytes_.size();
+    size_t end = pos;
+    while (end < size && bytes_[end] != '\r' && bytes_[end] != '\n') ++end;
     line.end = end;
     size_t next = end;
     if (next < bytes_.size() && bytes_[next] == '\r') ++next;
@@ -53,12 +54,33 @@ void IniText::Parse() {
     }
     lines_.push_back(std::move(line));
   }
+  Index();
+}
+
+void IniText::Index() {
+  sections_.clear();
+  keys_.clear();
+  size_t section = npos;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const Line& line = lines_[i];
+    if (line.kind == Kind::Section) {
+      section = sections_.try_emplace(ToUpperAscii(line.name), i).second ? i : npos;
+    } else if (line.kind == Kind::Entry && section != npos) {
+      keys_.try_emplace(KeyOf(section, line.name), i);
+    }
+  }
+}
+
+std::string IniText::KeyOf(size_t sectionIndex, std::string_view key) {
+  std::string joined = ToUpperAscii(key);
+  joined.push_back('\0');
+  joined.append(std::to_string(sectionIndex));
+  return joined;
 }
 
 size_t IniText::FindSection(std::string_view section) const {
-  for (size_t i = 0; i < lines_.size(); ++i)
-    if (lines_[i].kind == Kind::Section && EqualsNoCase(lines_[i].name, section)) return i;
-  return npos;
+  auto found = sections_.find(ToUpperAscii(section));
+  return found == sections_.end() ? npos : found->second;
 }
 
 size_t IniText::SectionEnd(size_t index) const {
@@ -68,9 +90,8 @@ size_t IniText::SectionEnd(size_t index) const {
 }
 
 size_t IniText::FindKey(size_t sectionIndex, std::string_view key) const {
-  for (size_t i = sectionIndex + 1, end = SectionEnd(sectionIndex); i < end; ++i)
-    if (lines_[i].kind == Kind::Entry && EqualsNoCase(lines_[i].name, key)) return i;
-  return npos;
+  auto found = keys_.find(KeyOf(sectionIndex, key));
+  return found == keys_.end() ? npos : found->second;
 }
 
 bool IniText::HasSection(std::string_view section) const { return FindSection(section) != npos; }

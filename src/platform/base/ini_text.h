@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace w95 {
@@ -43,6 +44,11 @@ class IniText {
   };
 
   void Parse();
+  // Fills the indexes: the first header of each section name, and the first
+  // entry of each key in the first section of each name (both by ASCII upper
+  // case, the comparison EqualsNoCase makes).
+  void Index();
+  static std::string KeyOf(size_t sectionIndex, std::string_view key);
   // Index of the first header of that section, or npos.
   size_t FindSection(std::string_view section) const;
   // One past the last line of the section that starts at header `index`.
@@ -52,6 +58,8 @@ class IniText {
 
   std::string bytes_;
   std::vector<Line> lines_;
+  std::unordered_map<std::string, size_t> sections_;
+  std::unordered_map<std::string, size_t> keys_;
 };
 
 }  // namespace w95

@@ -33,6 +33,15 @@ Machine::Machine(std::filesystem::path root) : root_(std::move(root)) {
   windowsDirectory_ = UsableWindowsDirectory(winDir);
 }
 
+const std::filesystem::path* Machine::CanonicalRoot() const {
+  if (canonicalRoot_) return &*canonicalRoot_;
+  std::error_code ec;
+  auto root = std::filesystem::canonical(root_, ec);
+  if (ec) return nullptr;
+  canonicalRoot_ = std::move(root);
+  return &*canonicalRoot_;
+}
+
 std::filesystem::path RootFromEnvironment() {
   const char* root = std::getenv("TSHOOTER_ROOT");
   return root && *root ? std::filesystem::path(root) : std::filesystem::path();

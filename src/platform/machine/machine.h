@@ -6,8 +6,11 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <typeindex>
+
+#include "platform/machine/ini_cache.h"
 
 namespace w95 {
 
@@ -24,6 +27,9 @@ class Machine {
   static Machine& Use(const std::filesystem::path& root);
 
   const std::filesystem::path& Root() const { return root_; }
+  // The root with every symbolic link resolved, found once; nullptr while the
+  // root cannot be resolved.
+  const std::filesystem::path* CanonicalRoot() const;
   // Windows forms: "C:\WINDOWS", "C:\WINDOWS\SYSTEM", "C:\WINDOWS\TEMP\".
   const std::string& WindowsDirectory() const { return windowsDirectory_; }
   std::string SystemDirectory() const { return windowsDirectory_ + "\\SYSTEM"; }
@@ -38,10 +44,15 @@ class Machine {
     return *static_cast<T*>(slot.get());
   }
 
+  // The parsed files of the machine directory itself (MACHINE.INI), kept while unchanged.
+  IniCache& HostIniFiles() const { return hostIniFiles_; }
+
  private:
   std::filesystem::path root_;
   std::string windowsDirectory_;
   std::map<std::type_index, std::shared_ptr<void>> services_;
+  mutable std::optional<std::filesystem::path> canonicalRoot_;
+  mutable IniCache hostIniFiles_;
 };
 
 // The root directory from the environment: TSHOOTER_ROOT, or empty when unset.

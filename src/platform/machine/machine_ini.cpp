@@ -1,26 +1,32 @@
 #include "platform/machine/machine_ini.h"
 
-#include "platform/base/ini_text.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
 
 namespace w95 {
 
-namespace {
+std::filesystem::path MachineIniPath(const Machine& machine) { return machine.Root() / "MACHINE.INI"; }
 
-IniText Load(const Machine& machine) {
-  auto bytes = ReadHostFile(machine.Root() / "MACHINE.INI");
-  return IniText(bytes.value_or(std::string()));
+std::shared_ptr<const IniText> MachineIni(const Machine& machine) {
+  auto path = MachineIniPath(machine);
+  auto text = machine.HostIniFiles().Get(path, [&] { return ReadHostFile(path); });
+  if (text) return text;
+  static const auto empty = std::make_shared<const IniText>();
+  return empty;
 }
 
-}  // namespace
+bool ReplaceMachineIni(const Machine& machine, const IniText& text) {
+  auto path = MachineIniPath(machine);
+  machine.HostIniFiles().Drop(path);
+  return ReplaceHostFile(path, text.Bytes()) == ERROR_SUCCESS;
+}
 
 std::optional<std::string> MachineSetting(const Machine& machine, std::string_view section, std::string_view key) {
-  return Load(machine).Value(section, key);
+  return MachineIni(machine)->Value(section, key);
 }
 
 std::vector<std::string> MachineSettingKeys(const Machine& machine, std::string_view section) {
-  return Load(machine).KeyNames(section);
+  return MachineIni(machine)->KeyNames(section);
 }
 
 }  // namespace w95

@@ -5,17 +5,26 @@
 // docs/machine.md describes the sections.
 #pragma once
 
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/base/ini_text.h"
+
 namespace w95 {
 
 class Machine;
 
-// The value of `key` in `section`, or nullopt; read anew on each call (the
-// file is small and tests change it between calls).
+std::filesystem::path MachineIniPath(const Machine& machine);
+// The parsed file (empty when it is missing), read anew only when it changed.
+std::shared_ptr<const IniText> MachineIni(const Machine& machine);
+// Replaces the file atomically with `text`; false when that failed.
+bool ReplaceMachineIni(const Machine& machine, const IniText& text);
+
+// The value of `key` in `section`, or nullopt.
 std::optional<std::string> MachineSetting(const Machine& machine, std::string_view section, std::string_view key);
 // The keys of `section`, in file order.
 std::vector<std::string> MachineSettingKeys(const Machine& machine, std::string_view section);

@@ -68,15 +68,17 @@ bool CleanComponents(std::vector<std::string>& parts) {
 
 bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
 
-// The entry of `dir` whose Windows name equals `name` without regard to case.
-std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& hostName, std::string_view name) {
-  struct stat st;
+// The entry of `dir` whose Windows name equals `name` without regard to case,
+// with its lstat.
+std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& hostName, std::string_view name,
+                                  struct stat& st) {
   fs::path exact = dir / hostName;
   if (lstat(exact.c_str(), &st) == 0) return exact;
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
-    if (EqualsNoCase(WindowsName(entry), name)) return it->path();
+    if (!EqualsNoCase(WindowsName(entry), name)) continue;
+    if (lstat(it->path().c_str(), &st) == 0) return it->path();
   }
   return std::nullopt;
 }
@@ -145,9 +147,10 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
   if (parsed->kind == PathKind::Unc) return Fail(ERROR_BAD_NETPATH, std::optional<fs::path>());
   if (parsed->kind == PathKind::Device) return Fail(ERROR_ACCESS_DENIED, std::optional<fs::path>());
 
+  const fs::path* canonicalRoot = machine.CanonicalRoot();
+  if (!canonicalRoot) return Fail(ERROR_PATH_NOT_FOUND, std::optional<fs::path>());
+  const fs::path& root = *canonicalRoot;
   std::error_code ec;
-  fs::path root = fs::canonical(machine.Root(), ec);
-  if (ec) return Fail(ERROR_PATH_NOT_FOUND, std::optional<fs::path>());
   fs::path current = root;
   const auto& parts = parsed->components;
   for (size_t i = 0; i < parts.size(); ++i) {
@@ -155,13 +158,12 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
     if (HasWildcard(parts[i])) return Fail(ERROR_INVALID_NAME, std::optional<fs::path>());
     auto hostName = HostName(parts[i]);
     if (!hostName) return Fail(ERROR_INVALID_NAME, std::optional<fs::path>());
-    auto entry = FindEntry(current, *hostName, parts[i]);
+    struct stat st;
+    auto entry = FindEntry(current, *hostName, parts[i], st);
     if (!entry) {
       if (last && lookup == Lookup::ParentOnly) return current / *hostName;
       return Fail(last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, std::optional<fs::path>());
     }
-    struct stat st;
-    if (lstat(entry->c_str(), &st) != 0) return Fail(ErrorFromErrno(errno), std::optional<fs::path>());
     if (S_ISLNK(st.st_mode)) {
       fs::path target = fs::canonical(*entry, ec);
       if (ec)

@@ -15,6 +15,7 @@
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/machine/machine.h"
+#include "platform/machine/machine_ini.h"
 #include "platform/machine/paths.h"
 #include "platform/network/directory_server.h"
 #include "platform/network/smb/smb_server.h"
@@ -26,10 +27,6 @@ namespace w95 {
 namespace {
 
 constexpr std::string_view kServerPrefix = "Server ";
-
-IniText LoadMachineIni(const Machine& machine) {
-  return IniText(ReadHostFile(machine.Root() / "MACHINE.INI").value_or(std::string()));
-}
 
 std::vector<std::string> SplitList(std::string_view list) {
   std::vector<std::string> items;
@@ -61,7 +58,7 @@ fs::path ServerDirectory(const Machine& machine, const std::string& name, const 
 
 std::vector<std::string> DeclaredServers(const Machine& machine) {
   std::vector<std::string> servers;
-  for (const auto& section : LoadMachineIni(machine).SectionNames()) {
+  for (const auto& section : MachineIni(machine)->SectionNames()) {
     if (section.size() <= kServerPrefix.size() || !EqualsNoCase(section.substr(0, kServerPrefix.size()), kServerPrefix))
       continue;
     std::string name(Trim(std::string_view(section).substr(kServerPrefix.size())));
@@ -76,7 +73,8 @@ std::unique_ptr<ServerBackend> OpenServer(const Machine& machine, std::string_vi
   auto found =
       std::find_if(servers.begin(), servers.end(), [&](const std::string& s) { return EqualsNoCase(s, name); });
   if (found == servers.end()) return Fail(ERROR_BAD_NETPATH, std::unique_ptr<ServerBackend>());
-  IniText ini = LoadMachineIni(machine);
+  auto machineIni = MachineIni(machine);
+  const IniText& ini = *machineIni;
   std::string section = std::string(kServerPrefix) + *found;
   auto backend = ini.Value(section, "Backend");
   bool reachable = !IsNo(ini.Value(section, "Reachable").value_or("1"));

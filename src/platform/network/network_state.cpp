@@ -2,6 +2,7 @@
 
 #include "platform/base/ini_text.h"
 #include "platform/machine/machine.h"
+#include "platform/machine/machine_ini.h"
 #include "platform/machine/paths.h"
 #include "platform/network/persistent_connections.h"
 #include "platform/network/server_backend.h"
@@ -11,12 +12,6 @@ namespace w95 {
 namespace {
 
 constexpr std::string_view kConnections = "Connections";
-
-std::filesystem::path MachineIniPath(const Machine& machine) { return machine.Root() / "MACHINE.INI"; }
-
-IniText LoadMachineIni(const Machine& machine) {
-  return IniText(ReadHostFile(MachineIniPath(machine)).value_or(std::string()));
-}
 
 }  // namespace
 
@@ -33,10 +28,10 @@ void NetworkState::Logon() {
   connections_.clear();
   for (const auto& [device, remote] : ReadPersistentConnections())
     connections_[device] = Connection{remote, ServerAnswers(machine_, remote), true};
-  IniText ini = LoadMachineIni(machine_);
-  for (const auto& key : ini.KeyNames(kConnections)) {
+  auto ini = MachineIni(machine_);
+  for (const auto& key : ini->KeyNames(kConnections)) {
     std::string device = RedirectableDevice(key);
-    auto remote = ini.Value(kConnections, key);
+    auto remote = ini->Value(kConnections, key);
     if (device.empty() || !remote || !remote->starts_with("\\\\")) continue;
     bool persistent = connections_.contains(device) && connections_[device].remoteName == *remote;
     connections_[device] = Connection{*remote, true, persistent};
@@ -46,8 +41,8 @@ void NetworkState::Logon() {
 NetworkRestart NetworkState::Restart() {
   NetworkRestart done;
   for (const auto& [device, connection] : connections_) done.ended += !connection.persistent;
-  IniText ini = LoadMachineIni(machine_);
-  if (ini.DeleteSection(kConnections)) ReplaceHostFile(MachineIniPath(machine_), ini.Bytes());
+  IniText ini = *MachineIni(machine_);
+  if (ini.DeleteSection(kConnections)) ReplaceMachineIni(machine_, ini);
   Logon();
   done.restored = static_cast<int>(connections_.size());
   return done;
@@ -74,13 +69,13 @@ ConnectionUse NetworkState::Use(const std::string& device) const {
 }
 
 void NetworkState::SetCurrentConnection(const std::string& device, std::optional<std::string_view> remoteName) {
-  IniText ini = LoadMachineIni(machine_);
+  IniText ini = *MachineIni(machine_);
   bool changed = false;
   // Every spelling of the device goes ("lpt1", "LPT1:"), then the one we keep is set.
   for (const auto& key : ini.KeyNames(kConnections))
     if (RedirectableDevice(key) == device) changed |= ini.DeleteKey(kConnections, key);
   if (remoteName) changed |= ini.SetValue(kConnections, device, *remoteName);
-  if (changed) ReplaceHostFile(MachineIniPath(machine_), ini.Bytes());
+  if (changed) ReplaceMachineIni(machine_, ini);
 }
 
 }  // namespace w95

@@ -1,12 +1,16 @@
 #include "platform/profile/profile.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/base/ini_text.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/files/files.h"
+#include "platform/machine/ini_cache.h"
+#include "platform/machine/machine.h"
+#include "platform/machine/paths.h"
 
 namespace w95 {
 
@@ -14,13 +18,34 @@ namespace {
 
 constexpr std::string_view kWinIni = "WIN.INI";
 
-// The file's text; empty when it does not exist.
-std::optional<IniText> LoadProfile(std::string_view fileName) {
-  auto bytes = ReadWholeFile(ProfileFilePath(fileName));
-  if (bytes) return IniText(std::move(*bytes));
+// The profile cache of a machine, by host path of the file.
+struct ProfileFiles {
+  explicit ProfileFiles(Machine&) {}
+  IniCache files;
+};
+
+IniCache& Cache() { return Machine::Current().Service<ProfileFiles>().files; }
+
+// The file's text, read anew only when it changed; empty when it does not exist.
+std::shared_ptr<const IniText> LoadProfile(std::string_view fileName) {
+  std::string path = ProfileFilePath(fileName);
+  std::shared_ptr<const IniText> text;
+  if (auto host = HostPath(Machine::Current(), path)) {
+    text = Cache().Get(*host, [&] { return ReadWholeFile(path); });
+    if (text) SetLastError(ERROR_SUCCESS);  // as the file's open does
+  } else if (auto bytes = ReadWholeFile(path)) {
+    text = std::make_shared<const IniText>(std::move(*bytes));
+  }
+  if (text) return text;
   DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return IniText();
-  return std::nullopt;
+  static const auto empty = std::make_shared<const IniText>();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return empty;
+  return nullptr;
+}
+
+// Our own write: the kept copy goes, whatever the file's stamp says.
+void DropProfile(std::string_view fileName) {
+  if (auto host = HostPath(Machine::Current(), ProfileFilePath(fileName), Lookup::ParentOnly)) Cache().Drop(*host);
 }
 
 DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
@@ -62,8 +87,9 @@ std::string ProfileFilePath(std::string_view fileName) {
 DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
                                DWORD size, std::string_view fileName) {
   if (size == 0) return 0;
-  auto ini = LoadProfile(fileName);
-  if (!ini) ini.emplace();
+  auto loaded = LoadProfile(fileName);
+  static const IniText empty;
+  const IniText* ini = loaded ? loaded.get() : &empty;
   if (!section) return CopyList(ini->SectionNames(), out, size);
   if (!key) return CopyList(ini->KeyNames(TrimSpaces(*section)), out, size);
   if (auto value = ini->Value(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
@@ -90,17 +116,22 @@ UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int d
 }
 
 BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, OptionalText value, OptionalText fileName) {
-  if (!section && !key && !value) return 0;  // flush: there is no cache to flush
+  if (!section && !key && !value) {  // flush: the next read of every file goes to the disk
+    Cache().Clear();
+    return 0;
+  }
   if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);
   std::string_view file = fileName.value_or(kWinIni);
-  auto ini = LoadProfile(file);
-  if (!ini) return 0;
+  auto loaded = LoadProfile(file);
+  if (!loaded) return 0;
+  IniText ini = *loaded;
   std::string_view sectionName = TrimSpaces(*section);
-  bool changed = !key     ? ini->DeleteSection(sectionName)
-                 : !value ? ini->DeleteKey(sectionName, TrimSpaces(*key))
-                          : ini->SetValue(sectionName, TrimSpaces(*key), *value);
+  bool changed = !key     ? ini.DeleteSection(sectionName)
+                 : !value ? ini.DeleteKey(sectionName, TrimSpaces(*key))
+                          : ini.SetValue(sectionName, TrimSpaces(*key), *value);
   if (!changed) return 1;
-  return ReplaceFileAtomically(ProfileFilePath(file), ini->Bytes()) ? 1 : 0;
+  DropProfile(file);
+  return ReplaceFileAtomically(ProfileFilePath(file), ini.Bytes()) ? 1 : 0;
 }
 
 DWORD GetProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,

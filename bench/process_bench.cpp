@@ -1,0 +1,142 @@
+// The program itself, started as a user starts it, against plain programs
+// that do the least any program must: start, and read the machine's files.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "machine_builder/machine_builder.h"
+#include "paired.h"
+
+namespace fs = std::filesystem;
+
+namespace dxl::bench {
+namespace {
+
+struct Cost {
+  double wall = 0, cpu = 0;  // seconds
+};
+
+// Runs `argv` with `env`, `input` on its standard input, its output dropped;
+// nullopt when it could not be started or failed.
+std::optional<Cost> RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                               const std::string& input) {
+  std::vector<char*> args, envs;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  for (const auto& e : env) envs.push_back(const_cast<char*>(e.c_str()));
+  args.push_back(nullptr);
+  envs.push_back(nullptr);
+  int in[2];
+  if (pipe(in) != 0) return std::nullopt;
+  const auto start = std::chrono::steady_clock::now();
+  pid_t child = fork();
+  if (child == 0) {
+    dup2(in[0], 0);
+    close(in[0]);
+    close(in[1]);
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    execve(args[0], args.data(), envs.data());
+    _exit(127);
+  }
+  close(in[0]);
+  if (child > 0 && !input.empty()) (void)!write(in[1], input.data(), input.size());
+  close(in[1]);
+  if (child < 0) return std::nullopt;
+  int status = 0;
+  rusage usage{};
+  if (wait4(child, &status, 0, &usage) != child) return std::nullopt;
+  const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  return Cost{wall.count(), seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+}
+
+// The standard machine (as dxlq7-mkmachine writes it) in a temporary
+// directory; with `smbServer`, MACHINE.INI declares a server of the SMB
+// backend, which the run on LPT1: does not visit.
+class ProcessMachine {
+ public:
+  explicit ProcessMachine(bool smbServer)
+      : root_(fs::temp_directory_path() /
+              ("dxl-bench-process-" + std::to_string(getpid()) + (smbServer ? "-smb" : ""))),
+        builder_(root_) {
+    builder_.InstallPrintingSystem();
+    if (smbServer) builder_.MachineIni("Server FILESRV", "Backend", "smb");
+    for (const auto& entry : fs::recursive_directory_iterator(root_)) initial_.insert(entry.path());
+  }
+  ~ProcessMachine() {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  const fs::path& Root() const { return root_; }
+  // Removes what a run left (its log), so that every run finds the same machine.
+  void Clean() const {
+    std::vector<fs::path> added;
+    for (const auto& entry : fs::recursive_directory_iterator(root_))
+      if (!initial_.contains(entry.path())) added.push_back(entry.path());
+    std::error_code ec;
+    for (const auto& path : added) fs::remove_all(path, ec);
+  }
+
+ private:
+  fs::path root_;
+  tools::MachineBuilder builder_;
+  std::set<fs::path> initial_;
+};
+
+std::vector<std::string> ConsoleEnvironment(const ProcessMachine& machine) {
+  return {"TSHOOTER_ROOT=" + machine.Root().string(), "TSHOOTER_UI=console", "HOME=" + machine.Root().string(),
+          "LANG=C.UTF-8"};
+}
+
+// A whole console run (the start page answered, the results left), CPU time
+// against the floor program reading every file of the machine once.
+void WholeConsoleRun(benchmark::State& state, bool smbServer) {
+  ProcessMachine machine(smbServer);
+  Paired cpu, wall;
+  for (auto _ : state) {
+    auto floor = RunProcess({DXL_FLOOR_PROGRAM, machine.Root().string()}, {}, "");
+    auto figure = RunProcess({DXL_PROGRAM}, ConsoleEnvironment(machine), "#6\n#1\n");
+    machine.Clean();
+    if (!floor || !figure) return state.SkipWithError("a program failed");
+    cpu.Add(figure->cpu, floor->cpu);
+    wall.Add(figure->wall, floor->wall);
+  }
+  cpu.Report(state, "cpu_ms");
+  wall.Report(state, "wall_ms");
+}
+
+void BM_ProcessWholeConsoleRun(benchmark::State& state) { WholeConsoleRun(state, false); }
+BENCHMARK(BM_ProcessWholeConsoleRun)->Unit(benchmark::kMillisecond)->Iterations(40);
+
+void BM_ProcessWholeConsoleRunSmbServer(benchmark::State& state) { WholeConsoleRun(state, true); }
+BENCHMARK(BM_ProcessWholeConsoleRunSmbServer)->Unit(benchmark::kMillisecond)->Iterations(40);
+
+// Start-up to the first console page (the input ends there, so the program
+// leaves), against a program that starts and exits.
+void BM_ProcessStartToFirstConsolePage(benchmark::State& state) {
+  ProcessMachine machine(false);
+  Paired wall;
+  for (auto _ : state) {
+    auto floor = RunProcess({DXL_FLOOR_PROGRAM}, {}, "");
+    auto figure = RunProcess({DXL_PROGRAM}, ConsoleEnvironment(machine), "");
+    machine.Clean();
+    if (!floor || !figure) return state.SkipWithError("a program failed");
+    wall.Add(figure->wall, floor->wall);
+  }
+  wall.Report(state, "wall_ms");
+}
+BENCHMARK(BM_ProcessStartToFirstConsolePage)->Unit(benchmark::kMillisecond)->Iterations(40);
+
+}  // namespace
+}  // namespace dxl::bench

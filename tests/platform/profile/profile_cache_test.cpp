@@ -1,0 +1,164 @@
+// The parsed files the profile calls and MACHINE.INI keep: a kept file is used
+// only while its identity, size and modification time hold, and only once it
+// is old enough that a change within one tick of the file system's clock
+// cannot hide.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "platform/base/cp936.h"
+#include "platform/machine/machine.h"
+#include "platform/machine/machine_ini.h"
+#include "platform/profile/profile.h"
+#include "support/temp_machine.h"
+
+namespace {
+
+using namespace w95;
+using dxl::testing::TempMachine;
+
+constexpr const char* kIni = "TEST.INI";
+constexpr const char* kIniPath = "C:\\WINDOWS\\TEST.INI";
+constexpr time_t kAnHourAgo = 3600;
+
+class ProfileCacheTest : public ::testing::Test {
+ public:  // the table of changes below works through the fixture
+  std::filesystem::path Host() { return machine.Builder().HostPath(kIniPath); }
+  std::string Get(std::string_view key) {
+    std::string out;
+    GetPrivateProfileStringA("s", key, "none", out, 256, kIni);
+    return out;
+  }
+  // Writes `bytes` into the file as it is (same inode) and gives it `modified`.
+  void Overwrite(const std::filesystem::path& path, std::string_view bytes, timespec modified) {
+    std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out).write(bytes.data(), bytes.size());
+    SetModified(path, modified);
+  }
+  static void SetModified(const std::filesystem::path& path, timespec modified) {
+    timespec times[2] = {modified, modified};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  }
+  static timespec Ago(time_t seconds, long nanoseconds = 0) { return {std::time(nullptr) - seconds, nanoseconds}; }
+  TempMachine machine;
+};
+
+// Each change is made after a first read of "[s] k=1" an hour old; `expected`
+// is what the next read must give.
+struct Change {
+  const char* name;
+  std::function<void(ProfileCacheTest&, const std::filesystem::path&, timespec)> apply;
+  const char* expected;
+};
+
+TEST_F(ProfileCacheTest, KeptFileHoldsOnlyWhileIdentitySizeAndTimeHold) {
+  const Change changes[] = {
+      {"same size and time, same inode: kept (the rule's blind spot)",
+       [](auto& t, auto& p, timespec old) { t.Overwrite(p, "[s]\nk=2\n", old); }, "1"},
+      {"another time, one nanosecond later",
+       [](auto& t, auto& p, timespec old) {
+         t.Overwrite(p, "[s]\nk=2\n", {old.tv_sec, old.tv_nsec + 1});
+       },
+       "2"},
+      {"another size", [](auto& t, auto& p, timespec old) { t.Overwrite(p, "[s]\nk=22\n", old); }, "22"},
+      {"a new file renamed over it, same size and time",
+       [](auto&, auto& p, timespec old) {
+         auto other = p.parent_path() / "OTHER.INI";
+         std::ofstream(other, std::ios::binary) << "[s]\nk=2\n";
+         SetModified(other, old);
+         std::filesystem::rename(other, p);
+       },
+       "2"},
+      {"changed just now twice, same size and time",
+       [](auto& t, auto& p, timespec) {
+         const timespec fresh = Ago(0, 5);
+         t.Overwrite(p, "[s]\nk=3\n", fresh);
+         ASSERT_EQ(t.Get("k"), "3");  // read while fresh: not kept
+         t.Overwrite(p, "[s]\nk=2\n", fresh);
+       },
+       "2"},
+      {"the flush call",
+       [](auto& t, auto& p, timespec old) {
+         t.Overwrite(p, "[s]\nk=2\n", old);
+         EXPECT_FALSE(WritePrivateProfileStringA(std::nullopt, std::nullopt, std::nullopt, kIni));
+       },
+       "2"},
+  };
+  time_t age = kAnHourAgo;
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.name);
+    machine.Builder().File(kIniPath, "[s]\nk=1\n");
+    const timespec old = Ago(++age, 123456789);  // never the time of the case before
+    SetModified(Host(), old);
+    ASSERT_EQ(Get("k"), "1");
+    change.apply(*this, Host(), old);
+    EXPECT_EQ(Get("k"), change.expected);
+  }
+}
+
+TEST_F(ProfileCacheTest, OwnWriteIsSeenAtOnceAndKeepsTheOtherKeys) {
+  machine.Builder().File(kIniPath, "[s]\nk=1\nj=x\n");
+  SetModified(Host(), Ago(kAnHourAgo));
+  ASSERT_EQ(Get("k"), "1");
+  ASSERT_TRUE(WritePrivateProfileStringA("s", "k", "2", kIni));
+  EXPECT_EQ(Get("k"), "2");
+  EXPECT_EQ(Get("j"), "x");
+  SetModified(Host(), Ago(kAnHourAgo));
+  ASSERT_TRUE(WritePrivateProfileStringA("s", "j", std::nullopt, kIni));
+  EXPECT_EQ(Get("j"), "none");
+  EXPECT_EQ(Get("k"), "2");
+}
+
+TEST_F(ProfileCacheTest, AFileThatGoesAwayIsNoLongerRead) {
+  machine.Builder().File(kIniPath, "[s]\nk=1\n");
+  SetModified(Host(), Ago(kAnHourAgo));
+  ASSERT_EQ(Get("k"), "1");
+  std::filesystem::remove(Host());
+  EXPECT_EQ(Get("k"), "none");
+}
+
+TEST_F(ProfileCacheTest, MachineIniFollowsTheSameRule) {
+  auto path = machine.Root() / "MACHINE.INI";
+  std::ofstream(path, std::ios::binary) << "[Clock]\nBias=1\n";
+  SetModified(path, Ago(kAnHourAgo));
+  const Machine& current = Machine::Current();
+  ASSERT_EQ(MachineSetting(current, "Clock", "Bias"), "1");
+  Overwrite(path, "[Clock]\nBias=22\n", Ago(kAnHourAgo));
+  EXPECT_EQ(MachineSetting(current, "clock", "BIAS"), "22");
+  IniText changed = *MachineIni(current);
+  changed.SetValue("Clock", "Bias", "3");
+  ASSERT_TRUE(ReplaceMachineIni(current, changed));
+  EXPECT_EQ(MachineSetting(current, "Clock", "Bias"), "3");
+}
+
+// The lookup index folds ASCII letters only: a double-byte character's trail
+// byte keeps its case, and only the first section of a name holds keys.
+TEST_F(ProfileCacheTest, LookupsCompareAsWindowsDoesOnLargeSections) {
+  std::string text = "[Devices]\n";
+  for (int i = 0; i < 3000; ++i) text += "Printer " + std::to_string(i) + "=DRV,LPT1:\n";
+  text +=
+      "\x81"
+      "a=trail lower\n[DEVICES]\nlater=no\n";
+  machine.Builder().File(kIniPath, text);
+  std::string out;
+  auto get = [&](std::string_view key) {
+    GetPrivateProfileStringA("devices", key, "none", out, 256, kIni);
+    return out;
+  };
+  EXPECT_EQ(get("PRINTER 2999"), "DRV,LPT1:");
+  EXPECT_EQ(get("printer 0"), "DRV,LPT1:");
+  EXPECT_EQ(get("\x81"
+                "a"),
+            "trail lower");
+  EXPECT_EQ(get("\x81"
+                "A"),
+            "none");
+  EXPECT_EQ(get("later"), "none");
+}
+
+}  // namespace
