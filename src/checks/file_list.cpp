@@ -79,9 +79,26 @@ std::optional<std::array<std::uint32_t, 4>> ParseVersionText(std::string_view te
   return parts;
 }
 
+namespace {
+
+bool IsTrailByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
+}
+
+}  // namespace
+
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
-  for (char c : name) {
+  // Characters, not bytes: the second byte of a double-byte character may be
+  // 0x5C or 0x7C without being a '\\' or a '|'. A lead byte without a valid
+  // second byte is a character of its own.
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (w95::IsCp936LeadByte(static_cast<unsigned char>(c)) && i + 1 < name.size() && IsTrailByte(name[i + 1])) {
+      ++i;
+      continue;
+    }
     if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
       return false;
   }

@@ -64,10 +64,12 @@ int CheckPaging();
 // replaced; it is then unchanged.
 int AddSystemIniDevices(std::uint8_t mask);
 
-// Appends " DXLHRC.EXE" to WIN.INI [Windows] load=. Always 1.
+// Appends " DXLHRC.EXE" to WIN.INI [Windows] load=: 1 when WIN.INI was
+// written, 0 when it could not be (it is then unchanged).
 int AddLoadEntry();
 
-// Sets SYSTEM.INI [386Enh] Paging=on. Always 1.
+// Sets SYSTEM.INI [386Enh] Paging=on: 1 when SYSTEM.INI was written (or
+// already said so), 0 when it could not be (it is then unchanged).
 int EnablePaging();
 
 // Removes the device= line on which `fileName` first occurs in [386Enh]. 1 when
@@ -75,7 +77,9 @@ int EnablePaging();
 // replaced; it is then unchanged.
 int RemoveDeviceLine(std::string_view fileName);
 
-// Takes DXLHRC.EXE out of WIN.INI [Windows] load=. Always 1.
+// Takes the first whole entry DXLHRC.EXE (with any path before it) and the
+// blanks and commas after it out of WIN.INI [Windows] load=; every other entry
+// stays byte for byte. Always 1.
 int RemoveLoadEntry();
 
 }  // namespace dxl

@@ -12,9 +12,6 @@ int CheckPaging() {
   return FindTextNoCase(value, "OFF") ? 0 : 1;
 }
 
-int EnablePaging() {
-  w95::WritePrivateProfileStringA("386Enh", "Paging", "on", "SYSTEM.INI");
-  return 1;
-}
+int EnablePaging() { return w95::WritePrivateProfileStringA("386Enh", "Paging", "on", "SYSTEM.INI") ? 1 : 0; }
 
 }  // namespace dxl

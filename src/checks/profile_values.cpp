@@ -12,7 +12,8 @@ constexpr w95::DWORD kFirstSize = 1024;
 constexpr w95::DWORD kLargestSize = 1u << 30;
 
 // Calls `read(out, size)` with growing sizes while the answer may be cut:
-// a value fills size - 1 characters when cut, a list size - 2.
+// a value fills size - 1 characters when cut; a list answers size - 2 when
+// cut (a whole list may answer up to size, so near the edge it is read again).
 template <typename Read>
 std::string ReadUncut(w95::DWORD cutLength, Read read) {
   std::string out;

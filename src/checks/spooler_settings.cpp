@@ -79,7 +79,9 @@ int CheckDosSpooling(int portNumber) {
 }
 
 // Writes through a key opened for reading and writing: the registry refuses
-// writes through a key opened for reading only.
+// writes through a key opened for reading only. Both values are read before
+// either is written, and the first is put back when the second cannot be
+// written, so the fix is made whole or not at all.
 int EnableDosSpooling(int portNumber) {
   w95::RegKey key;
   if (w95::RegOpenKeyExA(w95::RootKey::LocalMachine, kPrintersKey, 0, w95::KEY_READ | w95::KEY_WRITE, key) !=
@@ -87,18 +89,26 @@ int EnableDosSpooling(int portNumber) {
     return 0;
   std::uint32_t bit = PortBit(portNumber);
 
-  std::string data;
-  w95::DWORD type = 0;
-  w95::DWORD size = kNumberSize;
-  if (w95::RegQueryValueExA(key, "DOSSpoolMask", &type, &data, size) != w95::ERROR_SUCCESS) return 0;
-  if (w95::RegSetValueExA(key, "DOSSpoolMask", type, NumberBytes(Number(data) | bit, size)) != w95::ERROR_SUCCESS)
+  std::string spool;
+  w95::DWORD spoolType = 0;
+  w95::DWORD spoolSize = kNumberSize;
+  if (w95::RegQueryValueExA(key, "DOSSpoolMask", &spoolType, &spool, spoolSize) != w95::ERROR_SUCCESS) return 0;
+  std::string printers;
+  w95::DWORD printersType = 0;
+  w95::DWORD printersSize = kPrintersMaskSize;
+  if (w95::RegQueryValueExA(key, "PrintersMask", &printersType, &printers, printersSize) != w95::ERROR_SUCCESS)
     return 0;
 
-  size = kPrintersMaskSize;
-  if (w95::RegQueryValueExA(key, "PrintersMask", &type, &data, size) != w95::ERROR_SUCCESS) return 0;
-  data.resize(size);
-  if (!data.empty()) data[0] = static_cast<char>(static_cast<unsigned char>(data[0]) | (bit & 0xFF));
-  if (w95::RegSetValueExA(key, "PrintersMask", type, data) != w95::ERROR_SUCCESS) return 0;
+  spool.resize(spoolSize);
+  if (w95::RegSetValueExA(key, "DOSSpoolMask", spoolType, NumberBytes(Number(spool) | bit, spoolSize)) !=
+      w95::ERROR_SUCCESS)
+    return 0;
+  printers.resize(printersSize);
+  if (!printers.empty()) printers[0] = static_cast<char>(static_cast<unsigned char>(printers[0]) | (bit & 0xFF));
+  if (w95::RegSetValueExA(key, "PrintersMask", printersType, printers) != w95::ERROR_SUCCESS) {
+    w95::RegSetValueExA(key, "DOSSpoolMask", spoolType, spool);
+    return 0;
+  }
   return 1;
 }
 

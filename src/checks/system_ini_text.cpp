@@ -10,8 +10,23 @@ namespace {
 
 constexpr std::string_view kSectionHeader = "[386Enh]";
 
+// The first "[386Enh]" that stands where Windows takes a section header: at
+// the start of a line, after blanks only.
+std::optional<size_t> FindSectionHeader(std::string_view bytes) {
+  for (size_t from = 0; from < bytes.size();) {
+    auto hit = FindTextNoCase(bytes.substr(from), kSectionHeader);
+    if (!hit) return std::nullopt;
+    size_t at = from + *hit;
+    size_t before = at;
+    while (before > 0 && (bytes[before - 1] == ' ' || bytes[before - 1] == '\t')) --before;
+    if (before == 0 || bytes[before - 1] == '\n' || bytes[before - 1] == '\r') return at;
+    from = at + 1;
+  }
+  return std::nullopt;
+}
+
 void LocateSection(SystemIniText& text) {
-  auto header = FindTextNoCase(text.bytes, kSectionHeader);
+  auto header = FindSectionHeader(text.bytes);
   if (!header) return;
   size_t offset = *header + kSectionHeader.size();
   text.sectionOffset = offset;

@@ -1,7 +1,8 @@
 // SYSTEM.INI read whole as text, for the edits that the profile functions cannot
 // express (several device= keys of the same name). The [386Enh] section text
-// starts right after the first "[386Enh]" anywhere in the file (any case) and
-// ends before the next '[' (or at the end of the file).
+// starts right after the first "[386Enh]" (any case) that opens a line (after
+// blanks only: a "[386Enh]" in a comment is no header) and ends before the next
+// '[' (or at the end of the file).
 #pragma once
 
 #include <cstddef>

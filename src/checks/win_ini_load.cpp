@@ -1,5 +1,6 @@
 // The printing system's resident program on WIN.INI [Windows] load=.
-#include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "checks/find_text.h"
 #include "checks/ini_checks.h"
@@ -10,11 +11,28 @@ namespace dxl {
 
 namespace {
 
-// The removal looks for the name without its extension, then takes out as many
-// characters as the full name has (fewer when the value ends sooner).
-constexpr std::string_view kResidentProgramStem = "DXLHRC";
-
 bool IsBlankOrComma(char c) { return c == ' ' || c == ','; }
+bool StartsEntryPart(char c) { return IsBlankOrComma(c) || c == '\\' || c == '/'; }
+
+// Where the first entry naming the resident program starts in `value`, with
+// the path written before the name, and the position just after the name.
+// The name must stand whole: after the start, a blank, a comma or a path
+// separator, and before the end, a blank or a comma.
+std::optional<std::pair<size_t, size_t>> FindResidentEntry(std::string_view value) {
+  for (size_t from = 0; from < value.size();) {
+    auto hit = FindTextNoCase(value.substr(from), kResidentProgram);
+    if (!hit) return std::nullopt;
+    size_t at = from + *hit;
+    size_t end = at + kResidentProgram.size();
+    if ((at == 0 || StartsEntryPart(value[at - 1])) && (end == value.size() || IsBlankOrComma(value[end]))) {
+      size_t start = at;
+      while (start > 0 && !IsBlankOrComma(value[start - 1])) --start;
+      return std::pair{start, end};
+    }
+    from = at + 1;
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -23,18 +41,17 @@ std::uint8_t CheckLoadLine() { return FindTextNoCase(ReadWinIniValue("Windows", 
 int AddLoadEntry() {
   std::string value = ReadWinIniValue("Windows", "Load");
   value.append(" ").append(kResidentProgram);
-  w95::WriteProfileStringA("Windows", "Load", value);
-  return 1;
+  return w95::WriteProfileStringA("Windows", "Load", value) ? 1 : 0;
 }
 
 int RemoveLoadEntry() {
   std::string value = ReadWinIniValue("Windows", "Load");
   if (!value.empty() && IsBlankOrComma(value.back())) value.pop_back();
-  auto match = FindTextNoCase(value, kResidentProgramStem);
-  if (!match) return 1;
-  size_t rest = std::min(*match + kResidentProgram.size(), value.size());
+  auto entry = FindResidentEntry(value);
+  if (!entry) return 1;
+  auto [start, rest] = *entry;
   while (rest < value.size() && IsBlankOrComma(value[rest])) ++rest;
-  value.erase(*match, rest - *match);
+  value.erase(start, rest - start);
   w95::WriteProfileStringA("Windows", "Load", value);
   return 1;
 }

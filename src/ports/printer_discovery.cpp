@@ -69,7 +69,9 @@ int ReconnectPort(std::string_view localName) {
   resource.dwType = w95::RESOURCETYPE_PRINT;
   resource.localName = std::string(localName);
   resource.remoteName = remoteName;
-  w95::WNetAddConnection2A(resource, "", std::nullopt, w95::CONNECT_UPDATE_PROFILE);
+  if (w95::WNetAddConnection2A(resource, "", std::nullopt, w95::CONNECT_UPDATE_PROFILE) == w95::ERROR_SUCCESS) return 1;
+  // The profile could not be written: give the port its passing connection back.
+  if (query == w95::ERROR_SUCCESS) w95::WNetAddConnection2A(resource, "", std::nullopt, 0);
   return 0;
 }
 

@@ -15,7 +15,8 @@ namespace dxl {
 // `out` holds the comma-separated list of the printers' ports.
 int FindDriverPorts(std::int32_t portNotLocal, std::int32_t portNumber, std::string& out, std::size_t size);
 
-// Makes the port's network connection persistent; always 0.
+// Makes the port's network connection persistent: 1 when it now is, 0 when
+// it could not be made (the port then keeps the connection it had).
 int ReconnectPort(std::string_view localName);
 
 }  // namespace dxl

@@ -19,7 +19,7 @@ struct FixPage {
   int state;
   int templateId;
   std::string (*finding)(const TroubleshooterApp& app);
-  void (*fix)(const TroubleshooterApp& app);
+  int (*fix)(const TroubleshooterApp& app);  // nonzero when the problem was mended
 };
 
 std::string OtherPrinterFinding(const TroubleshooterApp& app) {
@@ -35,13 +35,14 @@ std::string PagingFinding(const TroubleshooterApp&) { return LoadMessage(msg::kP
 std::string BidiFinding(const TroubleshooterApp&) { return LoadMessage(msg::kBidiOff); }
 std::string DosSpoolFinding(const TroubleshooterApp&) { return LoadMessage(msg::kDosSpoolOff); }
 
-// The fixes' results are not examined: after Yes the line says fixed.
-void MoveOtherPrinter(const TroubleshooterApp&) { MovePrinterToFile(otherPrinterNames[otherPrinterCursor]); }
-void AddDevices(const TroubleshooterApp&) { AddSystemIniDevices(iniFindings); }
-void AddLoad(const TroubleshooterApp&) { AddLoadEntry(); }
-void TurnPagingOn(const TroubleshooterApp&) { EnablePaging(); }
-void TurnBidiOn(const TroubleshooterApp&) { EnableBidi(); }
-void TurnDosSpoolOn(const TroubleshooterApp& app) { EnableDosSpooling(app.portNumber); }
+// Each fix's result decides the line: a fix that could not write its file
+// must not be reported as made, nor ask for a restart.
+int MoveOtherPrinter(const TroubleshooterApp&) { return MovePrinterToFile(otherPrinterNames[otherPrinterCursor]); }
+int AddDevices(const TroubleshooterApp&) { return AddSystemIniDevices(iniFindings); }
+int AddLoad(const TroubleshooterApp&) { return AddLoadEntry(); }
+int TurnPagingOn(const TroubleshooterApp&) { return EnablePaging(); }
+int TurnBidiOn(const TroubleshooterApp&) { return EnableBidi(); }
+int TurnDosSpoolOn(const TroubleshooterApp& app) { return EnableDosSpooling(app.portNumber); }
 
 constexpr std::array<FixPage, 6> kFixPages{{
     {OtherPrinterOnPort, 149, OtherPrinterFinding, MoveOtherPrinter},
@@ -70,10 +71,11 @@ void ShowFixPage(TroubleshooterApp& app, const FixPage& page) {
   std::string line = LoadMessage(msg::kErrorPrefix) + page.finding(app);
   unsigned suffix = msg::kNotFixedSuffix;
   if (code == page_end::Fix) {
-    page.fix(app);
     StepOutcome.result = RunNextStep;
-    suffix = msg::kFixedSuffix;
-    app.restartNeeded = 1;
+    if (page.fix(app) != 0) {
+      suffix = msg::kFixedSuffix;
+      app.restartNeeded = 1;
+    }
   } else if (code == page_end::Continue || code == page_end::Exit) {
     StepOutcome.result = code;
   } else {

@@ -92,9 +92,8 @@ void PersistenceState(TroubleshooterApp& app) {
                      FormatPositional(LoadMessage(msg::kNotConnectedTo), {portName, remoteName});
   unsigned suffix = msg::kNotFixedSuffix;
   if (code == page_end::Fix) {
-    ReconnectPort(portName);
     StepOutcome.result = RunNextStep;
-    suffix = msg::kFixedSuffix;
+    if (ReconnectPort(portName) != 0) suffix = msg::kFixedSuffix;
   } else if (code == page_end::Continue) {
     StepOutcome.result = RunNextStep;
   } else {

@@ -188,6 +188,12 @@ TEST(FileListNames, VersionTextsPlainNamesAndBackupNames) {
        {"", ".", "..", "..\\SYSTEM.INI", "SYSTEM\\DXLQ7.DRV", "C:DXLQ7.DRV", "\\\\SERVER\\DXL\\X", "a/b", "*.386",
         "DXLQ7.D?V", "LPT1", "lpt1.drv", "NUL", "CON.TXT", "a\"b", "a|b", "tab\tname"})
     EXPECT_FALSE(IsPlainFileName(bad)) << bad;
+  // Code page 936 characters whose second byte is 0x5C or 0x7C are letters of
+  // the name; a real separator after a whole character is still refused.
+  for (const char* good : {"\x81\x5C.DRV", "DXL\xD8\x7C.HLP", "\xB1\x5C\xB1\x7C"})
+    EXPECT_TRUE(IsPlainFileName(good)) << good;
+  for (const char* bad : {"\x81\x5C\\X.DRV", "\xD8\x7C|.HLP", "\xB1\x41:X", "A\xB1/B"})
+    EXPECT_FALSE(IsPlainFileName(bad)) << bad;
 
   EXPECT_EQ(BackupName("DXLQ7EM.386", 2), "DXLQ7EM.002");
   EXPECT_EQ(BackupName("DXLQ7EM.386", 47), "DXLQ7EM.047");

@@ -85,14 +85,19 @@ TEST_F(RepairWriteFailure, RemovingADeviceLineLeavesTheFileWhole) {
   EXPECT_EQ(SystemIni().find("@evice"), std::string::npos);
 }
 
-TEST_F(RepairWriteFailure, ProfileRepairsLeaveTheFilesWhole) {
+TEST_F(RepairWriteFailure, ProfileRepairsLeaveTheFilesWholeAndSaySo) {
   const std::string winIni = "[windows]\r\nload=other.exe DXLHRC.EXE\r\nrun=\r\n";
-  machine_.Builder().WinIni(winIni);
+  const std::string systemIni = "[386Enh]\r\nPaging=off\r\n; " + std::string(kFileSizeLimit, 'x') + "\r\n";
+  machine_.Builder().WinIni(winIni).SystemIni(systemIni);
   entries_ = EntriesOf(WindowsHost());
-  // These repairs answer 1 whatever happens; the files must still be whole.
-  EXPECT_EQ(RunWithFileSizeLimit([] { return RemoveLoadEntry() + AddLoadEntry() + EnablePaging(); }), 3);
+  // The removal answers 1 whatever happens; the additions answer 0 when they
+  // could not write.
+  EXPECT_EQ(RunWithFileSizeLimit([] { return RemoveLoadEntry() | AddLoadEntry() << 1 | EnablePaging() << 2; }), 1);
   EXPECT_EQ(machine_.Read(machine_.Builder().InWindows("WIN.INI")), winIni);
-  ExpectUntouched();
+  EXPECT_EQ(SystemIni(), systemIni);
+  EXPECT_EQ(EntriesOf(WindowsHost()), entries_) << "no temporary file may be left behind";
+  EXPECT_EQ(AddLoadEntry(), 1);
+  EXPECT_EQ(EnablePaging(), 1);
 }
 
 }  // namespace

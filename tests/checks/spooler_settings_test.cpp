@@ -95,11 +95,14 @@ TEST_F(SpoolerSettingsTest, EnableDosSpoolingCreatesNoMissingValue) {
   EXPECT_EQ(EnableDosSpooling(1), 0);
   EXPECT_EQ(SystemReg(), before);
 
+  // A missing second value leaves the first as it was: no half-made fix.
   tools::SetDosSpoolMask(Builder(), 0);
   tools::DeleteRegistryValue(Builder(), kSpoolerPrintersKey, "PrintersMask");
   Reload();
+  before = SystemReg();
   EXPECT_EQ(EnableDosSpooling(1), 0);
-  EXPECT_FALSE(HiveHas("PrintersMask"));
+  EXPECT_EQ(SystemReg(), before);
+  EXPECT_EQ(CheckDosSpooling(1), 0);
 
   tools::DeleteRegistryKey(Builder(), kSpoolerPrintersKey);
   Reload();

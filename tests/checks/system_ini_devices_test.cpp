@@ -74,6 +74,18 @@ TEST_F(CheckSystemIniDevicesTest, WithoutSectionAllThreeAreMissing) {
   EXPECT_EQ(CheckSystemIniDevices(), 7);
 }
 
+// The header counts only where Windows takes one: at the start of a line,
+// after blanks. A "[386Enh]" in a comment or after other text is no header.
+TEST_F(CheckSystemIniDevicesTest, HeaderOnlyAtTheStartOfALine) {
+  const std::string devices = "device=DXLCPEPY.386\r\ndevice=DXLBANDS.386\r\ndevice=DXLQ7EM.386\r\n";
+  Write("[boot]\r\n; see [386enh] below\r\nshell=Explorer.exe\r\n\r\n[386Enh]\r\n" + devices);
+  EXPECT_EQ(CheckSystemIniDevices(), 0);
+  Write("[boot]\r\n \t[386ENH]\r\n" + devices);
+  EXPECT_EQ(CheckSystemIniDevices(), 0);
+  Write("[boot]\r\nx=[386Enh]\r\n" + devices);
+  EXPECT_EQ(CheckSystemIniDevices(), 7);
+}
+
 TEST_F(CheckSystemIniDevicesTest, UnreadableFileCountsAsRight) {
   machine_.Builder().Remove(Path());
   EXPECT_EQ(CheckSystemIniDevices(), 0);
@@ -106,6 +118,14 @@ TEST_F(AddSystemIniDevicesTest, RepairsWhatTheCheckFound) {
             "[386Enh]\r\ndevice=DXLBANDS.386\r\ndevice=DXLQ7EM.386\r\n;device=DXLBANDS.386\r\n"
             "device=DXLQ7EM.386 old\r\ndevice=DXLCPEPY.386\r\n");
   EXPECT_EQ(CheckSystemIniDevices(), 0);
+}
+
+TEST_F(AddSystemIniDevicesTest, InsertsUnderTheRealHeaderNotUnderAComment) {
+  Write("[boot]\r\n; see [386enh] below\r\n\r\n[386Enh]\r\nPaging=on\r\n");
+  EXPECT_EQ(AddSystemIniDevices(4), 1);
+  EXPECT_EQ(Read(), "[boot]\r\n; see [386enh] below\r\n\r\n[386Enh]\r\ndevice=DXLQ7EM.386\r\nPaging=on\r\n");
+  EXPECT_EQ(RemoveDeviceLine("DXLQ7EM.386"), 1);
+  EXPECT_EQ(Read(), "[boot]\r\n; see [386enh] below\r\n\r\n[386Enh]\r\nPaging=on\r\n");
 }
 
 TEST_F(AddSystemIniDevicesTest, AppendsTheSectionWhenThereIsNone) {

@@ -67,29 +67,34 @@ TEST_F(LoadLine, AddKeepsALongValueWhole) {
   EXPECT_EQ(Read(), Surround("load=" + programs + " DXLHRC.EXE"));
 }
 
-TEST_F(LoadLine, RemoveTakesOutNameAndFollowingSeparators) {
-  WriteLoad("load=C:\\DXL\\DXLHRC.EXE, other.exe");
-  EXPECT_EQ(RemoveLoadEntry(), 1);
-  EXPECT_EQ(Read(), Surround("load=C:\\DXL\\other.exe"));
-
-  WriteLoad("load=other.exe DXLHRC.EXE ");
-  EXPECT_EQ(RemoveLoadEntry(), 1);
-  EXPECT_EQ(Read(), Surround("load=other.exe "));
-
-  WriteLoad("load=dxlhrc.exe,,  first.exe second.exe");
-  EXPECT_EQ(RemoveLoadEntry(), 1);
-  EXPECT_EQ(Read(), Surround("load=first.exe second.exe"));
-  EXPECT_EQ(CheckLoadLine(), 1);
+TEST_F(LoadLine, RemoveTakesOutTheWholeEntryAndFollowingSeparators) {
+  struct Case {
+    const char* before;
+    const char* after;
+  };
+  for (const Case& c : {
+           // The entry goes with the path written before the name; the next entry stays as it was.
+           Case{"load=C:\\DXL\\DXLHRC.EXE, other.exe", "load=other.exe"},
+           Case{"load=other.exe DXLHRC.EXE ", "load=other.exe "},
+           Case{"load=dxlhrc.exe,,  first.exe second.exe", "load=first.exe second.exe"},
+           Case{"load=a.exe,C:/DXL/DXLHRC.EXE,b.exe", "load=a.exe,b.exe"},
+           // Only the name as a whole entry counts: other programs' entries keep every byte.
+           Case{"load=C:\\DXLHRC\\OTHER.EXE DXLHRC.EXE", "load=C:\\DXLHRC\\OTHER.EXE "},
+           Case{"load=MYDXLHRC.EXE DXLHRC.EXE.BAK DXLHRC.EXE,x.exe", "load=MYDXLHRC.EXE DXLHRC.EXE.BAK x.exe"},
+       }) {
+    WriteLoad(c.before);
+    EXPECT_EQ(RemoveLoadEntry(), 1);
+    EXPECT_EQ(Read(), Surround(c.after)) << c.before;
+  }
 }
 
-TEST_F(LoadLine, RemoveStaysWithinAShortMatch) {
-  WriteLoad("load=other.exe DXLHRC");
-  EXPECT_EQ(RemoveLoadEntry(), 1);
-  EXPECT_EQ(Read(), Surround("load=other.exe "));
-
-  WriteLoad("load=DXLHRC.E");
-  EXPECT_EQ(RemoveLoadEntry(), 1);
-  EXPECT_EQ(Read(), Surround("load="));
+TEST_F(LoadLine, RemoveLeavesAValueWithoutTheWholeName) {
+  for (const char* line : {"load=other.exe DXLHRC", "load=DXLHRC.E", "load=C:\\DXLHRC\\OTHER.EXE", "load=XDXLHRC.EXE",
+                           "load=DXLHRC.EXE2"}) {
+    WriteLoad(line);
+    EXPECT_EQ(RemoveLoadEntry(), 1);
+    EXPECT_EQ(Read(), Surround(line)) << line;
+  }
 }
 
 TEST_F(LoadLine, RemoveWithoutTheProgramWritesNothing) {

@@ -147,7 +147,7 @@ TEST_F(Reconnect, AConnectedPortIsMadePersistentWithTheSameRemoteName) {
   machine_.Activate();
   ASSERT_EQ(Port("LPT2:").IsPersitentRedirected(), 0);
 
-  EXPECT_EQ(ReconnectPort("LPT2:"), 0);
+  EXPECT_EQ(ReconnectPort("LPT2:"), 1);
   w95::DWORD result = 0;
   EXPECT_EQ(Connection("LPT2:", &result), "\\\\PRINTSRV\\KRT310");
   EXPECT_EQ(result, w95::ERROR_SUCCESS);
@@ -167,7 +167,7 @@ TEST_F(Reconnect, ARememberedConnectionIsAddedAgain) {
   ASSERT_EQ(result, w95::ERROR_CONNECTION_UNAVAIL);
 
   tools::SetServerReachable(machine_.Builder(), "PRINTSRV", true);
-  EXPECT_EQ(ReconnectPort("LPT1:"), 0);
+  EXPECT_EQ(ReconnectPort("LPT1:"), 1);
   Connection("LPT1:", &result);
   EXPECT_EQ(result, w95::ERROR_SUCCESS);
   EXPECT_EQ(Port("LPT1:").IsPersitentRedirected(), 1);

@@ -2,6 +2,7 @@
 // it shows for each state, its report lines, the fixes it applies, the walk
 // over other printers, the closing lines and the finish page with the restart.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/base/cp936.h"
 #include "platform/spooler/spooler.h"
 #include "platform/ui/scripted_backend.h"
+#include "ports/port/port.h"
 #include "support/program_test.h"
 
 namespace dxl {
@@ -288,6 +290,21 @@ TEST_F(NetworkDriver, ConnectionMadePersistentAndTheChecksGoOn) {
   EXPECT_EQ(theApp().restartNeeded, 0);
   std::string userReg = w95::Cp936ToUtf8Lossy(machine_.Read("C:\\WINDOWS\\USER.REG"));
   EXPECT_NE(userReg.find("[HKEY_CURRENT_USER\\Network\\Persistent\\LPT2]"), std::string::npos) << userReg;
+}
+
+TEST_F(NetworkDriver, AConnectionThatCannotBeMadePersistentIsReportedNotMended) {
+  // The user hive is read-only: the connection cannot be remembered.
+  const std::string userReg = machine_.Read("C:\\WINDOWS\\USER.REG");
+  ASSERT_EQ(chmod(Builder().HostPath("C:\\WINDOWS\\USER.REG").c_str(), 0444), 0);
+  Script().Select(kPortList, 1).Press(kStartYes).Press(kYes).Press(kOk);
+  RunWizard();
+  EXPECT_EQ(Pages(), (std::vector<int>{102, 158, 142}));
+  EXPECT_EQ(LogFrom("网络"),
+            "网络错误: LPT2: 没有被连接到 \\\\PRINTSRV\\KRT310。 - 未修正\r\n"
+            "故障排除完成。\r\n"
+            "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n");
+  EXPECT_EQ(machine_.Read("C:\\WINDOWS\\USER.REG"), userReg);
+  EXPECT_EQ(Port("LPT2:").GetRemoteName(), "\\\\PRINTSRV\\KRT310");  // the port keeps its connection
 }
 
 TEST_F(NetworkDriver, ContinueOnANetworkFailureEndsTheChecks) {

@@ -130,12 +130,16 @@ bool IniText::SetValue(std::string_view section, std::string_view key, std::stri
   size_t s = FindSection(section);
   if (s == npos) {
     std::string block;
+    bool openLastLine = false;
     if (!bytes_.empty()) {
       char last = bytes_.back();
-      if (last != '\n' && last != '\r') block += "\r\n";
+      openLastLine = last != '\n' && last != '\r';
+      if (openLastLine) block += "\r\n";
       block += "\r\n";  // Windows 95 sets every new section off with a blank line
     }
-    block += "[" + std::string(section) + "]\r\n" + entry + "\r\n";
+    // After a last line without a line end, Windows 95 leaves the new entry
+    // without one too.
+    block += "[" + std::string(section) + "]\r\n" + entry + (openLastLine ? "" : "\r\n");
     Splice(bytes_.size(), bytes_.size(), block);
     return true;
   }

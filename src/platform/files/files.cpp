@@ -64,6 +64,10 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, DWORD access, DW
   struct stat st;
   bool exists = stat(host.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED, std::unique_ptr<FileObject>());
+  bool truncate = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+  // The read-only attribute binds every user, root too, as on Windows.
+  if (exists && ((access & GENERIC_WRITE) || truncate) && IsReadOnlyHostFile(host))
+    return Fail(ERROR_ACCESS_DENIED, std::unique_ptr<FileObject>());
   int flags = O_CLOEXEC | O_NOFOLLOW;
   flags |= (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
   switch (disposition) {
@@ -79,7 +83,6 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, DWORD access, DW
     case OPEN_ALWAYS: flags |= O_CREAT; break;
     default: return Fail(ERROR_INVALID_PARAMETER, std::unique_ptr<FileObject>());
   }
-  bool truncate = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
   if (truncate && !(access & GENERIC_WRITE)) flags = (flags & ~O_RDONLY) | O_RDWR;
   int fd = open(host.c_str(), flags, 0644);
   if (fd < 0) return Fail(ErrorFromErrno(errno), std::unique_ptr<FileObject>());

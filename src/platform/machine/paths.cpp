@@ -219,7 +219,13 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
+bool IsReadOnlyHostFile(const fs::path& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
+}
+
 DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
+  if (IsReadOnlyHostFile(path)) return ERROR_ACCESS_DENIED;
   std::string tmpl = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
   Fd fd(mkstemp(tmpl.data()));
   if (fd.get() < 0) return ErrorFromErrno(errno);

@@ -55,9 +55,14 @@ std::string WindowsName(const std::string& hostName);
 // Whole-file helpers on host paths, used where no Windows semantics apply.
 std::optional<std::string> ReadHostFile(const std::filesystem::path& path);
 
+// A regular file without the owner's write bit: FILE_ATTRIBUTE_READONLY, which
+// Windows honours whoever asks (so here root too).
+bool IsReadOnlyHostFile(const std::filesystem::path& path);
+
 // Replaces `path` with `bytes` atomically: a temporary file beside it, flushed to
 // disk, renamed over the old one. The old file stays intact on any failure.
-// Returns ERROR_SUCCESS or a Windows error code.
+// Returns ERROR_SUCCESS or a Windows error code; ERROR_ACCESS_DENIED for a
+// read-only file.
 DWORD ReplaceHostFile(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace w95

@@ -59,20 +59,20 @@ DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
   return static_cast<DWORD>(out.size());
 }
 
+// Windows 95's lists: whole names only, each ended by a NUL, then the NUL
+// that ends the list, which the count includes. A list that does not fit
+// holds the names that do and answers size - 2.
 DWORD CopyList(const std::vector<std::string>& names, std::string& out, DWORD size) {
-  std::string joined;
-  for (const auto& name : names) joined.append(name).push_back('\0');
-  if (joined.size() + 1 <= size) {
-    out = std::move(joined);
-    return static_cast<DWORD>(out.size());
+  out.clear();
+  if (size < 2) return 0;
+  for (const auto& name : names) {
+    if (out.size() + name.size() + 2 > size) {
+      SetLastError(ERROR_MORE_DATA);
+      return size - 2;
+    }
+    out.append(name).push_back('\0');
   }
-  if (size < 2) {
-    out.clear();
-    return 0;
-  }
-  out = joined.substr(0, size - 2);
-  SetLastError(ERROR_MORE_DATA);
-  return size - 2;
+  return static_cast<DWORD>(out.size()) + 1;
 }
 
 std::string_view TrimSpaces(std::string_view text) { return Trim(text, " "); }

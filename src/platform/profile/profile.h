@@ -9,8 +9,11 @@
 // atomically.
 //
 // `out` receives what Windows copies into a buffer of `size` bytes, without the
-// terminating NUL: its size is the returned count. A value that does not fit is
-// cut to size - 1 characters; a list to size - 2, ending in a cut name.
+// terminating NUL. A value: its size is the returned count; one that does not
+// fit is cut to size - 1 characters. A list (as Windows 95 has it): each name
+// ended by a NUL; the count includes the list's final NUL (so it is out's size
+// + 1, and 1 for an empty list); one that does not fit holds only the whole
+// names that fit and answers size - 2.
 #pragma once
 
 #include <optional>

@@ -14,12 +14,12 @@ constexpr std::string_view kLocalMonitor = "Local Port";
 
 std::vector<std::string> WinIniPortNames() {
   std::string list;
-  DWORD length = GetProfileStringA("Ports", std::nullopt, "", list, kListBufferSize);
+  GetProfileStringA("Ports", std::nullopt, "", list, kListBufferSize);
   std::vector<std::string> names;
   size_t start = 0;
-  while (start < length) {
+  while (start < list.size()) {
     size_t end = list.find('\0', start);
-    if (end == std::string::npos) end = length;
+    if (end == std::string::npos) end = list.size();
     if (end > start) names.push_back(list.substr(start, end - start));
     start = end + 1;
   }

@@ -76,16 +76,45 @@ std::pair<std::int64_t, WORD> LocalNow() {
   return {ms / 1000 - BiasMinutes() * 60, static_cast<WORD>(ms % 1000)};
 }
 
-std::string UserInternational(std::string_view name, std::string_view fallback) {
+// The user's value; nullopt when it is missing or not a string.
+std::optional<std::string> InternationalValue(std::string_view name) {
   RegKey key;
   if (RegOpenKeyExA(RootKey::CurrentUser, "Control Panel\\International", 0, KEY_READ, key) != ERROR_SUCCESS)
-    return *Utf8ToCp936(fallback);
+    return std::nullopt;
   std::string data;
   DWORD size = 80;
   DWORD type = 0;
-  if (RegQueryValueExA(key, name, &type, &data, size) != ERROR_SUCCESS || type != REG_SZ) return *Utf8ToCp936(fallback);
-  std::string text = RegText(data);
-  return text.empty() ? *Utf8ToCp936(fallback) : text;
+  if (RegQueryValueExA(key, name, &type, &data, size) != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+  return RegText(data);
+}
+
+std::string UserInternational(std::string_view name, std::string_view fallback) {
+  auto text = InternationalValue(name);
+  return text && !text->empty() ? *text : *Utf8ToCp936(fallback);
+}
+
+// The morning and afternoon texts in UTF-8: the user's s1159 / s2359 (an
+// empty one stays empty), else the Chinese locale's defaults.
+struct DayHalfTexts {
+  std::string morning;
+  std::string afternoon;
+};
+
+DayHalfTexts UserDayHalfTexts() {
+  auto text = [](std::string_view name, std::string_view fallback) {
+    auto value = InternationalValue(name);
+    return value ? Cp936ToUtf8Lossy(*value) : std::string(fallback);
+  };
+  return {text("s1159", "上午"), text("s2359", "下午")};
+}
+
+// The first character of UTF-8 text (a double-byte character of code page 936
+// is one character).
+std::string FirstCharacter(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  size_t length = 1;
+  while (length < utf8.size() && (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80) ++length;
+  return utf8.substr(0, length);
 }
 
 constexpr const char* kDayNames[] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
@@ -100,7 +129,7 @@ std::string Number(unsigned value, size_t width) {
 
 // Expands a date or time picture: runs of one letter are fields, 'quoted'
 // text is literal, everything else stands as it is.
-std::string Expand(std::string_view picture, const SystemTime& t, bool date) {
+std::string Expand(std::string_view picture, const SystemTime& t, bool date, const DayHalfTexts& halves) {
   std::string out;
   for (size_t i = 0; i < picture.size();) {
     char c = picture[i];
@@ -131,7 +160,8 @@ std::string Expand(std::string_view picture, const SystemTime& t, bool date) {
     } else if (!date && c == 's') {
       out += Number(t.wSecond, run >= 2 ? 2 : 1);
     } else if (!date && c == 't') {
-      out += t.wHour < 12 ? "上午" : "下午";
+      const std::string& marker = t.wHour < 12 ? halves.morning : halves.afternoon;
+      out += run == 1 ? FirstCharacter(marker) : marker;
     } else {
       out.append(run, c);
     }
@@ -155,7 +185,8 @@ int Format(const SystemTime* when, std::optional<std::string_view> picture, std:
   SystemTime full = FromUnix(*seconds, t.wMilliseconds);  // fills the day of the week
   // Pictures are code page 936 (the user's may hold Chinese); fields expand in UTF-8.
   std::string pattern = Cp936ToUtf8Lossy(picture ? std::string(*picture) : UserInternational(setting, fallback));
-  return Deliver(Expand(pattern, full, date), out, size);
+  const DayHalfTexts halves = date ? DayHalfTexts{} : UserDayHalfTexts();
+  return Deliver(Expand(pattern, full, date, halves), out, size);
 }
 
 }  // namespace

@@ -149,6 +149,33 @@ TEST(CreateFile, AccessRightsAndShareModes) {
   EXPECT_TRUE(CreateFileA("C:\\F.TXT", GENERIC_WRITE, 0, OPEN_EXISTING, 0));
 }
 
+// A file without the owner's write bit is read-only for Windows, and Windows
+// refuses to write it whoever asks: so here root too.
+TEST(CreateFile, TheReadOnlyAttributeRefusesWritingToEveryone) {
+  TempMachine machine;
+  machine.Builder().File("C:\\RO.TXT", "kept");
+  ASSERT_EQ(chmod(machine.Builder().HostPath("C:\\RO.TXT").c_str(), 0444), 0);
+  for (DWORD access : {DWORD{GENERIC_WRITE}, DWORD{GENERIC_READ | GENERIC_WRITE}}) {
+    for (DWORD disposition : {DWORD{OPEN_EXISTING}, DWORD{OPEN_ALWAYS}, DWORD{CREATE_ALWAYS}}) {
+      SetLastError(ERROR_SUCCESS);
+      EXPECT_FALSE(CreateFileA("C:\\RO.TXT", access, 0, disposition, 0)) << access << " " << disposition;
+      EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    }
+  }
+  EXPECT_FALSE(CreateFileA("C:\\RO.TXT", GENERIC_READ, 0, TRUNCATE_EXISTING, 0));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  FileHandle reader = CreateFileA("C:\\RO.TXT", GENERIC_READ, 0, OPEN_EXISTING, 0);
+  ASSERT_TRUE(reader);
+  EXPECT_EQ(ReadAll(reader), "kept");
+  reader.Close();
+
+  EXPECT_FALSE(ReplaceFileAtomically("C:\\RO.TXT", "replaced"));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(machine.Read("C:\\RO.TXT"), "kept");
+  EXPECT_EQ(ReplaceHostFile(machine.Builder().HostPath("C:\\RO.TXT"), "replaced"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(machine.Read("C:\\RO.TXT"), "kept");
+}
+
 TEST(FilePointer, MovesFromTheStartAndTheEnd) {
   TempMachine machine;
   machine.Builder().File("C:\\F.TXT", "0123456789");

@@ -52,7 +52,7 @@ TEST_F(ProfileOnRandomBytes, CountsFitTheBufferAndWritesReadBack) {
     std::string out;
     for (DWORD count : {GetProfileStringA(std::nullopt, std::nullopt, "", out, size),
                         GetProfileStringA("abc", std::nullopt, "", out, size)})
-      ASSERT_TRUE(count == 0 || count < size) << "round " << round;
+      ASSERT_TRUE(count <= size) << "round " << round;  // a whole list counts its final NUL
     const DWORD count = GetProfileStringA("a", "b", "fallback", out, size);
     ASSERT_EQ(count, out.size()) << "round " << round;
     ASSERT_TRUE(size == 0 || count < size) << "round " << round;

@@ -66,7 +66,7 @@ TEST_F(ProfileTest, CommentsLinesWithoutEqualsAndLinesBeforeTheFirstHeader) {
   EXPECT_EQ(Get("s", "also", "dflt"), "dflt");
   DWORD n = 0;
   EXPECT_EQ(Get("s", std::nullopt, "", 256, &n), std::string("k\0", 2));
-  EXPECT_EQ(n, 2u);
+  EXPECT_EQ(n, 3u);  // Windows 95 counts the list's final NUL
   EXPECT_EQ(Get(std::nullopt, std::nullopt), std::string("s\0", 2));
 }
 
@@ -103,11 +103,20 @@ TEST_F(ProfileTest, TruncatesToTheBufferAsWindowsDoes) {
   EXPECT_EQ(n, 0u);
   EXPECT_EQ(Get("section1", "key", "", 0, &n), "untouched");
   EXPECT_EQ(n, 0u);
-  // Lists: a cut name, then two NULs; the count leaves them out.
-  EXPECT_EQ(Get(std::nullopt, std::nullopt, "", 14, &n), std::string("section1\0sec", 12));
+  // Lists as Windows 95 gives them: whole names only, the count including the
+  // final NUL; one that does not fit answers size - 2.
+  EXPECT_EQ(Get(std::nullopt, std::nullopt, "", 14, &n), std::string("section1\0", 9));
   EXPECT_EQ(n, 12u);
+  EXPECT_EQ(Get(std::nullopt, std::nullopt, "", 18, &n), std::string("section1\0", 9));
+  EXPECT_EQ(n, 16u);
   EXPECT_EQ(Get(std::nullopt, std::nullopt, "", 19, &n), std::string("section1\0section2\0", 18));
-  EXPECT_EQ(n, 18u);
+  EXPECT_EQ(n, 19u);
+  EXPECT_EQ(Get(std::nullopt, std::nullopt, "", 9, &n), "");
+  EXPECT_EQ(n, 7u);
+  EXPECT_EQ(Get(std::nullopt, std::nullopt, "", 1, &n), "");
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(Get("nosection", std::nullopt, "", 2, &n), "");
+  EXPECT_EQ(n, 1u);  // an empty list is its final NUL
 }
 
 TEST_F(ProfileTest, BareFileNameMeansTheWindowsDirectory) {
@@ -144,9 +153,28 @@ TEST_F(ProfileTest, NewKeyFollowsTheLastEntryOfItsSection) {
 }
 
 TEST_F(ProfileTest, NewSectionIsPrecededByABlankLine) {
-  Write("[s]\r\na=1");  // no final line break
+  Write("[s]\r\na=1\r\n");
   EXPECT_TRUE(WritePrivateProfileStringA(" new ", " key ", "v", kIni));
   EXPECT_EQ(Read(), "[s]\r\na=1\r\n\r\n[new]\r\nkey=v\r\n");
+}
+
+TEST_F(ProfileTest, NewSectionAfterAnOpenLastLineEndsWithoutALineBreakAsWindows95Writes) {
+  Write(std::string("Data \0 before \0 first \0 section", 31));
+  EXPECT_TRUE(WritePrivateProfileStringA("section1", "key1", "string1", kIni));
+  EXPECT_EQ(Read(), std::string("Data \0 before \0 first \0 section\r\n\r\n[section1]\r\nkey1=string1", 59));
+  EXPECT_TRUE(WritePrivateProfileStringA("section1", "key2", "x", kIni));
+  EXPECT_EQ(Get("section1", "key1"), "string1");
+  EXPECT_TRUE(Read().ends_with("key1=string1\r\nkey2=x"));
+}
+
+TEST_F(ProfileTest, AReadOnlyFileIsNotReplaced) {
+  Write("[s]\r\nk=old\r\n");
+  ASSERT_EQ(chmod(machine.Builder().HostPath(kIniPath).c_str(), 0444), 0);
+  EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "new", kIni));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(WritePrivateProfileStringA("s", std::nullopt, std::nullopt, kIni));
+  EXPECT_EQ(Read(), "[s]\r\nk=old\r\n");
+  EXPECT_EQ(Get("s", "k"), "old");
 }
 
 TEST_F(ProfileTest, WritingToAMissingFileCreatesItWithoutABlankLine) {

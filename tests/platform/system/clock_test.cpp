@@ -85,6 +85,29 @@ TEST(DateFormat, FollowsTheUsersSettingsAndPictures) {
   EXPECT_EQ(Time(&t), "15:04");
 }
 
+TEST(TimeFormat, MarkersTakeTheUsersMorningAndAfternoonTexts) {
+  TempMachine machine;
+  SystemTime morning{1997, 7, 0, 1, 9, 4, 9, 0};
+  SystemTime afternoon{1997, 7, 0, 1, 15, 4, 9, 0};
+  // Without the values: the Chinese locale's texts; `t` is their first character.
+  EXPECT_EQ(Time(&morning, "tt h:mm"), "上午 9:04");
+  EXPECT_EQ(Time(&afternoon, "t h"), "下 3");
+
+  const char* key = "HKEY_CURRENT_USER\\Control Panel\\International";
+  dxl::tools::SetRegistryText(machine.Builder(), key, "s1159", "AM");
+  dxl::tools::SetRegistryText(machine.Builder(), key, "s2359", *Utf8ToCp936("午後"));
+  machine.Activate();
+  EXPECT_EQ(Time(&morning, "tt h:mm"), "AM 9:04");
+  EXPECT_EQ(Time(&morning, "t h"), "A 9");
+  EXPECT_EQ(Time(&afternoon, "tt h"), "午後 3");
+  EXPECT_EQ(Time(&afternoon, "t h"), "午 3");  // a whole double-byte character
+
+  // An empty text is the user's choice: the marker gives nothing.
+  dxl::tools::SetRegistryText(machine.Builder(), key, "s1159", "");
+  machine.Activate();
+  EXPECT_EQ(Time(&morning, "tt|t|h"), "||9");
+}
+
 TEST(DateFormat, SizesAndInvalidInputAsWindowsAnswers) {
   TempMachine machine;
   SystemTime t{1997, 7, 0, 1, 0, 0, 0, 0};
