@@ -3,6 +3,7 @@
 
 #include "app/machine_choice.h"
 #include "app/state/troubleshooter_app.h"
+#include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
 
 namespace {
@@ -15,6 +16,7 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+  w95::IgnoreFileSizeSignal();
   bool freshDemo = false;
   for (int i = 1; i < argc; ++i) {
     std::string_view argument = argv[i];

@@ -14,6 +14,7 @@
 #include "platform/files/file_providers.h"
 #include "platform/machine/host_errors.h"
 #include "platform/machine/host_file.h"
+#include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
 #include "platform/network/unc_files.h"
@@ -84,8 +85,8 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, DWORD access, DW
     default: return Fail(ERROR_INVALID_PARAMETER, std::unique_ptr<FileObject>());
   }
   if (truncate && !(access & GENERIC_WRITE)) flags = (flags & ~O_RDONLY) | O_RDWR;
-  int fd = open(host.c_str(), flags, 0644);
-  if (fd < 0) return Fail(ErrorFromErrno(errno), std::unique_ptr<FileObject>());
+  int fd = OpenHostFile(host, flags);
+  if (fd < 0) return std::unique_ptr<FileObject>();
   fstat(fd, &st);
   FileKey key{st.st_dev, st.st_ino};
   if (!ShareAllows(key, access, share)) {

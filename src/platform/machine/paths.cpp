@@ -6,15 +6,15 @@
 
 #include <cctype>
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 #include "platform/base/cp936.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/machine/host_errors.h"
+#include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
+#include "platform/machine/replace_leftovers.h"
 
 namespace fs = std::filesystem;
 
@@ -179,14 +179,7 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
   return current;
 }
 
-std::optional<std::string> ReadHostFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return std::move(bytes).str();
-}
+std::optional<std::string> ReadHostFile(const fs::path& path) { return ReadRegularHostFile(path); }
 
 namespace {
 
@@ -226,6 +219,7 @@ bool IsReadOnlyHostFile(const fs::path& path) {
 
 DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
   if (IsReadOnlyHostFile(path)) return ERROR_ACCESS_DENIED;
+  RemoveReplaceLeftovers(path);
   std::string tmpl = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
   Fd fd(mkstemp(tmpl.data()));
   if (fd.get() < 0) return ErrorFromErrno(errno);

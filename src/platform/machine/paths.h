@@ -53,6 +53,7 @@ std::optional<std::string> HostName(std::string_view windowsName);
 std::string WindowsName(const std::string& hostName);
 
 // Whole-file helpers on host paths, used where no Windows semantics apply.
+// Only a regular file is read (host_open.h); anything else at the name is nullopt.
 std::optional<std::string> ReadHostFile(const std::filesystem::path& path);
 
 // A regular file without the owner's write bit: FILE_ATTRIBUTE_READONLY, which
@@ -61,6 +62,7 @@ bool IsReadOnlyHostFile(const std::filesystem::path& path);
 
 // Replaces `path` with `bytes` atomically: a temporary file beside it, flushed to
 // disk, renamed over the old one. The old file stays intact on any failure.
+// Temporaries that an earlier, killed run left beside it are removed first.
 // Returns ERROR_SUCCESS or a Windows error code; ERROR_ACCESS_DENIED for a
 // read-only file.
 DWORD ReplaceHostFile(const std::filesystem::path& path, std::string_view bytes);

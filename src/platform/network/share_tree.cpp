@@ -10,6 +10,7 @@
 #include "platform/base/text.h"
 #include "platform/machine/host_errors.h"
 #include "platform/machine/host_file.h"
+#include "platform/machine/host_open.h"
 #include "platform/machine/paths.h"
 
 namespace fs = std::filesystem;
@@ -88,13 +89,8 @@ std::unique_ptr<FileObject> ShareTree::OpenForReading(const std::vector<std::str
   if (path.empty()) return Fail(ERROR_ACCESS_DENIED, Result());
   auto host = Resolve(path);
   if (!host) return Result();
-  int fd = open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return Fail(ErrorFromErrno(errno), Result());
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    return Fail(ERROR_ACCESS_DENIED, Result());
-  }
+  int fd = OpenHostFile(*host, O_RDONLY | O_NOFOLLOW);
+  if (fd < 0) return Result();
   return std::make_unique<HostFile>(fd, GENERIC_READ);  // read only, whatever access was asked
 }
 

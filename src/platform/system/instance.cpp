@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -23,10 +25,16 @@ namespace {
 
 int currentListenFd = -1;
 
-// A name for the marker that is the same in every process on this host.
+// A name for the marker that is the same in every process on this host: the
+// machine is its root directory as a file system object (device and inode), so
+// another path to it, a link or a bind mount, names the same machine.
 std::string MarkerKey(std::string_view name) {
-  std::error_code ec;
-  auto root = std::filesystem::weakly_canonical(Machine::Current().Root(), ec).string();
+  struct stat st {};
+  std::string root;
+  if (stat(Machine::Current().Root().c_str(), &st) == 0)
+    root = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  else
+    root = std::filesystem::absolute(Machine::Current().Root()).lexically_normal().string();
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
   for (unsigned char c : root + '\n' + std::string(name)) hash = (hash ^ c) * 1099511628211ull;
   char text[17];
@@ -34,10 +42,35 @@ std::string MarkerKey(std::string_view name) {
   return std::string("dxlq7trs-") + std::to_string(getuid()) + "-" + text;
 }
 
-std::filesystem::path LockPath(const std::string& key) {
+// A directory that is the user's own, not a link, and writable by no one else.
+bool OwnPrivateDirectory(const std::filesystem::path& dir) {
+  struct stat st;
+  return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() && (st.st_mode & 022) == 0;
+}
+
+// Where the lock files live: $XDG_RUNTIME_DIR, else a directory of the user's
+// own in /tmp. Anything else another user may have planted is not used.
+std::optional<std::filesystem::path> LockDirectory() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::filesystem::path dir = runtime && *runtime ? runtime : "/tmp";
-  return dir / (key + ".lock");
+  if (runtime && *runtime && OwnPrivateDirectory(runtime)) return std::filesystem::path(runtime);
+  std::filesystem::path dir = "/tmp/dxlq7trs-" + std::to_string(getuid());
+  mkdir(dir.c_str(), 0700);
+  if (!OwnPrivateDirectory(dir)) return std::nullopt;
+  return dir;
+}
+
+// The lock file, never through a link and only a regular file of the user's.
+int OpenLockFile(const std::string& key) {
+  auto dir = LockDirectory();
+  if (!dir) return -1;
+  int fd = open((*dir / (key + ".lock")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != getuid()) {
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 // An abstract socket address: nothing on disk to clean up.
@@ -85,7 +118,7 @@ InstanceMarker& InstanceMarker::operator=(InstanceMarker&& other) noexcept {
 
 InstanceMarker CreateInstanceMarker(std::string_view name) {
   std::string key = MarkerKey(name);
-  int lockFd = open(LockPath(key).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int lockFd = OpenLockFile(key);
   if (lockFd < 0) return Fail(ERROR_ACCESS_DENIED, InstanceMarker());
   if (flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
     close(lockFd);

@@ -2,9 +2,11 @@
 // named file mapping), and the way a second copy asks the first to bring its
 // page to the front (FindWindowA + SetForegroundWindow).
 //
-// The marker is a lock per machine root and name, held for the life of the
-// process; beside it the first copy listens on a local socket for "come to
-// the front" requests, which the user-interface backend serves.
+// The marker is a lock per machine root (by device and inode: any path to the
+// same directory is the same machine) and name, in a directory of the user's
+// own, held for the life of the process; beside it the first copy listens on
+// a local socket for "come to the front" requests, which the user-interface
+// backend serves.
 #pragma once
 
 #include <string_view>

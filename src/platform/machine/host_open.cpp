@@ -1,0 +1,72 @@
+#include "platform/machine/host_open.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/base/last_error.h"
+#include "platform/machine/host_errors.h"
+
+namespace w95 {
+
+namespace {
+
+// Something is at `path` and it is not a regular file.
+bool NotAFile(const std::filesystem::path& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+int OpenHostFile(const std::filesystem::path& path, int flags, mode_t mode) {
+  // Checked before opening too: opening some devices has effects of its own.
+  if (NotAFile(path)) return Fail(ERROR_ACCESS_DENIED, -1);
+  int fd = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
+  if (fd < 0) {
+    int error = errno;
+    return Fail(NotAFile(path) ? ERROR_ACCESS_DENIED : ErrorFromErrno(error), -1);
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return Fail(ERROR_ACCESS_DENIED, -1);
+  }
+  int status = fcntl(fd, F_GETFL);
+  if (status >= 0) fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  return fd;
+}
+
+std::optional<std::string> ReadRegularHostFile(const std::filesystem::path& path, std::size_t limit) {
+  using Result = std::optional<std::string>;
+  int fd = OpenHostFile(path, O_RDONLY);
+  if (fd < 0) return Result();
+  struct stat st;
+  if (fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) > limit) {
+    close(fd);
+    return Fail(ERROR_NOT_ENOUGH_MEMORY, Result());
+  }
+  // Read up to the size found, and no further even if the file grows meanwhile.
+  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      return Fail(ERROR_READ_FAULT, Result());
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  bytes.resize(done);
+  return bytes;
+}
+
+void IgnoreFileSizeSignal() { signal(SIGXFSZ, SIG_IGN); }
+
+}  // namespace w95

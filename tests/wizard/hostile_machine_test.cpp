@@ -1,0 +1,162 @@
+// The real program on machines that hold something odd where a file belongs,
+// or whose files may not grow: it reaches its end with its pages, every time.
+// The program runs in a child with an alarm as a guard, so a hang shows as a
+// kill by SIGALRM rather than a stuck test.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "machine_builder/machine_builder.h"
+#include "platform/base/cp936.h"
+#include "support/temp_machine.h"
+
+namespace dxl {
+namespace {
+
+using testing::TempMachine;
+namespace fs = std::filesystem;
+
+constexpr unsigned kGuardSeconds = 60;
+constexpr const char* kLog = "C:\\WINDOWS\\DXL\\98031500.LOG";
+
+struct Exit {
+  bool exited = false;
+  int code = -1;
+  int signal = 0;
+};
+
+class HostileMachine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto& b = machine_.Builder();
+    b.InstallPrintingSystem();
+    b.MachineIni("Clock", "Now", "1998/03/15 10:20:30");
+    b.MachineIni("System", "FreeDiskMB", "512");
+    b.MachineIni("System", "FreeMemoryKB", "16384");
+  }
+  void TearDown() override {
+    std::error_code ec;
+    for (const char* suffix : {".answers", ".out"}) fs::remove(Side(suffix), ec);
+    fs::remove_all(Side(".home"), ec);
+  }
+
+  // Runs the program with `answers` on standard input, its files limited to
+  // `fileSizeLimit` bytes when given, SIGXFSZ at its default.
+  Exit Run(std::string_view answers, std::optional<rlim_t> fileSizeLimit = std::nullopt) {
+    std::ofstream(Side(".answers"), std::ios::binary) << answers;
+    fs::create_directories(Side(".home"));
+    pid_t child = fork();
+    if (child == 0) RunChild(fileSizeLimit);
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) return {};
+    if (WIFSIGNALED(status)) return {false, -1, WTERMSIG(status)};
+    return {WIFEXITED(status), WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0};
+  }
+  [[noreturn]] void RunChild(std::optional<rlim_t> fileSizeLimit) {
+    int in = open(Side(".answers").c_str(), O_RDONLY);
+    int out = open(Side(".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0) _exit(120);
+    if (chdir(machine_.Root().c_str()) != 0) _exit(121);
+    setenv("HOME", Side(".home").c_str(), 1);
+    setenv("TSHOOTER_UI", "console", 1);
+    setenv("TSHOOTER_ROOT", machine_.Root().c_str(), 1);
+    signal(SIGXFSZ, SIG_DFL);
+    if (fileSizeLimit) {
+      rlimit limit{*fileSizeLimit, *fileSizeLimit};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(122);
+    }
+    alarm(kGuardSeconds);  // kept across exec
+    execl(DXLQ7TRS_BINARY, DXLQ7TRS_BINARY, static_cast<char*>(nullptr));
+    _exit(123);
+  }
+  std::string Output() const {
+    std::ifstream in(Side(".out"), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  fs::path Side(std::string_view suffix) const { return fs::path(machine_.Root().string() + std::string(suffix)); }
+  fs::path Host(std::string_view windowsPath) { return machine_.Builder().HostPath(windowsPath); }
+
+  TempMachine machine_;
+};
+
+enum class Node { Fifo, ZeroDevice };
+
+// A FIFO, or a character device that reads zeros without end (a link to
+// /dev/zero where no device node can be made).
+void PlaceNode(const fs::path& path, Node node) {
+  std::error_code ec;
+  fs::remove(path, ec);
+  if (node == Node::Fifo) {
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0) << path;
+    return;
+  }
+  if (mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 5)) != 0) fs::create_symlink("/dev/zero", path);
+}
+
+TEST_F(HostileMachine, NoFileAtAFilesNameStillReachesTheEnd) {
+  // Without WIN.INI no printer is found: the start page offers only No.
+  struct Case {
+    const char* name;
+    const char* lastPage;
+  } cases[] = {
+      {"C:\\WINDOWS\\SYSTEM.INI", "[142]"},
+      {"C:\\WINDOWS\\WIN.INI", "[102]"},
+      {"C:\\WINDOWS\\SYSTEM\\DXLQ7SET.INF", "[142]"},
+      {"C:\\MSDOS.SYS", "[142]"},
+      {"C:\\MACHINE.INI", "[142]"},
+      {"C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386", "[142]"},
+      {"C:\\WINDOWS\\TEMP\\tshooter.tmp", "[142]"},
+  };
+  for (Node node : {Node::Fifo, Node::ZeroDevice}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (node == Node::Fifo ? " as a FIFO" : " as a device"));
+      fs::path host = Host(c.name);
+      std::string before = fs::exists(host) ? machine_.Read(c.name) : std::string();
+      PlaceNode(host, node);
+      Exit exit = Run("#6\n#1\n");
+      EXPECT_TRUE(exit.exited) << "signal " << exit.signal << "\n" << Output();
+      EXPECT_EQ(exit.code, 0) << Output();
+      EXPECT_NE(Output().find(c.lastPage), std::string::npos) << Output();
+      fs::remove(host);
+      if (!before.empty()) machine_.Builder().File(c.name, before);
+      for (const auto& entry : fs::directory_iterator(Host("C:\\WINDOWS\\DXL"))) fs::remove(entry.path());
+    }
+  }
+}
+
+// A fix whose file cannot be written because of the file-size limit: the file
+// stays whole, no temporary file is left, and the program ends with its
+// results page.
+TEST_F(HostileMachine, AFixBeyondTheFileSizeLimitIsNotMadeAndTheRunEnds) {
+  std::string systemIni = tools::StandardSystemIni();
+  systemIni.erase(systemIni.find("device=DXLCPEPY.386\r\n"), 21);
+  systemIni += "[padding]\r\n" + std::string(8192, ';') + "\r\n";  // longer than the limit; the report is not
+  machine_.Builder().SystemIni(systemIni);
+  constexpr rlim_t kLimit = 4096;
+
+  Exit exit = Run("#6\n#1018\n#1\n", kLimit);
+  ASSERT_TRUE(exit.exited) << "signal " << exit.signal << "\n" << Output();
+  EXPECT_EQ(exit.code, 0) << Output();
+  EXPECT_NE(Output().find("[142]"), std::string::npos) << "no results page\n" << Output();
+  EXPECT_EQ(machine_.Read("C:\\WINDOWS\\SYSTEM.INI"), systemIni);
+  for (const auto& entry : fs::directory_iterator(Host("C:\\WINDOWS")))
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+  std::string log = w95::Cp936ToUtf8Lossy(machine_.Read(kLog));
+  EXPECT_NE(log.find("错误: SYSTEM.INI 中遗漏 device=DXLCPEPY.386"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace dxl
