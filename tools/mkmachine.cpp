@@ -1,4 +1,4 @@
-// dxlq7-mkmachine [--demo] DIR: writes a Windows 95 installation with the
+// dxlq7-mkmachine [--demo | --binary-registry] DIR: writes a Windows 95 installation with the
 // printing system set up into DIR, to try the wizard on (TSHOOTER_ROOT=DIR).
 // With --demo the installation has the problems of the demo machine.
 #include <cstdio>
@@ -12,6 +12,7 @@ namespace {
 
 struct Options {
   bool demo = false;
+  bool binary = false;
   const char* directory = nullptr;
 };
 
@@ -24,6 +25,8 @@ struct OptionRow {
 
 constexpr OptionRow kOptions[] = {
     {"--demo", "with the few problems of the demo machine", [](Options& o) { o.demo = true; }},
+    {"--binary-registry", "registry in SYSTEM.DAT and USER.DAT, as a real installation",
+     [](Options& o) { o.binary = true; }},
 };
 
 void PrintUsage(std::FILE* to, const char* program) {
@@ -74,6 +77,7 @@ int main(int argc, char** argv) {
   if (int code = Parse(argc, argv, options)) return code < 0 ? 0 : code;
   try {
     dxl::tools::MachineBuilder builder(options.directory);
+    if (options.binary) builder.UseBinaryRegistry();
     builder.InstallPrintingSystem();
     if (options.demo) dxl::tools::AddDemoProblems(builder);
   } catch (const std::exception& error) {

@@ -31,6 +31,7 @@ std::pair<int, std::string> RunProgram(const std::filesystem::path& root) {
 
 TEST(SingleInstance, ASecondCopyRaisesTheFirstAndEndsWithOne) {
   TempMachine machine;
+  machine.Builder().InstallPrintingSystem();  // the program starts only on an installation
   w95::InstanceMarker first = w95::CreateInstanceMarker("dxlq7trs.exe");
   ASSERT_TRUE(first);
   EXPECT_FALSE(w95::TakeForegroundRequests());
@@ -43,6 +44,7 @@ TEST(SingleInstance, ASecondCopyRaisesTheFirstAndEndsWithOne) {
 
 TEST(SingleInstance, ASecondCopyEndsWithOneEvenWhenTheFirstAnswersAtOnce) {
   TempMachine machine;
+  machine.Builder().InstallPrintingSystem();  // the program starts only on an installation
   w95::InstanceMarker first = w95::CreateInstanceMarker("dxlq7trs.exe");
   ASSERT_TRUE(first);
   // The first copy takes each request the moment it arrives and closes it.

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <random>
+#include <string_view>
 
 #include "platform/machine/machine.h"
 
@@ -14,6 +16,9 @@ TempMachine::TempMachine() {
   std::random_device random;
   root_ = fs::temp_directory_path() / ("dxl-machine-" + std::to_string(getpid()) + "-" + std::to_string(random()));
   builder_.emplace(root_);
+  // The suite runs a second time on the binary registry of a real installation.
+  if (const char* store = std::getenv("DXL_TEST_REGISTRY"); store && std::string_view(store) == "binary")
+    builder_->UseBinaryRegistry();
   Activate();
 }
 

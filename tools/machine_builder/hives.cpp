@@ -3,6 +3,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "machine_builder/binary_hives.h"
 #include "platform/base/cp936.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/text.h"
@@ -40,6 +41,8 @@ Target Locate(std::string_view keyPath) {
 void EditHive(MachineBuilder& builder, std::string_view keyPath,
               const std::function<void(w95::RegHive&, const std::vector<std::string>&)>& edit) {
   Target target = Locate(keyPath);
+  if (builder.BinaryRegistry())
+    return EditBinaryHive(builder, target.hiveRoot == RootKey::CurrentUser, target.path, edit);
   const auto& layout = w95::LayoutOf(target.hiveRoot);
   std::string file = builder.InWindows(layout.fileName);
   w95::RegHive hive{std::string(layout.rootName)};

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "machine_builder/binary_hives.h"
 #include "machine_builder/help_file.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/printing_files.h"
@@ -89,6 +90,12 @@ MachineBuilder::MachineBuilder(fs::path root, std::string windowsDirectory)
   Directory(InWindows("SYSTEM"));
   Directory(InWindows("TEMP"));
   Directory(InWindows("DXL"));
+}
+
+MachineBuilder& MachineBuilder::UseBinaryRegistry() {
+  binaryRegistry_ = true;
+  ConvertHivesToBinary(*this);
+  return *this;
 }
 
 std::string MachineBuilder::InWindows(std::string_view relative) const {

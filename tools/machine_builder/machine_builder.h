@@ -43,7 +43,13 @@ class MachineBuilder {
   std::filesystem::path HostPath(std::string_view windowsPath) const;
   std::string Read(std::string_view windowsPath) const;
 
+  // From now on the registry is kept in SYSTEM.DAT and USER.DAT, as a real
+  // installation keeps it; hives already written are converted.
+  MachineBuilder& UseBinaryRegistry();
+  bool BinaryRegistry() const { return binaryRegistry_; }
+
  private:
+  bool binaryRegistry_ = false;
   std::filesystem::path root_;
   std::string windowsDirectory_;
 };

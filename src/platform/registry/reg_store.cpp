@@ -4,6 +4,7 @@
 
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
+#include "platform/registry/creg_hive_file.h"
 #include "platform/registry/regedit4.h"
 
 namespace fs = std::filesystem;
@@ -48,6 +49,9 @@ HiveFile::HiveFile(const HiveLayout& layout, std::string windowsPath, std::optio
   savedBytes_ = std::move(*bytes);
 }
 
+HiveFile::HiveFile(const HiveLayout& layout, std::string windowsPath)
+    : layout_(layout), windowsPath_(std::move(windowsPath)), hive_(std::string(layout.rootName)) {}
+
 bool HiveFile::Parse(const std::string& bytes) {
   RegHive hive{std::string(layout_.rootName)};
   if (auto error = ParseRegedit4(bytes, layout_.fileRoots, hive)) {
@@ -78,6 +82,10 @@ DWORD HiveFile::Commit() {
 RegistryStore::RegistryStore(Machine& machine) : machine_(machine) {}
 
 std::shared_ptr<HiveFile> RegistryStore::Load(RootKey root) {
+  if (UsesBinaryHives(machine_)) {
+    HiveFile* machineHive = root == RootKey::CurrentUser ? Hive(RootKey::LocalMachine).get() : nullptr;
+    return LoadBinaryHive(machine_, root, machineHive, userPrefix_);
+  }
   const HiveLayout& layout = LayoutOf(root);
   std::string windowsPath = machine_.WindowsDirectory() + "\\" + std::string(layout.fileName);
   return std::make_shared<HiveFile>(layout, windowsPath, HostPath(machine_, windowsPath, Lookup::ParentOnly));
@@ -90,6 +98,12 @@ std::shared_ptr<HiveFile> RegistryStore::Hive(RootKey root) {
   }
   if (!machineHive_) machineHive_ = Load(RootKey::LocalMachine);
   return machineHive_;
+}
+
+std::string RegistryStore::Prefix(RootKey root) {
+  Hive(root);  // the user hive decides where HKEY_CURRENT_USER is
+  if (root == RootKey::CurrentUser) return userPrefix_;
+  return std::string(LayoutOf(root).prefix);
 }
 
 }  // namespace w95

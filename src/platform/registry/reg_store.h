@@ -37,24 +37,33 @@ class HiveFile {
   // `windowsPath` names the file in messages; `hostPath` is where it is kept
   // (none when its directory does not exist: the hive is then empty and read-only).
   HiveFile(const HiveLayout& layout, std::string windowsPath, std::optional<std::filesystem::path> hostPath);
+  virtual ~HiveFile() = default;
 
   bool Usable() const { return loadError_.empty(); }
   const std::string& LoadError() const { return loadError_; }
+  const std::string& WindowsPath() const { return windowsPath_; }
   RegHive& Hive() { return hive_; }
 
   // Writes the hive after a change. On failure the change is undone (the hive
   // is read back from the bytes last saved) and the Windows error returned.
-  DWORD Commit();
+  virtual DWORD Commit();
+
+ protected:
+  // For the binary store (creg_hive_file.h), which reads and writes on its own.
+  HiveFile(const HiveLayout& layout, std::string windowsPath);
 
  private:
-  bool Parse(const std::string& bytes);
-
   const HiveLayout& layout_;
   std::string windowsPath_;
   std::optional<std::filesystem::path> hostPath_;
   std::string savedBytes_;
+
+ protected:
   std::string loadError_;
   RegHive hive_;
+
+ private:
+  bool Parse(const std::string& bytes);
 };
 
 class RegistryStore {
@@ -63,11 +72,14 @@ class RegistryStore {
 
   // The hive that holds `root` (the machine hive for HKEY_CLASSES_ROOT).
   std::shared_ptr<HiveFile> Hive(RootKey root);
+  // The key below the hive's root that `root` stands for ("SOFTWARE\Classes").
+  std::string Prefix(RootKey root);
 
  private:
   std::shared_ptr<HiveFile> Load(RootKey root);
 
   Machine& machine_;
+  std::string userPrefix_;
   std::shared_ptr<HiveFile> machineHive_;
   std::shared_ptr<HiveFile> userHive_;
 };

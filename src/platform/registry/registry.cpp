@@ -39,9 +39,10 @@ KeyTable& Table() {
 
 LONG ResolvePredefined(std::uint64_t id, OpenKey& out) {
   auto root = static_cast<RootKey>(id - 1);
-  auto hive = Machine::Current().Service<RegistryStore>().Hive(root);
+  auto& store = Machine::Current().Service<RegistryStore>();
+  auto hive = store.Hive(root);
   if (!hive->Usable()) return ERROR_BADDB;
-  out = OpenKey{hive, SplitKeyPath(LayoutOf(root).prefix), KEY_ALL_ACCESS, true};
+  out = OpenKey{hive, SplitKeyPath(store.Prefix(root)), KEY_ALL_ACCESS, true};
   return ERROR_SUCCESS;
 }
 

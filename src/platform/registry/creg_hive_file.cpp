@@ -1,0 +1,120 @@
+#include "platform/registry/creg_hive_file.h"
+
+#include <system_error>
+
+#include "platform/machine/machine.h"
+#include "platform/machine/paths.h"
+#include "platform/registry/creg_read.h"
+#include "platform/registry/creg_write.h"
+
+namespace fs = std::filesystem;
+
+namespace w95 {
+
+namespace {
+
+const HiveLayout kSystemDat{"SYSTEM.DAT", "HKEY_LOCAL_MACHINE", {}, ""};
+const HiveLayout kUserDat{"USER.DAT", "HKEY_USERS", {}, ""};
+
+bool IsFile(const std::optional<fs::path>& path) {
+  std::error_code ec;
+  return path && fs::is_regular_file(*path, ec);
+}
+
+// A hive the machine has no place for: empty, and every call fails.
+std::shared_ptr<HiveFile> Unreadable(const HiveLayout& layout, const std::string& windowsPath) {
+  return std::make_shared<BinaryHiveFile>(layout, windowsPath, fs::path(), fs::path());
+}
+
+std::string TextOf(const RegNode* node, std::string_view name) {
+  const RegValue* value = node ? node->Value(name) : nullptr;
+  return value ? value->data.substr(0, value->data.find('\0')) : std::string();
+}
+
+bool ProfilesOn(const RegNode* logon) {
+  const RegValue* value = logon ? logon->Value("UserProfiles") : nullptr;
+  if (!value || value->data.empty()) return false;
+  if (value->type == REG_DWORD || value->type == REG_BINARY) return value->data[0] != 0;
+  return TextOf(logon, "UserProfiles") == "1";
+}
+
+}  // namespace
+
+std::string BinaryHiveBackupName(std::string_view hiveFileName) {
+  return std::string(hiveFileName.substr(0, hiveFileName.find('.'))) + ".DXB";
+}
+
+BinaryHiveFile::BinaryHiveFile(const HiveLayout& layout, std::string windowsPath, fs::path hostPath,
+                               fs::path backupPath)
+    : HiveFile(layout, std::move(windowsPath)),
+      hostPath_(std::move(hostPath)),
+      backupPath_(std::move(backupPath)),
+      saved_(std::string(layout.rootName)) {
+  const std::string& name = WindowsPath();
+  auto bytes = hostPath_.empty() ? std::nullopt : ReadHostFile(hostPath_);
+  if (!bytes) {
+    loadError_ = name + ": the file cannot be read";
+    return;
+  }
+  RegHive hive{std::string(layout.rootName)};
+  if (auto error = ReadCregBytes(*bytes, hive)) {
+    loadError_ = name + ": " + *error;
+    return;
+  }
+  CopyRegTree(hive.Root(), saved_.Root());
+  hive_ = std::move(hive);
+  savedBytes_ = std::move(*bytes);
+}
+
+DWORD BinaryHiveFile::Commit() {
+  if (!Usable()) return ERROR_BADDB;
+  DWORD error = ERROR_INVALID_PARAMETER;
+  RegHive written{hive_.RootName()};
+  if (auto bytes = PatchCreg(savedBytes_, saved_.Root(), hive_.Root())) {
+    // The new file must read back, through the library, as exactly the tree in memory.
+    if (!ReadCregBytes(*bytes, written) && SameRegTree(written.Root(), hive_.Root())) {
+      error = backedUp_ ? ERROR_SUCCESS : ReplaceHostFile(backupPath_, savedBytes_);
+      if (error == ERROR_SUCCESS) error = ReplaceHostFile(hostPath_, *bytes);
+      if (error == ERROR_SUCCESS) {
+        backedUp_ = true;
+        savedBytes_ = std::move(*bytes);
+        saved_ = RegHive(hive_.RootName());
+        CopyRegTree(written.Root(), saved_.Root());
+        hive_ = std::move(written);
+        return ERROR_SUCCESS;
+      }
+    }
+  }
+  RegHive undone{hive_.RootName()};  // the change is undone: back to the tree last saved
+  CopyRegTree(saved_.Root(), undone.Root());
+  undone.Root().MarkUnchanged();
+  hive_ = std::move(undone);
+  return error;
+}
+
+bool UsesBinaryHives(Machine& machine) {
+  return IsFile(HostPath(machine, machine.WindowsDirectory() + "\\SYSTEM.DAT"));
+}
+
+std::shared_ptr<HiveFile> LoadBinaryHive(Machine& machine, RootKey root, HiveFile* machineHive,
+                                         std::string& userPrefix) {
+  const HiveLayout* layout = root == RootKey::CurrentUser ? &kUserDat : &kSystemDat;
+  std::string windowsPath = machine.WindowsDirectory() + "\\" + std::string(layout->fileName);
+  userPrefix = ".Default";
+  if (root == RootKey::CurrentUser && machineHive && machineHive->Usable()) {
+    const RegNode* logon = machineHive->Hive().Find({"Network", "Logon"});
+    std::string user = TextOf(logon, "username");
+    std::string profile = machine.WindowsDirectory() + "\\Profiles\\" + user + "\\USER.DAT";
+    if (ProfilesOn(logon) && !user.empty() && user.find('\\') == std::string::npos &&
+        IsFile(HostPath(machine, profile))) {
+      windowsPath = profile;
+      userPrefix.clear();
+    }
+  }
+  auto host = HostPath(machine, windowsPath);
+  if (!IsFile(host)) return Unreadable(*layout, windowsPath);
+  fs::path backup = host->parent_path() / BinaryHiveBackupName(layout->fileName);
+  return std::make_shared<BinaryHiveFile>(*layout, windowsPath, *host, backup);
+}
+
+}  // namespace w95

@@ -1,0 +1,47 @@
+// The binary hive store: a machine whose Windows directory holds SYSTEM.DAT
+// keeps HKEY_LOCAL_MACHINE there and HKEY_USERS in USER.DAT, as Windows 95
+// does (docs/registry.md). HKEY_CURRENT_USER is HKEY_USERS\.Default, or with
+// user profiles on the last user's <windows>\Profiles\<user>\USER.DAT.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/registry/reg_store.h"
+
+namespace w95 {
+
+class Machine;
+
+class BinaryHiveFile : public HiveFile {
+ public:
+  BinaryHiveFile(const HiveLayout& layout, std::string windowsPath, std::filesystem::path hostPath,
+                 std::filesystem::path backupPath);
+
+  // Patches the file, reads the result back through libcreg, keeps the file
+  // as found beside it (once per load) and replaces it atomically.
+  DWORD Commit() override;
+
+ private:
+  std::filesystem::path hostPath_;
+  std::filesystem::path backupPath_;
+  std::string savedBytes_;
+  RegHive saved_;
+  bool backedUp_ = false;
+};
+
+// The name of the copy of a hive kept before the first change ("SYSTEM.DXB").
+std::string BinaryHiveBackupName(std::string_view hiveFileName);
+
+// True when the machine's registry is the binary one (<windows>\SYSTEM.DAT exists).
+bool UsesBinaryHives(Machine& machine);
+
+// The binary hive for `root`: SYSTEM.DAT for the machine roots; for
+// HKEY_CURRENT_USER the user hive, and `userPrefix` set to the key below its
+// root that stands for HKEY_CURRENT_USER. `machineHive` answers the profile
+// settings.
+std::shared_ptr<HiveFile> LoadBinaryHive(Machine& machine, RootKey root, HiveFile* machineHive,
+                                         std::string& userPrefix);
+
+}  // namespace w95

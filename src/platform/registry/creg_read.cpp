@@ -1,0 +1,160 @@
+#include "platform/registry/creg_read.h"
+
+// Debian's libcreg headers announce libbfio, whose headers it does not ship;
+// nothing here uses its file I/O handles.
+#include <libcreg/features.h>
+#undef LIBCREG_HAVE_BFIO
+#include <libcreg.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+namespace w95 {
+
+namespace {
+
+class Key {
+ public:
+  Key() = default;
+  ~Key() {
+    if (key_) libcreg_key_free(&key_, nullptr);
+  }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  libcreg_key_t** Out() { return &key_; }
+  libcreg_key_t* Get() const { return key_; }
+
+ private:
+  libcreg_key_t* key_ = nullptr;
+};
+
+class Value {
+ public:
+  ~Value() {
+    if (value_) libcreg_value_free(&value_, nullptr);
+  }
+  libcreg_value_t** Out() { return &value_; }
+  libcreg_value_t* Get() const { return value_; }
+
+ private:
+  libcreg_value_t* value_ = nullptr;
+};
+
+std::string TrimNul(std::string text) {
+  while (!text.empty() && text.back() == '\0') text.pop_back();
+  return text;
+}
+
+bool KeyName(libcreg_key_t* key, std::string& name) {
+  size_t size = 0;
+  if (libcreg_key_get_name_size(key, &size, nullptr) != 1) return false;
+  std::string bytes(size, '\0');
+  if (size && libcreg_key_get_name(key, reinterpret_cast<uint8_t*>(bytes.data()), size, nullptr) != 1) return false;
+  name = TrimNul(std::move(bytes));
+  return true;
+}
+
+bool ReadValue(libcreg_value_t* value, RegNode& node) {
+  size_t nameSize = 0;
+  uint32_t type = 0;
+  size_t dataSize = 0;
+  if (libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
+  std::string name(nameSize, '\0');
+  if (nameSize && libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name.data()), nameSize, nullptr) != 1)
+    return false;
+  if (libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
+  if (libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
+  std::string data(dataSize, '\0');
+  if (dataSize && libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data.data()), dataSize, nullptr) != 1)
+    return false;
+  node.SetValue(TrimNul(std::move(name)), type, std::move(data));
+  return true;
+}
+
+// Hives nest a few dozen levels at most; a deeper chain is a loop in a damaged file.
+constexpr int kMaxDepth = 512;
+
+bool ReadKey(libcreg_key_t* key, RegNode& node, int depth) {
+  if (depth > kMaxDepth) return false;
+  if (libcreg_key_is_corrupted(key, nullptr) == 1) return false;
+  int values = 0;
+  if (libcreg_key_get_number_of_values(key, &values, nullptr) != 1) return false;
+  for (int i = 0; i < values; ++i) {
+    Value value;
+    if (libcreg_key_get_value_by_index(key, i, value.Out(), nullptr) != 1) return false;
+    if (!ReadValue(value.Get(), node)) return false;
+  }
+  int subKeys = 0;
+  if (libcreg_key_get_number_of_sub_keys(key, &subKeys, nullptr) != 1) return false;
+  for (int i = 0; i < subKeys; ++i) {
+    Key sub;
+    std::string name;
+    if (libcreg_key_get_sub_key_by_index(key, i, sub.Out(), nullptr) != 1) return false;
+    if (!KeyName(sub.Get(), name)) return false;
+    RegNode& child = node.ChildOrNew(name);
+    if (!ReadKey(sub.Get(), child, depth + 1)) return false;
+  }
+  return true;
+}
+
+void MarkRead(RegNode& node) {
+  node.MarkUnchanged();
+  for (const auto& child : node.Children()) MarkRead(*child);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive) {
+  libcreg_file_t* file = nullptr;
+  if (libcreg_file_initialize(&file, nullptr) != 1) return "the registry library cannot start";
+  std::optional<std::string> failure;
+  if (libcreg_file_set_ascii_codepage(file, LIBCREG_CODEPAGE_WINDOWS_936, nullptr) != 1 ||
+      libcreg_file_open(file, path.c_str(), LIBCREG_OPEN_READ, nullptr) != 1) {
+    failure = "not a Windows 95 registry file";
+  } else {
+    Key root;
+    int found = libcreg_file_get_root_key(file, root.Out(), nullptr);
+    if (libcreg_file_is_corrupted(file, nullptr) != 0 || found == -1) failure = "the registry file is damaged";
+    if (!failure && found == 1 && !ReadKey(root.Get(), hive.Root(), 0)) failure = "the registry file is damaged";
+    if (!failure && libcreg_file_is_corrupted(file, nullptr) != 0) failure = "the registry file is damaged";
+    libcreg_file_close(file, nullptr);
+  }
+  libcreg_file_free(&file, nullptr);
+  if (!failure) MarkRead(hive.Root());
+  return failure;
+}
+
+std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "dxl-creg-XXXXXX").string();
+  int fd = mkstemp(pattern.data());
+  if (fd < 0) return "no temporary file for reading the hive back";
+  bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  close(fd);
+  std::optional<std::string> result =
+      written ? ReadCregFile(pattern, hive) : std::optional<std::string>("the hive could not be read back");
+  unlink(pattern.c_str());
+  return result;
+}
+
+void CopyRegTree(const RegNode& from, RegNode& to) {
+  for (const auto& value : from.Values()) to.SetValue(value.name, value.type, value.data);
+  for (const auto& child : from.Children()) CopyRegTree(*child, to.ChildOrNew(child->Name()));
+}
+
+bool SameRegTree(const RegNode& a, const RegNode& b) {
+  if (a.Values().size() != b.Values().size() || a.Children().size() != b.Children().size()) return false;
+  for (size_t i = 0; i < a.Values().size(); ++i) {
+    const RegValue& x = a.Values()[i];
+    const RegValue& y = b.Values()[i];
+    if (x.name != y.name || x.type != y.type || x.data != y.data) return false;
+  }
+  for (size_t i = 0; i < a.Children().size(); ++i) {
+    if (a.Children()[i]->Name() != b.Children()[i]->Name()) return false;
+    if (!SameRegTree(*a.Children()[i], *b.Children()[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace w95

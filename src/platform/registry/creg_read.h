@@ -1,0 +1,25 @@
+// Reading a binary hive of Windows 95 (SYSTEM.DAT, USER.DAT) through libcreg,
+// names and strings as the code page 936 bytes the file holds.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/registry/reg_hive.h"
+
+namespace w95 {
+
+// Reads the hive file at `path` into `hive` (which should be empty). Returns
+// the reason when the file cannot be read or libcreg finds it corrupted.
+std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive);
+// The same for hive bytes held in memory (read through a private temporary file).
+std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive);
+
+// Copies the keys and values below `from` into `to` (for an empty `to`).
+void CopyRegTree(const RegNode& from, RegNode& to);
+// Same names (exact bytes), values in the same order and subkeys in the same order.
+bool SameRegTree(const RegNode& a, const RegNode& b);
+
+}  // namespace w95

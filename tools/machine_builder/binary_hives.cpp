@@ -1,0 +1,55 @@
+#include "machine_builder/binary_hives.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "platform/registry/creg_read.h"
+#include "platform/registry/creg_write.h"
+#include "platform/registry/reg_store.h"
+#include "platform/registry/regedit4.h"
+
+namespace dxl::tools {
+
+namespace {
+
+std::string FileOf(const MachineBuilder& builder, bool user) {
+  return builder.InWindows(user ? "USER.DAT" : "SYSTEM.DAT");
+}
+
+}  // namespace
+
+w95::RegHive ReadBinaryHive(const MachineBuilder& builder, bool user) {
+  w95::RegHive hive{user ? "HKEY_USERS" : "HKEY_LOCAL_MACHINE"};
+  std::string file = FileOf(builder, user);
+  if (!std::filesystem::exists(builder.HostPath(file))) return hive;
+  if (auto error = w95::ReadCregFile(builder.HostPath(file), hive))
+    throw std::runtime_error("machine builder: " + file + ": " + *error);
+  return hive;
+}
+
+void EditBinaryHive(MachineBuilder& builder, bool user, const std::vector<std::string>& path,
+                    const std::function<void(w95::RegHive&, const std::vector<std::string>&)>& edit) {
+  w95::RegHive hive = ReadBinaryHive(builder, user);
+  std::vector<std::string> full = path;
+  if (user) full.insert(full.begin(), ".Default");
+  if (user) hive.Create({".Default"});
+  edit(hive, full);
+  builder.File(FileOf(builder, user), w95::SerializeCreg(hive.Root()));
+}
+
+void ConvertHivesToBinary(MachineBuilder& builder) {
+  for (bool user : {false, true}) {
+    const auto& layout = w95::LayoutOf(user ? w95::RootKey::CurrentUser : w95::RootKey::LocalMachine);
+    std::string text = builder.InWindows(layout.fileName);
+    if (!std::filesystem::exists(builder.HostPath(text))) continue;
+    w95::RegHive parsed{std::string(layout.rootName)};
+    if (auto error = w95::ParseRegedit4(builder.Read(text), layout.fileRoots, parsed))
+      throw std::runtime_error("machine builder: " + text + " line " + std::to_string(error->line));
+    EditBinaryHive(builder, user, {}, [&](w95::RegHive& hive, const std::vector<std::string>& at) {
+      w95::CopyRegTree(parsed.Root(), hive.Create(at));
+    });
+    builder.Remove(text);
+  }
+}
+
+}  // namespace dxl::tools
