@@ -2,8 +2,8 @@
 // only while its identity, size and modification time hold, and only once it
 // is old enough that a change within one tick of the file system's clock
 // cannot hide.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdio>
