@@ -26,7 +26,7 @@ std::pair<int, std::string> RunProgram(const std::string& root) {
 
 TEST(StartupCheck, NoInstallationIsSaidOnStandardErrorBeforeAnyPage) {
   TempMachine bare;  // MSDOS.SYS and the Windows directory, but no SYSTEM.INI and no registry
-  TempMachine noRegistry;
+  TempMachine noRegistry(dxl::testing::HiveStore::Text);  // the binary store would write both hives
   noRegistry.Builder().SystemIni("[boot]\r\n");
   TempMachine file;
   file.Builder().File("C:\\X", "");

@@ -127,7 +127,7 @@ TEST_F(RegistryEntriesTest, HardwareProfileAndDriverKeysMustExist) {
 }
 
 TEST_F(RegistryEntriesTest, BrokenMachineHiveFailsTheCheck) {
-  Builder().File("C:\\WINDOWS\\SYSTEM.REG", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\X\r\n");
+  Builder().File(tools::HiveFile(Builder(), false), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\X\r\n");
   EXPECT_EQ(Check(), 0);
 }
 

@@ -17,7 +17,8 @@ class SpoolerSettingsTest : public ::testing::Test {
   void SetUp() override { machine_.Builder().InstallPrintingSystem(); }
   tools::MachineBuilder& Builder() { return machine_.Builder(); }
   std::string PrinterKey() const { return std::string(kSpoolerPrintersKey) + "\\" + std::string(kPrinterName); }
-  std::string SystemReg() const { return machine_.Read("C:\\WINDOWS\\SYSTEM.REG"); }
+  std::string SystemReg() const { return machine_.HiveText(); }
+  std::string HiveBytes() const { return machine_.Read(machine_.HiveFile()); }
   std::string WinIni() const { return machine_.Read("C:\\WINDOWS\\WIN.INI"); }
   bool HiveHas(std::string_view line) const { return SystemReg().find(line) != std::string::npos; }
   // Builder edits are seen by a machine loaded afresh.
@@ -91,17 +92,17 @@ TEST_F(SpoolerSettingsTest, EnableDosSpoolingSetsBothMasksKeepingTheirSizes) {
 TEST_F(SpoolerSettingsTest, EnableDosSpoolingCreatesNoMissingValue) {
   tools::DeleteRegistryValue(Builder(), kSpoolerPrintersKey, "DOSSpoolMask");
   Reload();
-  std::string before = SystemReg();
+  std::string before = HiveBytes();
   EXPECT_EQ(EnableDosSpooling(1), 0);
-  EXPECT_EQ(SystemReg(), before);
+  EXPECT_EQ(HiveBytes(), before);
 
   // A missing second value leaves the first as it was: no half-made fix.
   tools::SetDosSpoolMask(Builder(), 0);
   tools::DeleteRegistryValue(Builder(), kSpoolerPrintersKey, "PrintersMask");
   Reload();
-  before = SystemReg();
+  before = HiveBytes();
   EXPECT_EQ(EnableDosSpooling(1), 0);
-  EXPECT_EQ(SystemReg(), before);
+  EXPECT_EQ(HiveBytes(), before);
   EXPECT_EQ(CheckDosSpooling(1), 0);
 
   tools::DeleteRegistryKey(Builder(), kSpoolerPrintersKey);
@@ -111,13 +112,13 @@ TEST_F(SpoolerSettingsTest, EnableDosSpoolingCreatesNoMissingValue) {
 }
 
 TEST_F(SpoolerSettingsTest, ChecksOfABrokenHiveCountAsOnAndRepairsFail) {
-  Builder().File("C:\\WINDOWS\\SYSTEM.REG", "REGEDIT4\r\n\r\nnot a registry line\r\n");
+  Builder().File(machine_.HiveFile(), "REGEDIT4\r\n\r\nnot a registry line\r\n");
   Reload();
   EXPECT_EQ(CheckBidiEnabled(), 1);
   EXPECT_EQ(CheckDosSpooling(1), 1);
   EXPECT_EQ(EnableDosSpooling(1), 0);
   EXPECT_EQ(EnableBidi(), 0);
-  EXPECT_EQ(SystemReg(), "REGEDIT4\r\n\r\nnot a registry line\r\n");
+  EXPECT_EQ(HiveBytes(), "REGEDIT4\r\n\r\nnot a registry line\r\n");
 }
 
 TEST_F(SpoolerSettingsTest, MovePrinterToFileMovesAnotherPrinterOffThePort) {
@@ -139,11 +140,11 @@ TEST_F(SpoolerSettingsTest, MovePrinterToFileMovesAnotherPrinterOffThePort) {
 
 TEST_F(SpoolerSettingsTest, MovingAnUnknownPrinterFailsAndChangesNothing) {
   Reload();
-  std::string hive = SystemReg();
+  std::string hive = HiveBytes();
   std::string winIni = WinIni();
   EXPECT_EQ(MovePrinterToFile("No Such Printer"), 0);
   EXPECT_EQ(SetPrinterPort(kPrinterName, "LPT7:"), 0);
-  EXPECT_EQ(SystemReg(), hive);
+  EXPECT_EQ(HiveBytes(), hive);
   EXPECT_EQ(WinIni(), winIni);
 }
 

@@ -56,7 +56,7 @@ TEST_F(Discovery, ListsLocalPrintersFirstEachKeyInEnumerationOrder) {
   EXPECT_EQ(found.answer, 0);
   EXPECT_EQ(found.ports, "LPT2:,LPT3:");
 
-  machine_.Builder().Remove("C:\\WINDOWS\\SYSTEM.REG");
+  machine_.Builder().Remove(machine_.HiveFile());
   Printers({"DXLQ7-A,LPT1:", "OTHER,LPT3:"}, {"DXLQ7-B,LPT2:"});
   found = Find(2);
   EXPECT_EQ(found.answer, 1);
@@ -190,8 +190,7 @@ TEST_F(Reconnect, APortWithoutConnectionIsLeftAlone) {
   w95::DWORD result = 0;
   Connection("LPT1:", &result);
   EXPECT_EQ(result, w95::ERROR_NOT_CONNECTED);
-  EXPECT_FALSE(machine_.Exists("C:\\WINDOWS\\USER.REG") &&
-               machine_.Read("C:\\WINDOWS\\USER.REG").find("Persistent") != std::string::npos);
+  EXPECT_EQ(machine_.HiveText(true).find("Persistent"), std::string::npos);
 }
 
 }  // namespace

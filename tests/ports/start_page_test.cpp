@@ -277,14 +277,14 @@ TEST_F(StartPageTest, AnUnreadableRegistryEndsTheProgramAfterItsErrorPage) {
   tools::BreakSystemHive(machine_.Builder());
   machine_.Activate();
   ASSERT_FALSE(CanReadClassesRoot());
-  const std::string hive = machine_.Read("C:\\WINDOWS\\SYSTEM.REG");
+  const std::string hive = machine_.Read(machine_.HiveFile());
 
   auto [code, output] = RunProgram(machine_, "x\\n");
   EXPECT_EQ(code, 1);
   EXPECT_NE(output.find("[148] ==="), std::string::npos) << output;
   EXPECT_NE(output.find("读取登记项目时出现错误。"), std::string::npos) << output;
   EXPECT_EQ(output.find("[102]"), std::string::npos) << output;  // the start page never came up
-  EXPECT_EQ(machine_.Read("C:\\WINDOWS\\SYSTEM.REG"), hive);
+  EXPECT_EQ(machine_.Read(machine_.HiveFile()), hive);
   EXPECT_FALSE(machine_.Exists(kReportPath));
 }
 

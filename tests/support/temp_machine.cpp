@@ -12,12 +12,13 @@ namespace fs = std::filesystem;
 
 namespace dxl::testing {
 
-TempMachine::TempMachine() {
+TempMachine::TempMachine(HiveStore store) {
   std::random_device random;
   root_ = fs::temp_directory_path() / ("dxl-machine-" + std::to_string(getpid()) + "-" + std::to_string(random()));
   builder_.emplace(root_);
   // The suite runs a second time on the binary registry of a real installation.
-  if (const char* store = std::getenv("DXL_TEST_REGISTRY"); store && std::string_view(store) == "binary")
+  const char* suiteStore = std::getenv("DXL_TEST_REGISTRY");
+  if (store == HiveStore::AsTheSuiteRuns && suiteStore && std::string_view(suiteStore) == "binary")
     builder_->UseBinaryRegistry();
   Activate();
 }

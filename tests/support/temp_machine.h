@@ -6,24 +6,34 @@
 #include <optional>
 #include <string>
 
+#include "machine_builder/hives.h"
 #include "machine_builder/machine_builder.h"
 
 namespace dxl::testing {
 
+// Which registry store a machine's hives are written in: the suite runs once
+// on each (DXL_TEST_REGISTRY=binary), tests of the text format itself pin it.
+enum class HiveStore { AsTheSuiteRuns, Text };
+
 class TempMachine {
  public:
-  TempMachine();
+  explicit TempMachine(HiveStore store = HiveStore::AsTheSuiteRuns);
   ~TempMachine();
   TempMachine(const TempMachine&) = delete;
   TempMachine& operator=(const TempMachine&) = delete;
 
   tools::MachineBuilder& Builder() { return *builder_; }
+  const tools::MachineBuilder& Builder() const { return *builder_; }
   const std::filesystem::path& Root() const { return root_; }
   // Makes this the current machine (dropping all cached platform state).
   void Activate();
   // The bytes of a file on the machine (Windows path), read from the host.
   std::string Read(std::string_view windowsPath) const { return builder_->Read(windowsPath); }
   bool Exists(std::string_view windowsPath) const;
+  // The machine (or user) hive's file in the store this machine uses, and its
+  // keys as REGEDIT4 text whichever store holds them.
+  std::string HiveFile(bool user = false) const { return tools::HiveFile(*builder_, user); }
+  std::string HiveText(bool user = false) const { return tools::HiveText(*builder_, user); }
 
  private:
   std::filesystem::path root_;

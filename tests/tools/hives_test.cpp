@@ -22,7 +22,7 @@ std::string ReadText(w95::RootKey root, const std::string& key, std::string_view
 }
 
 TEST(StandardHives, LoadThroughTheRegistryAndAreWrittenAsRegeditWould) {
-  testing::TempMachine machine;
+  testing::TempMachine machine(testing::HiveStore::Text);
   machine.Builder().InstallPrintingSystem();
   machine.Activate();
   EXPECT_EQ(w95::RegistryLoadError(w95::RootKey::LocalMachine), "");
@@ -49,7 +49,7 @@ TEST(StandardHives, LoadThroughTheRegistryAndAreWrittenAsRegeditWould) {
 }
 
 TEST(StandardHives, EditsChangeOnlyTheirKey) {
-  testing::TempMachine machine;
+  testing::TempMachine machine(testing::HiveStore::Text);
   machine.Builder().InstallPrintingSystem();
   std::string before = machine.Read(kSystemReg);
   BreakRegistryEntry(machine.Builder(), RegistryEntry::Mfg, EntryFault::Wrong);
@@ -66,7 +66,7 @@ TEST(StandardHives, EditsChangeOnlyTheirKey) {
 }
 
 TEST(StandardHives, BuilderRefusesABrokenHiveAndKeepsIt) {
-  testing::TempMachine machine;
+  testing::TempMachine machine(testing::HiveStore::Text);
   machine.Builder().File(kSystemReg, "not a hive");
   EXPECT_THROW(SetDosSpoolMask(machine.Builder(), 1), std::runtime_error);
   EXPECT_THROW(SetRegistryText(machine.Builder(), "HKEY_USERS\\.Default", "x", "y"), std::invalid_argument);

@@ -35,7 +35,7 @@ w95::DWORD CountSubkeys(w95::RootKey root, const std::string& key) {
 }
 
 TEST(LargeMachine, RegisteredComponentsJoinTheInstallationsHive) {
-  testing::TempMachine machine;
+  testing::TempMachine machine(testing::HiveStore::Text);
   machine.Builder().InstallPrintingSystem();
   const std::string before = machine.Read("C:\\WINDOWS\\SYSTEM.REG");
   EXPECT_EQ(AddRegisteredComponents(machine.Builder(), 400), 2000u);

@@ -204,7 +204,7 @@ TEST_F(EndToEnd, NetworkConnectionMadePersistent) {
                               "故障排除完成。\r\n"
                               "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n"))
       << Output();
-  EXPECT_NE(Read("C:\\WINDOWS\\USER.REG").find("[HKEY_CURRENT_USER\\Network\\Persistent\\LPT2]"), std::string::npos);
+  EXPECT_NE(machine_.HiveText(true).find("[HKEY_CURRENT_USER\\Network\\Persistent\\LPT2]"), std::string::npos);
   EXPECT_EQ(Read("C:\\MACHINE.INI").find("LPT2="), std::string::npos);
 
   // Persistent now: the next run finds the network set-up right.

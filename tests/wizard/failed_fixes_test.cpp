@@ -30,7 +30,6 @@ constexpr int kStartYes = 6, kYes = 1018, kOk = 1, kReturn = 1012;
 constexpr rlim_t kFileSizeLimit = 2048;
 constexpr const char* kSystemIni = "C:\\WINDOWS\\SYSTEM.INI";
 constexpr const char* kWinIni = "C:\\WINDOWS\\WIN.INI";
-constexpr const char* kSystemHive = "C:\\WINDOWS\\SYSTEM.REG";
 
 std::string Replaced(std::string text, std::string_view from, std::string_view to) {
   text.replace(text.find(from), from.size(), to);
@@ -54,21 +53,23 @@ class FailedFixes : public testing::ProgramTest {
     tools::SetPrinterAttributes(b, tools::kPrinterName, 0x200);
     tools::SetDosSpoolMask(b, 0);
     machine_.Activate();
-    for (const char* file : {kSystemIni, kWinIni, kSystemHive}) before_.push_back(machine_.Read(file));
+    for (const std::string& file : Files()) before_.push_back(machine_.Read(file));
     Script().Press(kStartYes);
     for (int page = 0; page < 6; ++page) Script().Press(kYes);
     Script().Press(kOk);
   }
   void TearDown() override {
-    for (const char* file : {kSystemIni, kWinIni, kSystemHive}) SetImmutable(file, false);
+    for (const std::string& file : Files()) SetImmutable(file, false);
     ProgramTest::TearDown();
   }
 
   w95::ui::ScriptedBackend& Script() { return *script_; }
-  std::string HostPath(const char* file) { return Builder().HostPath(file).string(); }
+  // The three files the fixes rewrite; the hive in the store this machine uses.
+  std::vector<std::string> Files() const { return {kSystemIni, kWinIni, machine_.HiveFile()}; }
+  std::string HostPath(std::string_view file) { return Builder().HostPath(file).string(); }
   std::string Log() const { return w95::Cp936ToUtf8Lossy(machine_.Read(theApp().logPath)); }
 
-  bool SetImmutable(const char* file, bool on) {
+  bool SetImmutable(std::string_view file, bool on) {
     int fd = open(HostPath(file).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     int flags = 0;
@@ -114,7 +115,7 @@ class FailedFixes : public testing::ProgramTest {
           "错误: 本打印机的双向支持被取消 - 未修正\r\n", "错误: \" MS-DOS 后台打印\"被取消 - 未修正\r\n"})
       EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     EXPECT_TRUE(log.ends_with("故障排除完成。\r\nTavix KRT-310 on LPT1:[本地] 设定不正确。\r\n")) << log;
-    const char* files[] = {kSystemIni, kWinIni, kSystemHive};
+    const std::vector<std::string> files = Files();
     for (size_t i = 0; i < before_.size(); ++i) EXPECT_EQ(machine_.Read(files[i]), before_[i]) << files[i];
   }
 
@@ -132,7 +133,7 @@ TEST_F(FailedFixes, WritableFilesAreMendedAndAskForTheRestart) {
 }
 
 TEST_F(FailedFixes, ReadOnlyFilesAreReportedNotMended) {
-  for (const char* file : {kSystemIni, kWinIni, kSystemHive}) ASSERT_EQ(chmod(HostPath(file).c_str(), 0444), 0);
+  for (const std::string& file : Files()) ASSERT_EQ(chmod(HostPath(file).c_str(), 0444), 0);
   theApp().WizardDriver();
   EXPECT_EQ(ModalPages(), (std::vector<int>{102, 149, 133, 134, 135, 136, 137, 142}));  // no finish page
   EXPECT_EQ(theApp().restartNeeded, 0);
@@ -140,14 +141,14 @@ TEST_F(FailedFixes, ReadOnlyFilesAreReportedNotMended) {
 }
 
 TEST_F(FailedFixes, AFullDiskIsReportedNotMended) {
-  for (const char* file : {kSystemIni, kWinIni, kSystemHive})
+  for (const std::string& file : Files())
     ASSERT_GT(machine_.Read(file).size(), kFileSizeLimit) << file;
   EXPECT_EQ(RunWithFullDisk(), 0);
   ExpectNothingMended();
 }
 
 TEST_F(FailedFixes, ImmutableFilesAreReportedNotMended) {
-  for (const char* file : {kSystemIni, kWinIni, kSystemHive})
+  for (const std::string& file : Files())
     if (!SetImmutable(file, true)) GTEST_SKIP() << "the file system has no immutable flag here";
   theApp().WizardDriver();
   EXPECT_EQ(ModalPages(), (std::vector<int>{102, 149, 133, 134, 135, 136, 137, 142}));

@@ -288,14 +288,14 @@ TEST_F(NetworkDriver, ConnectionMadePersistentAndTheChecksGoOn) {
             "故障排除完成。\r\n"
             "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n");
   EXPECT_EQ(theApp().restartNeeded, 0);
-  std::string userReg = w95::Cp936ToUtf8Lossy(machine_.Read("C:\\WINDOWS\\USER.REG"));
+  std::string userReg = w95::Cp936ToUtf8Lossy(machine_.HiveText(true));
   EXPECT_NE(userReg.find("[HKEY_CURRENT_USER\\Network\\Persistent\\LPT2]"), std::string::npos) << userReg;
 }
 
 TEST_F(NetworkDriver, AConnectionThatCannotBeMadePersistentIsReportedNotMended) {
   // The user hive is read-only: the connection cannot be remembered.
-  const std::string userReg = machine_.Read("C:\\WINDOWS\\USER.REG");
-  ASSERT_EQ(chmod(Builder().HostPath("C:\\WINDOWS\\USER.REG").c_str(), 0444), 0);
+  const std::string userReg = machine_.Read(machine_.HiveFile(true));
+  ASSERT_EQ(chmod(Builder().HostPath(machine_.HiveFile(true)).c_str(), 0444), 0);
   Script().Select(kPortList, 1).Press(kStartYes).Press(kYes).Press(kOk);
   RunWizard();
   EXPECT_EQ(Pages(), (std::vector<int>{102, 158, 142}));
@@ -303,7 +303,7 @@ TEST_F(NetworkDriver, AConnectionThatCannotBeMadePersistentIsReportedNotMended) 
             "网络错误: LPT2: 没有被连接到 \\\\PRINTSRV\\KRT310。 - 未修正\r\n"
             "故障排除完成。\r\n"
             "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n");
-  EXPECT_EQ(machine_.Read("C:\\WINDOWS\\USER.REG"), userReg);
+  EXPECT_EQ(machine_.Read(machine_.HiveFile(true)), userReg);
   EXPECT_EQ(Port("LPT2:").GetRemoteName(), "\\\\PRINTSRV\\KRT310");  // the port keeps its connection
 }
 
@@ -344,7 +344,7 @@ TEST_F(NetworkDriver, ExitOnThePersistencePageStopsTheRunWithoutTheFix) {
             "网络错误: LPT2: 没有被连接到 \\\\PRINTSRV\\KRT310。 - 未修正\r\n"
             "故障排除被用户中止。\r\n"
             "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n");
-  std::string userReg = w95::Cp936ToUtf8Lossy(machine_.Read("C:\\WINDOWS\\USER.REG"));
+  std::string userReg = w95::Cp936ToUtf8Lossy(machine_.HiveText(true));
   EXPECT_EQ(userReg.find("Persistent\\LPT2"), std::string::npos) << userReg;
 }
 

@@ -35,6 +35,9 @@ void EditBinaryHive(MachineBuilder& builder, bool user, const std::vector<std::s
   if (user) hive.Create({".Default"});
   edit(hive, full);
   builder.File(FileOf(builder, user), w95::SerializeCreg(hive.Root()));
+  // A real installation always has both files, and the registry takes the binary store only when SYSTEM.DAT is there.
+  if (!std::filesystem::exists(builder.HostPath(FileOf(builder, !user))))
+    EditBinaryHive(builder, !user, {}, [](w95::RegHive&, const std::vector<std::string>&) {});
 }
 
 void ConvertHivesToBinary(MachineBuilder& builder) {
@@ -50,6 +53,8 @@ void ConvertHivesToBinary(MachineBuilder& builder) {
     });
     builder.Remove(text);
   }
+  // Both files, empty when there was nothing to convert, as on a real installation.
+  EditBinaryHive(builder, false, {}, [](w95::RegHive&, const std::vector<std::string>&) {});
 }
 
 }  // namespace dxl::tools

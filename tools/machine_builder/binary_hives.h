@@ -18,7 +18,7 @@ void EditBinaryHive(MachineBuilder& builder, bool user, const std::vector<std::s
                     const std::function<void(w95::RegHive&, const std::vector<std::string>&)>& edit);
 
 // Turns the machine's SYSTEM.REG and USER.REG, when present, into SYSTEM.DAT
-// and USER.DAT and removes the text files.
+// and USER.DAT and removes the text files; both .DAT files exist afterwards.
 void ConvertHivesToBinary(MachineBuilder& builder);
 
 // The hive file as a tree (empty when missing); throws when libcreg cannot read it.

@@ -1,5 +1,6 @@
 #include "machine_builder/hives.h"
 
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 
@@ -7,7 +8,9 @@
 #include "platform/base/cp936.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/text.h"
+#include "platform/registry/creg_read.h"
 #include "platform/registry/reg_store.h"
+#include "platform/registry/regedit4.h"
 #include "platform/registry/registry.h"
 #include "platform/spooler/spooler.h"
 
@@ -100,6 +103,36 @@ void DeleteRegistryValue(MachineBuilder& builder, std::string_view keyPath, std:
 
 void DeleteRegistryKey(MachineBuilder& builder, std::string_view keyPath) {
   EditHive(builder, keyPath, [](w95::RegHive& hive, const std::vector<std::string>& path) { hive.Remove(path); });
+}
+
+std::string HiveFile(const MachineBuilder& builder, bool user) {
+  if (builder.BinaryRegistry()) return builder.InWindows(user ? "USER.DAT" : "SYSTEM.DAT");
+  return builder.InWindows(w95::LayoutOf(user ? RootKey::CurrentUser : RootKey::LocalMachine).fileName);
+}
+
+namespace {
+
+// The text of a tree read from a binary hive: every key rendered afresh (it has no text to copy).
+std::string RenderWhole(w95::RegHive& hive) {
+  auto markAll = [](auto& self, w95::RegNode& node) -> void {
+    node.MarkChanged();
+    for (const auto& child : node.Children()) self(self, *child);
+  };
+  for (const auto& child : hive.Root().Children()) markAll(markAll, *child);
+  return w95::RenderRegedit4(hive);
+}
+
+}  // namespace
+
+std::string HiveText(const MachineBuilder& builder, bool user) {
+  std::string file = HiveFile(builder, user);
+  if (!std::filesystem::exists(builder.HostPath(file))) return {};
+  if (!builder.BinaryRegistry()) return builder.Read(file);
+  w95::RegHive binary = ReadBinaryHive(builder, user);
+  if (!user) return RenderWhole(binary);
+  w95::RegHive currentUser{std::string(w95::LayoutOf(RootKey::CurrentUser).rootName)};
+  if (const w95::RegNode* node = binary.Find({".Default"})) w95::CopyRegTree(*node, currentUser.Root());
+  return RenderWhole(currentUser);
 }
 
 std::string PortKeyPath(std::string_view portName, bool remote) {

@@ -30,6 +30,14 @@ void DeleteRegistryValue(MachineBuilder& builder, std::string_view keyPath, std:
 // Removes the key and everything below it.
 void DeleteRegistryKey(MachineBuilder& builder, std::string_view keyPath);
 
+// The file of the machine hive (`user`: the user hive) in the store the builder
+// writes: <windows>\SYSTEM.DAT or SYSTEM.REG (USER.DAT or USER.REG).
+std::string HiveFile(const MachineBuilder& builder, bool user);
+// The hive as REGEDIT4 text, whichever store holds it: the text file as it is,
+// or the binary hive's tree (HKEY_CURRENT_USER for USER.DAT's .Default) rendered.
+// Empty when the file is missing.
+std::string HiveText(const MachineBuilder& builder, bool user);
+
 // The printer's name and the keys of the installation.
 inline constexpr std::string_view kPrinterName = "Tavix KRT-310";
 inline constexpr std::string_view kSpoolerPrintersKey =

@@ -40,30 +40,29 @@ int OpenHostFile(const std::filesystem::path& path, int flags, mode_t mode) {
   return fd;
 }
 
-std::optional<std::string> ReadRegularHostFile(const std::filesystem::path& path, std::size_t limit) {
+std::optional<std::string> ReadOpenHostFile(int fd, std::size_t limit) {
   using Result = std::optional<std::string>;
-  int fd = OpenHostFile(path, O_RDONLY);
-  if (fd < 0) return Result();
   struct stat st;
-  if (fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) > limit) {
-    close(fd);
-    return Fail(ERROR_NOT_ENOUGH_MEMORY, Result());
-  }
+  if (fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) > limit) return Fail(ERROR_NOT_ENOUGH_MEMORY, Result());
   // Read up to the size found, and no further even if the file grows meanwhile.
   std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
+    ssize_t n = pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return Fail(ERROR_READ_FAULT, Result());
-    }
+    if (n < 0) return Fail(ERROR_READ_FAULT, Result());
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
   }
-  close(fd);
   bytes.resize(done);
+  return bytes;
+}
+
+std::optional<std::string> ReadRegularHostFile(const std::filesystem::path& path, std::size_t limit) {
+  int fd = OpenHostFile(path, O_RDONLY);
+  if (fd < 0) return std::nullopt;
+  auto bytes = ReadOpenHostFile(fd, limit);
+  close(fd);
   return bytes;
 }
 

@@ -30,6 +30,9 @@ inline constexpr std::size_t kMaxWholeFileBytes = 64u << 20;
 std::optional<std::string> ReadRegularHostFile(const std::filesystem::path& path,
                                                std::size_t limit = kMaxWholeFileBytes);
 
+// The same for a descriptor that OpenHostFile gave, read from its start.
+std::optional<std::string> ReadOpenHostFile(int fd, std::size_t limit = kMaxWholeFileBytes);
+
 // A write beyond the file-size limit (RLIMIT_FSIZE) fails with ERROR_DISK_FULL
 // instead of ending the process with SIGXFSZ. Called once at start-up.
 void IgnoreFileSizeSignal();

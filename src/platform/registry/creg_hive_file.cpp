@@ -1,7 +1,12 @@
 #include "platform/registry/creg_hive_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <system_error>
 
+#include "platform/base/last_error.h"
+#include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
 #include "platform/registry/creg_read.h"
@@ -15,6 +20,16 @@ namespace {
 
 const HiveLayout kSystemDat{"SYSTEM.DAT", "HKEY_LOCAL_MACHINE", {}, ""};
 const HiveLayout kUserDat{"USER.DAT", "HKEY_USERS", {}, ""};
+
+struct OpenFile {
+  explicit OpenFile(int descriptor) : fd(descriptor) {}
+  ~OpenFile() {
+    if (fd >= 0) close(fd);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  int fd;
+};
 
 bool IsFile(const std::optional<fs::path>& path) {
   std::error_code ec;
@@ -51,13 +66,15 @@ BinaryHiveFile::BinaryHiveFile(const HiveLayout& layout, std::string windowsPath
       backupPath_(std::move(backupPath)),
       saved_(std::string(layout.rootName)) {
   const std::string& name = WindowsPath();
-  auto bytes = hostPath_.empty() ? std::nullopt : ReadHostFile(hostPath_);
+  // One open serves both reads: the bytes kept for patching, and libcreg's, so they are of the same file.
+  OpenFile file(hostPath_.empty() ? -1 : OpenHostFile(hostPath_, O_RDONLY));
+  auto bytes = file.fd < 0 ? std::nullopt : ReadOpenHostFile(file.fd);
   if (!bytes) {
     loadError_ = name + ": the file cannot be read";
     return;
   }
   RegHive hive{std::string(layout.rootName)};
-  if (auto error = ReadCregBytes(*bytes, hive)) {
+  if (auto error = ReadCregFile(DescriptorPath(file.fd), hive)) {
     loadError_ = name + ": " + *error;
     return;
   }
@@ -72,7 +89,10 @@ DWORD BinaryHiveFile::Commit() {
   RegHive written{hive_.RootName()};
   if (auto bytes = PatchCreg(savedBytes_, saved_.Root(), hive_.Root())) {
     // The new file must read back, through the library, as exactly the tree in memory.
-    if (!ReadCregBytes(*bytes, written) && SameRegTree(written.Root(), hive_.Root())) {
+    SetLastError(ERROR_SUCCESS);
+    if (ReadCregBytes(*bytes, written)) {
+      if (GetLastError() == ERROR_DISK_FULL) error = ERROR_DISK_FULL;
+    } else if (SameRegTree(written.Root(), hive_.Root())) {
       error = backedUp_ ? ERROR_SUCCESS : ReplaceHostFile(backupPath_, savedBytes_);
       if (error == ERROR_SUCCESS) error = ReplaceHostFile(hostPath_, *bytes);
       if (error == ERROR_SUCCESS) {

@@ -6,10 +6,15 @@
 #undef LIBCREG_HAVE_BFIO
 #include <libcreg.h>
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <memory>
 #include <vector>
+
+#include "platform/base/last_error.h"
+#include "platform/machine/host_errors.h"
 
 namespace w95 {
 
@@ -127,16 +132,26 @@ std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHi
 }
 
 std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "dxl-creg-XXXXXX").string();
-  int fd = mkstemp(pattern.data());
-  if (fd < 0) return "no temporary file for reading the hive back";
-  bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  // In memory, not in a temporary directory that may be full or missing.
+  int fd = memfd_create("dxl-creg", MFD_CLOEXEC);
+  if (fd < 0) return Fail(ErrorFromErrno(errno), std::optional<std::string>("no memory for reading the hive back"));
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      SetLastError(n < 0 ? ErrorFromErrno(errno) : ERROR_WRITE_FAULT);
+      close(fd);
+      return "the hive could not be read back";
+    }
+    done += static_cast<size_t>(n);
+  }
+  std::optional<std::string> result = ReadCregFile(DescriptorPath(fd), hive);
   close(fd);
-  std::optional<std::string> result =
-      written ? ReadCregFile(pattern, hive) : std::optional<std::string>("the hive could not be read back");
-  unlink(pattern.c_str());
   return result;
 }
+
+std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 void CopyRegTree(const RegNode& from, RegNode& to) {
   for (const auto& value : from.Values()) to.SetValue(value.name, value.type, value.data);

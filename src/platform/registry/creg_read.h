@@ -14,8 +14,11 @@ namespace w95 {
 // Reads the hive file at `path` into `hive` (which should be empty). Returns
 // the reason when the file cannot be read or libcreg finds it corrupted.
 std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive);
-// The same for hive bytes held in memory (read through a private temporary file).
+// The same for hive bytes held in memory (read through an anonymous memory
+// file; when it cannot be written, the last error says why).
 std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive);
+// A name under which libcreg opens the file that the descriptor `fd` has open.
+std::string DescriptorPath(int fd);
 
 // Copies the keys and values below `from` into `to` (for an empty `to`).
 void CopyRegTree(const RegNode& from, RegNode& to);

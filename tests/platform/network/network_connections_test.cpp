@@ -111,7 +111,7 @@ TEST(AddConnection, PersistentConnectionsAreRecordedInTheUsersHive) {
       ERROR_SUCCESS);
   EXPECT_EQ(Get("LPT1:").remoteName, "\\\\PRINTSRV\\KRT310");
   EXPECT_EQ(PersistentRemotePath(1), "\\\\PRINTSRV\\KRT310");
-  EXPECT_NE(machine.Read(machine.Builder().InWindows("USER.REG")).find("RemotePath"), std::string::npos);
+  EXPECT_NE(machine.HiveText(true).find("RemotePath"), std::string::npos);
 
   // A fresh process on the same machine finds it again at logon.
   machine.Activate();

@@ -14,9 +14,10 @@ using dxl::testing::TempMachine;
 
 constexpr std::string_view kRegAlphabet = "[]\\\"=@:,-;hexdword()0123456789abcdef \r\n";
 
+// Mutations of the REGEDIT4 text: the binary hives have their own.
 class HiveOnMutations : public ::testing::Test {
  protected:
-  TempMachine machine_;
+  TempMachine machine_{dxl::testing::HiveStore::Text};
 };
 
 // A mutated hive either loads, or is refused with the line at fault and is

@@ -101,6 +101,7 @@ TEST(RegKeyLookup, DeleteAndCreateAgainThroughTheRegistryCalls) {
   std::string text = "REGEDIT4\r\n\r\n";
   for (int n = 0; n < 200; ++n) text += "[HKEY_LOCAL_MACHINE\\Software\\K" + std::to_string(n) + "]\r\n\r\n";
   machine.Builder().File("C:\\WINDOWS\\SYSTEM.REG", text);
+  if (machine.Builder().BinaryRegistry()) machine.Builder().UseBinaryRegistry();  // the same keys in SYSTEM.DAT
   machine.Activate();
   RegKey software;
   ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "SOFTWARE", 0, KEY_ALL_ACCESS, software), ERROR_SUCCESS);
@@ -118,7 +119,7 @@ TEST(RegKeyLookup, DeleteAndCreateAgainThroughTheRegistryCalls) {
   std::string name;
   for (DWORD nameSize = 64; RegEnumKeyExA(software, count, name, nameSize) == ERROR_SUCCESS; nameSize = 64) ++count;
   EXPECT_EQ(count, 200u);
-  EXPECT_NE(machine.Read("C:\\WINDOWS\\SYSTEM.REG").find("[HKEY_LOCAL_MACHINE\\Software\\k100]"), std::string::npos);
+  EXPECT_NE(machine.HiveText().find("[HKEY_LOCAL_MACHINE\\Software\\k100]"), std::string::npos);
 }
 
 }  // namespace

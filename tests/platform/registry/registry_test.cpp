@@ -26,8 +26,13 @@ class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     machine_.Builder().File(kSystemReg, kHive);
+    if (Binary()) machine_.Builder().UseBinaryRegistry();  // the same keys in SYSTEM.DAT
     machine_.Activate();
+    initialBytes_ = HiveBytes();
+    initialText_ = machine_.HiveText();
   }
+  bool Binary() const { return machine_.Builder().BinaryRegistry(); }
+  std::string HiveBytes() const { return machine_.Read(machine_.HiveFile()); }
   RegKey OpenTest(REGSAM access = KEY_READ) {
     RegKey key;
     EXPECT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "System\\Test", 0, access, key), ERROR_SUCCESS);
@@ -35,6 +40,8 @@ class RegistryTest : public ::testing::Test {
   }
 
   dxl::testing::TempMachine machine_;
+  std::string initialBytes_;
+  std::string initialText_;  // kHive itself on the text store
 };
 
 TEST_F(RegistryTest, QueryValueSizesFollowWindows) {
@@ -112,15 +119,15 @@ TEST_F(RegistryTest, ReadAccessRefusesEveryWriteAndLeavesTheFileAlone) {
   DWORD size = 4;
   std::string data;
   EXPECT_EQ(RegQueryValueExA(writeOnly, "Mask", nullptr, &data, size), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(machine_.Read(kSystemReg), kHive);
+  EXPECT_EQ(HiveBytes(), initialBytes_);
 }
 
 TEST_F(RegistryTest, AChangeIsSavedAtOnceAndTouchesNothingElse) {
   RegKey key = OpenTest(KEY_READ | KEY_WRITE);
   ASSERT_EQ(RegSetValueExA(key, "Mask", REG_DWORD, std::string("\x07\0\0\0", 4)), ERROR_SUCCESS);
-  std::string expected = kHive;
+  std::string expected = initialText_;
   expected.replace(expected.find("dword:00000005"), 14, "dword:00000007");
-  EXPECT_EQ(machine_.Read(kSystemReg), expected);
+  EXPECT_EQ(machine_.HiveText(), expected);
 
   // A fresh load of the machine sees the change.
   machine_.Activate();
@@ -147,11 +154,12 @@ TEST_F(RegistryTest, ClassesRootIsALiveViewOfTheMachineClasses) {
 
   RegKey created;
   ASSERT_EQ(RegCreateKeyExA(RootKey::ClassesRoot, "DXL\\RemotePrinters", KEY_ALL_ACCESS, created), ERROR_SUCCESS);
-  EXPECT_NE(machine_.Read(kSystemReg).find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\DXL\\RemotePrinters]\r\n"),
+  EXPECT_NE(machine_.HiveText().find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\DXL\\RemotePrinters]\r\n"),
             std::string::npos);
 }
 
 TEST_F(RegistryTest, MissingHiveIsEmptyAndCreatedOnFirstWrite) {
+  if (Binary()) GTEST_SKIP() << "a real installation always has USER.DAT";
   EXPECT_FALSE(machine_.Exists(kUserReg));
   RegKey root;
   EXPECT_EQ(RegOpenKeyExA(RootKey::CurrentUser, "", 0, KEY_READ, root), ERROR_SUCCESS);
@@ -172,7 +180,7 @@ TEST_F(RegistryTest, MissingHiveIsEmptyAndCreatedOnFirstWrite) {
 
 TEST_F(RegistryTest, BrokenHiveIsNeverOverwrittenAndItsRootsFail) {
   const std::string broken = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\System]\r\n\"v\"=oops\r\n";
-  machine_.Builder().File(kSystemReg, broken);
+  machine_.Builder().File(machine_.HiveFile(), broken);
   machine_.Activate();
 
   RegKey key;
@@ -180,8 +188,10 @@ TEST_F(RegistryTest, BrokenHiveIsNeverOverwrittenAndItsRootsFail) {
   EXPECT_EQ(RegOpenKeyExA(RootKey::ClassesRoot, "", 0, KEY_READ, key), ERROR_BADDB);
   EXPECT_EQ(RegCreateKeyExA(RootKey::LocalMachine, "System\\New", KEY_ALL_ACCESS, key), ERROR_BADDB);
   EXPECT_EQ(RegSetValueExA(RegKey::Root(RootKey::LocalMachine), "x", REG_SZ, "1"), ERROR_BADDB);
-  EXPECT_EQ(machine_.Read(kSystemReg), broken);
-  EXPECT_EQ(RegistryLoadError(RootKey::LocalMachine), "C:\\WINDOWS\\SYSTEM.REG line 4: a value of an unknown form");
+  EXPECT_EQ(HiveBytes(), broken);
+  EXPECT_EQ(RegistryLoadError(RootKey::LocalMachine),
+            Binary() ? "C:\\WINDOWS\\SYSTEM.DAT: not a Windows 95 registry file"
+                     : "C:\\WINDOWS\\SYSTEM.REG line 4: a value of an unknown form");
   EXPECT_EQ(RegistryLoadError(RootKey::ClassesRoot), RegistryLoadError(RootKey::LocalMachine));
 
   // The user's hive is a file of its own and still works.
@@ -196,7 +206,7 @@ TEST_F(RegistryTest, DeletedKeyIsNoticedThroughHandlesStillOpen) {
   ASSERT_EQ(RegDeleteKeyA(parent, "second"), ERROR_SUCCESS);
   EXPECT_EQ(RegSetValueExA(second, "v", REG_SZ, "1"), ERROR_KEY_DELETED);
   EXPECT_EQ(RegDeleteKeyA(parent, "second"), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(machine_.Read(kSystemReg).find("Second"), std::string::npos);
+  EXPECT_EQ(machine_.HiveText().find("Second"), std::string::npos);
 }
 
 TEST_F(RegistryTest, FailedSaveUndoesTheChange) {
@@ -216,7 +226,7 @@ TEST_F(RegistryTest, HostileNamesAreRefusedAndHostileDataSurvivesReload) {
             ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegSetValueExA(key, "line\nbreak", REG_SZ, "x"), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegSetValueExA(key, std::string_view("nul\0", 4), REG_SZ, "x"), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(machine_.Read(kSystemReg), kHive);
+  EXPECT_EQ(HiveBytes(), initialBytes_);
 
   const std::string hostile = std::string("a\"b\\c\r\n[HKEY_LOCAL_MACHINE\\X]\r\n\0tail", 30);
   ASSERT_EQ(RegSetValueExA(key, "odd \"name\" ]", REG_SZ, hostile), ERROR_SUCCESS);

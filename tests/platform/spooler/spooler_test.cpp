@@ -30,7 +30,9 @@ class SpoolerTest : public ::testing::Test {
   }
 
   std::string WinIni() { return machine_.Read("C:\\WINDOWS\\WIN.INI"); }
-  std::string SystemReg() { return machine_.Read("C:\\WINDOWS\\SYSTEM.REG"); }
+  // The machine hive's keys as text, and its file's bytes.
+  std::string SystemReg() { return machine_.HiveText(); }
+  std::string HiveBytes() { return machine_.Read(machine_.HiveFile()); }
 
   dxl::testing::TempMachine machine_;
 };
@@ -89,12 +91,13 @@ TEST_F(SpoolerTest, MovingThePrinterUpdatesItsKeyAndItsWinIniLines) {
 
 TEST_F(SpoolerTest, SetPrinterWritesOnlyWhatChanged) {
   std::string hiveBefore = SystemReg();
+  std::string bytesBefore = HiveBytes();
   std::string winIniBefore = WinIni();
   PrinterInfo2 info = Record(kPrinterName);
   PrinterHandle printer;
   ASSERT_TRUE(OpenPrinterA(kPrinterName, printer));
   ASSERT_TRUE(SetPrinterA(printer, 2, &info, 0));
-  EXPECT_EQ(SystemReg(), hiveBefore);
+  EXPECT_EQ(HiveBytes(), bytesBefore);
 
   info.Attributes = 0x40;
   ASSERT_TRUE(SetPrinterA(printer, 2, &info, 0));
@@ -105,7 +108,7 @@ TEST_F(SpoolerTest, SetPrinterWritesOnlyWhatChanged) {
 }
 
 TEST_F(SpoolerTest, SetPrinterRefusesUnknownPortsAndRenames) {
-  std::string hiveBefore = SystemReg();
+  std::string hiveBefore = HiveBytes();
   PrinterInfo2 info = Record(kPrinterName);
   PrinterHandle printer;
   ASSERT_TRUE(OpenPrinterA(kPrinterName, printer));
@@ -119,7 +122,7 @@ TEST_F(SpoolerTest, SetPrinterRefusesUnknownPortsAndRenames) {
   EXPECT_FALSE(SetPrinterA(printer, 2, &info, 0));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_FALSE(SetPrinterA(printer, 2, nullptr, 0));
-  EXPECT_EQ(SystemReg(), hiveBefore);
+  EXPECT_EQ(HiveBytes(), hiveBefore);
 }
 
 TEST_F(SpoolerTest, MovingAPrinterWithoutWinIniLinesWritesThem) {
