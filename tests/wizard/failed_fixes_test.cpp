@@ -141,8 +141,7 @@ TEST_F(FailedFixes, ReadOnlyFilesAreReportedNotMended) {
 }
 
 TEST_F(FailedFixes, AFullDiskIsReportedNotMended) {
-  for (const std::string& file : Files())
-    ASSERT_GT(machine_.Read(file).size(), kFileSizeLimit) << file;
+  for (const std::string& file : Files()) ASSERT_GT(machine_.Read(file).size(), kFileSizeLimit) << file;
   EXPECT_EQ(RunWithFullDisk(), 0);
   ExpectNothingMended();
 }

@@ -43,7 +43,8 @@ int OpenHostFile(const std::filesystem::path& path, int flags, mode_t mode) {
 std::optional<std::string> ReadOpenHostFile(int fd, std::size_t limit) {
   using Result = std::optional<std::string>;
   struct stat st;
-  if (fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) > limit) return Fail(ERROR_NOT_ENOUGH_MEMORY, Result());
+  if (fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) > limit)
+    return Fail(ERROR_NOT_ENOUGH_MEMORY, Result());
   // Read up to the size found, and no further even if the file grows meanwhile.
   std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
   std::size_t done = 0;
