@@ -1,0 +1,100 @@
+// The binary registry of a real installation of realistic size: a SYSTEM.DAT
+// of more than 3 MB, loaded when a run first touches the registry. Floor: the
+// same file read into a tree by libcreg alone, in the same iterations.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "machine_builder/hives.h"
+#include "machine_builder/large_machine.h"
+#include "machine_builder/machine_builder.h"
+#include "paired.h"
+#include "platform/machine/machine.h"
+#include "platform/registry/creg_read.h"
+#include "platform/registry/registry.h"
+
+namespace fs = std::filesystem;
+
+namespace dxl::bench {
+namespace {
+
+constexpr const char* kPrinterKey = "System\\CurrentControlSet\\control\\Print\\Printers\\Tavix KRT-310";
+
+class BinaryHiveMachine {
+ public:
+  explicit BinaryHiveMachine(std::size_t components)
+      : root_(fs::temp_directory_path() /
+              ("dxl-bench-binary-" + std::to_string(getpid()) + "-" + std::to_string(components))),
+        builder_(root_) {
+    builder_.InstallPrintingSystem();
+    tools::AddRegisteredComponents(builder_, components);
+    builder_.UseBinaryRegistry();
+  }
+  ~BinaryHiveMachine() {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  void Activate() const { w95::Machine::Use(root_); }
+  fs::path Hive() const { return builder_.HostPath(tools::HiveFile(builder_, false)); }
+  double HiveMegabytes() const { return static_cast<double>(fs::file_size(Hive())) / (1024.0 * 1024.0); }
+
+ private:
+  fs::path root_;
+  tools::MachineBuilder builder_;
+};
+
+BinaryHiveMachine& Machine(std::size_t components) {
+  static std::map<std::size_t, std::unique_ptr<BinaryHiveMachine>> machines;
+  auto& machine = machines[components];
+  if (!machine) machine = std::make_unique<BinaryHiveMachine>(components);
+  return *machine;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+double ResidentMegabytesNow() {
+  long pages = 0, resident = 0;
+  FILE* statm = fopen("/proc/self/statm", "r");
+  if (!statm) return 0;
+  if (fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+  fclose(statm);
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+void BM_BinaryHiveLoad(benchmark::State& state) {
+  BinaryHiveMachine& machine = Machine(static_cast<std::size_t>(state.range(0)));
+  Paired paired;
+  double perMegabyte = 0;
+  for (auto _ : state) {
+    machine.Activate();  // the hive of an earlier iteration freed
+    malloc_trim(0);
+    const double before = ResidentMegabytesNow();
+    auto start = std::chrono::steady_clock::now();
+    w95::RegKey key;
+    if (w95::RegOpenKeyExA(w95::RootKey::LocalMachine, kPrinterKey, 0, w95::KEY_READ, key) != 0)
+      return state.SkipWithError("the printer's key is missing");
+    const double load = Seconds(start);
+    perMegabyte = (ResidentMegabytesNow() - before) / machine.HiveMegabytes();
+
+    start = std::chrono::steady_clock::now();
+    w95::RegHive tree{"HKEY_LOCAL_MACHINE"};
+    if (w95::ReadCregFile(machine.Hive(), tree)) return state.SkipWithError("libcreg cannot read the hive");
+    paired.Add(load, Seconds(start));
+  }
+  paired.Report(state);
+  state.counters["hive_MB"] = machine.HiveMegabytes();
+  state.counters["MB_per_MB"] = perMegabyte;
+}
+// Registered components, five keys each: 1,000 and 3,000 (a SYSTEM.DAT of about 3 MB).
+BENCHMARK(BM_BinaryHiveLoad)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(1000)->Arg(3000);
+
+}  // namespace
+}  // namespace dxl::bench
