@@ -9,7 +9,9 @@ build=$1
 work=$2
 seconds=${3:-120}
 shift $(( $# < 3 ? $# : 3 ))
-harnesses=${*:-"fuzz_ini_text fuzz_profile fuzz_regedit4 fuzz_version fuzz_help fuzz_file_list fuzz_paths fuzz_wininit fuzz_msdos_sys"}
+harnesses=${*:-"fuzz_ini_text fuzz_profile fuzz_regedit4 fuzz_version fuzz_help fuzz_file_list fuzz_paths fuzz_wininit fuzz_msdos_sys \
+  fuzz_system_ini_devices fuzz_setup_sections fuzz_win_ini_load fuzz_registry_entries fuzz_printer_discovery \
+  fuzz_port_mode fuzz_machine_ini fuzz_persistent_connections fuzz_console_answers fuzz_creg_write"}
 
 mkdir -p "$work/seeds" "$work/findings"
 "$build/fuzz/fuzz_seeds" "$work/seeds"

@@ -8,6 +8,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -99,6 +101,40 @@ bool ReadKey(libcreg_key_t* key, RegNode& node, int depth) {
   return true;
 }
 
+uint32_t Get32(std::string_view bytes, size_t at) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  return value;
+}
+
+// Whether a key of the navigation area is reached twice through the child
+// and next links from the root: libcreg follows such a loop without end.
+bool NavigationLoops(std::string_view bytes) {
+  constexpr size_t kNavigation = 32;  // the RGKN record, after the file header
+  constexpr size_t kKeyEntry = 28;
+  constexpr uint32_t kNone = 0xFFFFFFFF;
+  if (bytes.size() < kNavigation + 12 || bytes.substr(kNavigation, 4) != "RGKN") return false;
+  std::vector<bool> seen(bytes.size(), false);
+  std::vector<uint32_t> pending{Get32(bytes, kNavigation + 8)};
+  while (!pending.empty()) {
+    const uint32_t offset = pending.back();
+    pending.pop_back();
+    if (offset == kNone || kNavigation + size_t{offset} + kKeyEntry > bytes.size()) continue;
+    if (seen[offset]) return true;
+    seen[offset] = true;
+    pending.push_back(Get32(bytes, kNavigation + offset + 20));  // next sibling
+    pending.push_back(Get32(bytes, kNavigation + offset + 16));  // first child
+  }
+  return false;
+}
+
+std::optional<std::string> ReadWhole(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.eof() && !in) return std::nullopt;
+  return bytes;
+}
+
 void MarkRead(RegNode& node) {
   node.MarkUnchanged();
   for (const auto& child : node.Children()) MarkRead(*child);
@@ -107,6 +143,9 @@ void MarkRead(RegNode& node) {
 }  // namespace
 
 std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive) {
+  auto bytes = ReadWhole(path);
+  if (!bytes) return "not a Windows 95 registry file";
+  if (NavigationLoops(*bytes)) return "the registry file is damaged";
   libcreg_file_t* file = nullptr;
   if (libcreg_file_initialize(&file, nullptr) != 1) return "the registry library cannot start";
   std::optional<std::string> failure;
