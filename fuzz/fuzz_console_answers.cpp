@@ -80,7 +80,7 @@ void CheckSaveAnswer(std::string_view lines, bool mustExist) {
   Require(full, "a Save-As answer is a full Windows path");
   if (!mustExist || name->starts_with("\\\\")) return;
   const std::string folder = name->substr(0, name->find_last_of('\\'));
-  if (folder.size() == 2) return;  // the root of a drive
+  if (folder.size() <= 3 && folder[1] == ':') return;  // the root of a drive ("C:" or "C:\"), which is no entry
   const w95::DWORD attributes = w95::GetFileAttributesA(folder);
   Require(attributes != 0xFFFFFFFFu && (attributes & w95::FILE_ATTRIBUTE_DIRECTORY), "the folder of the answer exists");
 }

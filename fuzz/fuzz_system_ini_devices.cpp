@@ -24,10 +24,24 @@ bool IsDeviceLineOf(std::string_view line, std::string_view fileName) {
   return dxl::FindTextNoCase(line, fileName).has_value();
 }
 
-// `after` is `before` less one whole device= line that names `fileName`.
+// `marked` is `line` with the "d" of its "device" made "@": a line that a
+// control character before the key hides from the profile functions keeps
+// that mark instead of being deleted (a key Windows ignores).
+bool MarkedLine(std::string_view line, std::string_view marked, std::string_view fileName) {
+  if (line.size() != marked.size() || !dxl::FindTextNoCase(line, fileName)) return false;
+  size_t at = 0;
+  while (at < line.size() && line[at] == marked[at]) ++at;
+  return at < line.size() && marked[at] == '@' && line.substr(at + 1) == marked.substr(at + 1) &&
+         dxl::FindTextNoCase(line.substr(at, 6), "device") == 0u;
+}
+
+// `after` is `before` less one whole device= line that names `fileName`, or
+// with that line marked.
 bool OneDeviceLineLess(std::string_view before, std::string_view after, std::string_view fileName) {
   const auto changed = dxl::fuzz::Difference(before, after);
-  return changed.added.empty() && changed.removed.size() == 1 && IsDeviceLineOf(changed.removed[0], fileName);
+  if (changed.removed.size() != 1) return false;
+  if (changed.added.size() == 1) return MarkedLine(changed.removed[0], changed.added[0], fileName);
+  return changed.added.empty() && IsDeviceLineOf(changed.removed[0], fileName);
 }
 
 // Where the line of the [386Enh] header ends (before its line end); npos

@@ -38,10 +38,12 @@ bool NamesResidentProgram(std::string_view entry) {
   return name.size() == dxl::kResidentProgram.size() && dxl::FindTextNoCase(name, dxl::kResidentProgram) == 0u;
 }
 
+// Blanks as the profile functions trim them around keys and values.
 std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
+  constexpr std::string_view kBlanks = " \t\v\f\x1a";
+  const size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
 // At most the load= line changed (or was added, with its section).

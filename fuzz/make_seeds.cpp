@@ -64,7 +64,7 @@ void AddVersionSeeds(Corpus& corpus) {
   for (ImageFormat format : {ImageFormat::Ne, ImageFormat::Le, ImageFormat::Pe})
     corpus.Add("fuzz_version", Names({"\\StringFileInfo\\080403A8\\CompanyName"}) +
                                    dxl::tools::MakeExecutable(format, "4.10.0.950", "driver") + "\x01");
-  corpus.Add("fuzz_version", Names({"\\"}) + dxl::tools::VersionBlock16("1.2.3.4", "sixteen") + "\x00");
+  corpus.Add("fuzz_version", Names({"\\"}) + dxl::tools::VersionBlock16("1.2.3.4", "sixteen") + std::string(1, '\0'));
   corpus.Add("fuzz_version",
              Names({"\\"}) + dxl::tools::VersionBlock32("1.2.3.4", "thirty-two") + std::string(1, '\0'));
 }
@@ -120,12 +120,12 @@ void AddPlatformSeeds(Corpus& corpus, const MachineBuilder& machine) {
   const std::string persistent =
       "\r\n[HKEY_CURRENT_USER\\Network\\Persistent\\lpt1:]\r\n"
       "\"RemotePath\"=\"\\\\\\\\PRINTSRV\\\\KRT310\"\r\n";
-  corpus.Add("fuzz_persistent_connections", Names({"PRINTSRV\\LASER"}) + userReg + "\x01\x00");
-  corpus.Add("fuzz_persistent_connections", Names({"PRINTSRV\\LASER"}) + userReg + persistent + "\x00\x00");
+  corpus.Add("fuzz_persistent_connections", Names({"PRINTSRV\\LASER"}) + userReg + std::string("\x01\x00", 2));
+  corpus.Add("fuzz_persistent_connections", Names({"PRINTSRV\\LASER"}) + userReg + persistent + std::string(2, '\0'));
+  corpus.Add("fuzz_console_answers", Names({"LPT1:", "LPT2:", "C:\\WINDOWS\\TEMP\\x.log"}) + "p 2\ny\n#1\nesc\n\n" +
+                                         std::string("\x01\x00\x01\x02\x00", 5));
   corpus.Add("fuzz_console_answers",
-             Names({"LPT1:", "LPT2:", "C:\\WINDOWS\\TEMP\\x.log"}) + "p 2\ny\n#1\nesc\n\n" + "\x01\x00\x01\x02\x00");
-  corpus.Add("fuzz_console_answers",
-             Names({"LPT1:", "C:\\NOWHERE\\x.log"}) + "f1\nx\n#1011\n" + "\x01\x01\x00\x01\x05");
+             Names({"LPT1:", "C:\\NOWHERE\\x.log"}) + "f1\nx\n#1011\n" + std::string("\x01\x01\x00\x01\x05", 5));
 }
 
 // The binary writer: changes of the machine's own SYSTEM.DAT, and changes of a
