@@ -39,10 +39,10 @@ TEST(MachineIniRobustness, ARestartEmptiesEveryConnectionsSection) {
     const IniText before(text);
     const IniText after(machine.Read("C:\\MACHINE.INI"));
     EXPECT_FALSE(after.HasSection("Connections"));
-    for (const auto& section : before.SectionNames())
-      for (const auto& key : before.KeyNames(section))
-        if (!EqualsNoCase(section, "Connections"))
-          EXPECT_EQ(after.Value(section, key), before.Value(section, key)) << key;
+    for (const auto& section : before.SectionNames()) {
+      if (EqualsNoCase(section, "Connections")) continue;
+      for (const auto& key : before.KeyNames(section)) EXPECT_EQ(after.Value(section, key), before.Value(section, key));
+    }
   }
 }
 
