@@ -19,10 +19,13 @@ using dxl::tools::MachineBuilder;
 namespace {
 
 // The strings a harness takes before its file, each ended as the fuzz data
-// provider expects ("\" and any other character).
+// provider expects ("\" and any other character; "\\" is a backslash).
 std::string Names(std::initializer_list<std::string_view> names) {
   std::string out;
-  for (std::string_view name : names) out.append(name).append("\\x");
+  for (std::string_view name : names) {
+    for (char c : name) out.append(c == '\\' ? 2 : 1, c);  // a backslash stands doubled
+    out.append("\\x");
+  }
   return out;
 }
 
@@ -61,7 +64,7 @@ void AddVersionSeeds(Corpus& corpus) {
   for (ImageFormat format : {ImageFormat::Ne, ImageFormat::Le, ImageFormat::Pe})
     corpus.Add("fuzz_version", Names({"\\StringFileInfo\\080403A8\\CompanyName"}) +
                                    dxl::tools::MakeExecutable(format, "4.10.0.950", "driver") + "\x01");
-  corpus.Add("fuzz_version", Names({"\\"}) + dxl::tools::VersionBlock16("1.2.3.4", "sixteen") + "\x00");
+  corpus.Add("fuzz_version", Names({"\\"}) + dxl::tools::VersionBlock16("1.2.3.4", "sixteen") + std::string(1, '\0'));
   corpus.Add("fuzz_version",
              Names({"\\"}) + dxl::tools::VersionBlock32("1.2.3.4", "thirty-two") + std::string(1, '\0'));
 }
@@ -85,6 +88,59 @@ void AddOtherSeeds(Corpus& corpus) {
              "C:\\SCRATCH\\SUB\\D.TXT=C:\\SCRATCH\\SUB\\C.TXT\r\nNUL=C:\\TRAP\\WITNESS.TXT\r\n");
 }
 
+void AddCheckSeeds(Corpus& corpus, const MachineBuilder& machine) {
+  const std::string systemIni = machine.Read("C:\\WINDOWS\\SYSTEM.INI");
+  corpus.Add("fuzz_system_ini_devices", systemIni + "\x01\x02\x07");
+  corpus.Add("fuzz_system_ini_devices", systemIni + std::string("\x00\x01\x00", 3));
+  corpus.Add("fuzz_system_ini_devices", dxl::tools::StandardSystemIni() + std::string("\x00\x02\x00", 3));
+  corpus.Add("fuzz_setup_sections", machine.Read("C:\\WINDOWS\\SYSTEM\\DXLQ7SET.INF"));
+  for (const std::string& winIni : {machine.Read("C:\\WINDOWS\\WIN.INI"), dxl::tools::StandardWinIni()}) {
+    corpus.Add("fuzz_win_ini_load", winIni + "\x01");
+    corpus.Add("fuzz_win_ini_load", winIni + std::string(1, '\0'));
+  }
+  const std::string systemReg = machine.Read("C:\\WINDOWS\\SYSTEM.REG");
+  corpus.Add("fuzz_registry_entries", systemReg + std::string("\x00\x00", 2));
+  corpus.Add("fuzz_printer_discovery", systemReg + "\x40\x01");
+  corpus.Add("fuzz_printer_discovery", systemReg + "\x0a\x02");
+}
+
+void AddPlatformSeeds(Corpus& corpus, const MachineBuilder& machine) {
+  std::string systemIni = machine.Read("C:\\WINDOWS\\SYSTEM.INI");
+  corpus.Add("fuzz_port_mode", Names({"LPT1:", "120", "16384"}) + systemIni);
+  const std::size_t enh = systemIni.find("[386Enh]\r\n");
+  if (enh != std::string::npos) systemIni.insert(enh + 10, "LPT1CECP=2\r\nLPT1CIRQ=7\r\nLPT1CDMA=3\r\n");
+  corpus.Add("fuzz_port_mode", Names({"LPT1:", "120", "16384"}) + systemIni);
+  const std::string machineIni = machine.Read("C:\\MACHINE.INI");
+  corpus.Add("fuzz_machine_ini", machineIni);
+  corpus.Add("fuzz_machine_ini", machineIni +
+                                     "\r\n[Clock]\r\nBias=-480\r\nNow=1998/02/28 23:59:59\r\n[System]\r\n"
+                                     "FreeDiskMB=512\r\nTotalDiskMB=100\r\nDiskReady=1\r\n"
+                                     "[Connections]\r\nLPT3:=\\\\PRINTSRV\\LASER\r\n");
+  const std::string userReg = machine.Read("C:\\WINDOWS\\USER.REG");
+  const std::string persistent =
+      "\r\n[HKEY_CURRENT_USER\\Network\\Persistent\\lpt1:]\r\n"
+      "\"RemotePath\"=\"\\\\\\\\PRINTSRV\\\\KRT310\"\r\n";
+  corpus.Add("fuzz_persistent_connections", Names({"PRINTSRV\\LASER"}) + userReg + std::string("\x01\x00", 2));
+  corpus.Add("fuzz_persistent_connections", Names({"PRINTSRV\\LASER"}) + userReg + persistent + std::string(2, '\0'));
+  corpus.Add("fuzz_console_answers", Names({"LPT1:", "LPT2:", "C:\\WINDOWS\\TEMP\\x.log"}) + "p 2\ny\n#1\nesc\n\n" +
+                                         std::string("\x01\x00\x01\x02\x00", 5));
+  corpus.Add("fuzz_console_answers",
+             Names({"LPT1:", "C:\\NOWHERE\\x.log"}) + "f1\nx\n#1011\n" + std::string("\x01\x01\x00\x01\x05", 5));
+}
+
+// The binary writer: changes of the machine's own SYSTEM.DAT, and changes of a
+// file of any bytes made from it (the back half of the input).
+void AddBinaryHiveSeeds(Corpus& corpus, const fs::path& root) {
+  MachineBuilder binary(root);
+  binary.InstallPrintingSystem();
+  binary.UseBinaryRegistry();
+  const std::string hive = binary.Read("C:\\WINDOWS\\SYSTEM.DAT");
+  std::string changes;
+  for (std::size_t i = 0; i < hive.size(); ++i) changes += static_cast<char>("DXLQ7\x01\x05\x20"[i % 8]);
+  corpus.Add("fuzz_creg_write", changes.substr(0, 512) + "\x03\x01");
+  corpus.Add("fuzz_creg_write", changes + hive + std::string("\x04\x00", 2));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -103,6 +159,9 @@ int main(int argc, char** argv) {
     AddVersionSeeds(corpus);
     AddListSeeds(corpus, machine);
     AddOtherSeeds(corpus);
+    AddCheckSeeds(corpus, machine);
+    AddPlatformSeeds(corpus, machine);
+    AddBinaryHiveSeeds(corpus, machineRoot / "binary");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
     fs::remove_all(machineRoot);

@@ -1,10 +1,12 @@
 // The device= lines of the printing system's virtual device drivers in
 // SYSTEM.INI [386Enh]: checked, inserted and removed on the file's text.
+#include <algorithm>
 #include <optional>
 
 #include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/system_ini_text.h"
+#include "platform/base/ini_text.h"
 #include "platform/profile/profile.h"
 
 namespace dxl {
@@ -39,6 +41,13 @@ std::string WithNewSection(std::string bytes, std::string_view insertion) {
     bytes += "\r\n";
   }
   return bytes.append("[386Enh]").append(insertion).append("\r\n");
+}
+
+// `bytes` without the line from `at` to its line end, that included.
+std::string WithoutLine(std::string bytes, size_t at) {
+  size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
+  if (end < bytes.size()) end += bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+  return bytes.erase(at, end - at);
 }
 
 }  // namespace
@@ -89,7 +98,15 @@ int RemoveDeviceLine(std::string_view fileName) {
   if (!found) return 1;
   size_t lineStart = LineStart(section, *found);
   if (!MatchesAtNoCase(section, lineStart, kDeviceKey)) return 1;
-  text->bytes[*text->sectionOffset + lineStart] = kMarkedKey.front();
+  // The key must be "device" itself: the marked name of a longer key ("devicex")
+  // would be no key the profile functions can delete, and the line would stay marked.
+  if (At(section, SkipSpaces(section, lineStart + kDeviceKey.size())) != '=') return 1;
+  const size_t at = *text->sectionOffset + lineStart;
+  // An "@evice" key already in the section is the one the profile functions
+  // would delete: the line then goes from the text itself.
+  if (w95::IniText(text->bytes).Value("386Enh", kMarkedKey))
+    return ReplaceSystemIni(WithoutLine(text->bytes, at)) ? 1 : 0;
+  text->bytes[at] = kMarkedKey.front();
   if (!ReplaceSystemIni(text->bytes)) return 0;
   w95::WritePrivateProfileStringA("386Enh", kMarkedKey, std::nullopt, "SYSTEM.INI");
   return 1;

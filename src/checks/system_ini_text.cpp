@@ -1,5 +1,7 @@
 #include "checks/system_ini_text.h"
 
+#include <algorithm>
+
 #include "checks/find_text.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
@@ -28,7 +30,9 @@ std::optional<size_t> FindSectionHeader(std::string_view bytes) {
 void LocateSection(SystemIniText& text) {
   auto header = FindSectionHeader(text.bytes);
   if (!header) return;
-  size_t offset = *header + kSectionHeader.size();
+  // The section starts where the header's line ends: what follows the header
+  // on its line (a comment) is no line of the section.
+  size_t offset = std::min(text.bytes.find_first_of("\r\n", *header), text.bytes.size());
   text.sectionOffset = offset;
   size_t next = text.bytes.find('[', offset);
   text.sectionEnd = next == std::string::npos ? text.bytes.size() : next;

@@ -1,8 +1,9 @@
 // SYSTEM.INI read whole as text, for the edits that the profile functions cannot
 // express (several device= keys of the same name). The [386Enh] section text
-// starts right after the first "[386Enh]" (any case) that opens a line (after
-// blanks only: a "[386Enh]" in a comment is no header) and ends before the next
-// '[' (or at the end of the file).
+// starts at the end of the line of the first "[386Enh]" (any case) that opens a
+// line (after blanks only: a "[386Enh]" in a comment is no header), with that
+// line's end, so that text after the header on its line is no part of it; it
+// ends before the next '[' (or at the end of the file).
 #pragma once
 
 #include <cstddef>
@@ -16,7 +17,7 @@ namespace dxl {
 
 struct SystemIniText {
   std::string bytes;
-  std::optional<size_t> sectionOffset;  // just after the header; none without one
+  std::optional<size_t> sectionOffset;  // where the header's line ends; none without one
   size_t sectionEnd = 0;
 
   std::string_view Section() const;

@@ -42,7 +42,10 @@ NetworkRestart NetworkState::Restart() {
   NetworkRestart done;
   for (const auto& [device, connection] : connections_) done.ended += !connection.persistent;
   IniText ini = *MachineIni(machine_);
-  if (ini.DeleteSection(kConnections)) ReplaceMachineIni(machine_, ini);
+  // Every [Connections] section goes: a second one would be read as the first at the next logon.
+  bool changed = false;
+  while (ini.DeleteSection(kConnections)) changed = true;
+  if (changed) ReplaceMachineIni(machine_, ini);
   Logon();
   done.restored = static_cast<int>(connections_.size());
   return done;

@@ -1,5 +1,7 @@
 #include "platform/network/persistent_connections.h"
 
+#include <vector>
+
 #include "platform/base/text.h"
 #include "platform/registry/registry.h"
 
@@ -47,21 +49,42 @@ std::map<std::string, std::string> ReadPersistentConnections() {
   return connections;
 }
 
+namespace {
+
+// Deletes the keys that name `device` ("lpt1", "LPT1:", ...) other than `keep`.
+LONG RemoveSpellings(std::string_view device, std::string_view keep) {
+  RegKey persistent;
+  LONG result = RegOpenKeyExA(RootKey::CurrentUser, kPersistentKey, 0, KEY_ALL_ACCESS, persistent);
+  if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+  if (result != ERROR_SUCCESS) return result;
+  const std::string wanted = RedirectableDevice(device);
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    std::string name;
+    DWORD size = kMaxPath;
+    result = RegEnumKeyExA(persistent, index, name, size);
+    if (result == ERROR_MORE_DATA) continue;
+    if (result != ERROR_SUCCESS) break;
+    const bool namesDevice = wanted.empty() ? EqualsNoCase(name, device) : RedirectableDevice(name) == wanted;
+    if (namesDevice && !EqualsNoCase(name, keep)) names.push_back(name);
+  }
+  for (const auto& name : names)
+    if (result = RegDeleteKeyA(persistent, name); result != ERROR_SUCCESS) return result;
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 LONG WritePersistentConnection(std::string_view device, std::string_view remoteName) {
   RegKey key;
   LONG result = RegCreateKeyExA(RootKey::CurrentUser, std::string(kPersistentKey) + "\\" + std::string(device),
                                 KEY_ALL_ACCESS, key);
   if (result != ERROR_SUCCESS) return result;
-  return RegSetValueExA(key, "RemotePath", REG_SZ, remoteName);
+  result = RegSetValueExA(key, "RemotePath", REG_SZ, remoteName);
+  // Another spelling of the device, read after this key, would win at the next logon.
+  return result == ERROR_SUCCESS ? RemoveSpellings(device, device) : result;
 }
 
-LONG RemovePersistentConnection(std::string_view device) {
-  RegKey persistent;
-  LONG result = RegOpenKeyExA(RootKey::CurrentUser, kPersistentKey, 0, KEY_ALL_ACCESS, persistent);
-  if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
-  if (result != ERROR_SUCCESS) return result;
-  result = RegDeleteKeyA(persistent, device);
-  return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result;
-}
+LONG RemovePersistentConnection(std::string_view device) { return RemoveSpellings(device, ""); }
 
 }  // namespace w95

@@ -15,9 +15,10 @@ namespace w95 {
 // and keys that name no redirectable device, are left out.
 std::map<std::string, std::string> ReadPersistentConnections();
 
-// ERROR_SUCCESS or the registry's error code.
+// ERROR_SUCCESS or the registry's error code. Keys of other spellings of the
+// device ("lpt1:") are taken out, so that the one written is the one read.
 LONG WritePersistentConnection(std::string_view device, std::string_view remoteName);
-// Removes the device's key; a missing key is no error.
+// Removes the device's keys, of every spelling; a missing key is no error.
 LONG RemovePersistentConnection(std::string_view device);
 
 // "LPT1" for "lpt1:", "LPT1" and the like (LPT1 to LPT9); empty for any other name.

@@ -74,7 +74,7 @@ BinaryHiveFile::BinaryHiveFile(const HiveLayout& layout, std::string windowsPath
     return;
   }
   RegHive hive{std::string(layout.rootName)};
-  if (auto error = ReadCregFile(DescriptorPath(file.fd), hive)) {
+  if (auto error = ReadCregOpenFile(file.fd, *bytes, hive)) {
     loadError_ = name + ": " + *error;
     return;
   }

@@ -5,6 +5,7 @@
 #include <libcreg/features.h>
 #undef LIBCREG_HAVE_BFIO
 #include <libcreg.h>
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 
 #include "platform/base/last_error.h"
 #include "platform/machine/host_errors.h"
+#include "platform/machine/host_open.h"
 
 namespace w95 {
 
@@ -104,6 +106,33 @@ bool ReadKey(libcreg_key_t* key, RegNode& node, int depth) {
   return true;
 }
 
+uint32_t Get32(std::string_view bytes, size_t at) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  return value;
+}
+
+// Whether a key of the navigation area is reached twice through the child
+// and next links from the root: libcreg follows such a loop without end.
+bool NavigationLoops(std::string_view bytes) {
+  constexpr size_t kNavigation = 32;  // the RGKN record, after the file header
+  constexpr size_t kKeyEntry = 28;
+  constexpr uint32_t kNone = 0xFFFFFFFF;
+  if (bytes.size() < kNavigation + 12 || bytes.substr(kNavigation, 4) != "RGKN") return false;
+  std::vector<bool> seen(bytes.size(), false);
+  std::vector<uint32_t> pending{Get32(bytes, kNavigation + 8)};
+  while (!pending.empty()) {
+    const uint32_t offset = pending.back();
+    pending.pop_back();
+    if (offset == kNone || kNavigation + size_t{offset} + kKeyEntry > bytes.size()) continue;
+    if (seen[offset]) return true;
+    seen[offset] = true;
+    pending.push_back(Get32(bytes, kNavigation + offset + 20));  // next sibling
+    pending.push_back(Get32(bytes, kNavigation + offset + 16));  // first child
+  }
+  return false;
+}
+
 void MarkRead(RegNode& node) {
   node.MarkUnchanged();
   for (const auto& child : node.Children()) MarkRead(*child);
@@ -112,6 +141,17 @@ void MarkRead(RegNode& node) {
 }  // namespace
 
 std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive) {
+  int fd = OpenHostFile(path, O_RDONLY);
+  if (fd < 0) return "not a Windows 95 registry file";
+  auto bytes = ReadOpenHostFile(fd);
+  auto failure = bytes ? ReadCregOpenFile(fd, *bytes, hive) : std::optional<std::string>("the file cannot be read");
+  close(fd);
+  return failure;
+}
+
+std::optional<std::string> ReadCregOpenFile(int fd, std::string_view bytes, RegHive& hive) {
+  if (NavigationLoops(bytes)) return "the registry file is damaged";
+  const std::string path = "/proc/self/fd/" + std::to_string(fd);
   libcreg_file_t* file = nullptr;
   if (libcreg_file_initialize(&file, nullptr) != 1) return "the registry library cannot start";
   std::optional<std::string> failure;
@@ -146,12 +186,10 @@ std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive) 
     }
     done += static_cast<size_t>(n);
   }
-  std::optional<std::string> result = ReadCregFile(DescriptorPath(fd), hive);
+  std::optional<std::string> result = ReadCregOpenFile(fd, bytes, hive);
   close(fd);
   return result;
 }
-
-std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 void CopyRegTree(const RegNode& from, RegNode& to) {
   for (const auto& value : from.Values()) to.SetValue(value.name, value.type, value.data);

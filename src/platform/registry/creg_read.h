@@ -12,13 +12,15 @@
 namespace w95 {
 
 // Reads the hive file at `path` into `hive` (which should be empty). Returns
-// the reason when the file cannot be read or libcreg finds it corrupted.
+// the reason when the file cannot be read, is no regular file, or libcreg finds
+// it corrupted (a navigation loop, which libcreg would follow forever, included).
 std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive);
 // The same for hive bytes held in memory (read through an anonymous memory
 // file; when it cannot be written, the last error says why).
 std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive);
-// A name under which libcreg opens the file that the descriptor `fd` has open.
-std::string DescriptorPath(int fd);
+// The same for the file open at `fd` (from OpenHostFile), whose bytes are `bytes`:
+// libcreg reads that very file, not whatever its name points to by then.
+std::optional<std::string> ReadCregOpenFile(int fd, std::string_view bytes, RegHive& hive);
 
 // Copies the keys and values below `from` into `to` (for an empty `to`).
 void CopyRegTree(const RegNode& from, RegNode& to);

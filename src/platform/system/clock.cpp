@@ -20,8 +20,12 @@ constexpr std::int64_t kEpochDifference = 11644473600;  // seconds from 1601 to 
 std::int64_t BiasMinutes() {
   auto bias = MachineSetting(Machine::Current(), "Clock", "Bias");
   if (!bias) return 0;
+  // A time zone lies within a day of UTC; any other figure is no bias (and
+  // would overflow once taken to seconds or file-time ticks).
+  constexpr std::int64_t kMaxBiasMinutes = 24 * 60;
   try {
-    return std::stoll(*bias);
+    const std::int64_t minutes = std::stoll(*bias);
+    return minutes >= -kMaxBiasMinutes && minutes <= kMaxBiasMinutes ? minutes : 0;
   } catch (...) {
     return 0;
   }

@@ -2,7 +2,8 @@
 // formatting (GetDateFormatA / GetTimeFormatA).
 //
 // Local time is UTC minus the bias in minutes (MACHINE.INI [Clock] Bias, as
-// Windows keeps it: China is -480; default 0, so that local time is UTC).
+// Windows keeps it: China is -480; default 0, so that local time is UTC; a
+// bias beyond a day either way is ignored as 0).
 // MACHINE.INI [Clock] Now="YYYY/MM/DD HH:MM:SS" stops the clock at that local
 // time (for tests and demonstrations); otherwise it is the host's clock.
 #pragma once
