@@ -7,6 +7,7 @@
 #include <string>
 
 #include "machine_builder/hives.h"
+#include "support/command_output.h"
 #include "support/temp_machine.h"
 
 namespace {
@@ -14,14 +15,8 @@ namespace {
 using dxl::testing::TempMachine;
 
 std::pair<int, std::string> RunProgram(const std::string& root) {
-  std::string command = "TSHOOTER_ROOT='" + root + "' TSHOOTER_UI=console '" + std::string(DXLQ7TRS_BINARY) +
-                        "' </dev/null 2>&1 >/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string output;
-  char buffer[256];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+  return dxl::testing::CommandOutput("TSHOOTER_ROOT='" + root + "' TSHOOTER_UI=console '" +
+                                     std::string(DXLQ7TRS_BINARY) + "' </dev/null 2>&1 >/dev/null");
 }
 
 TEST(StartupCheck, NoInstallationIsSaidOnStandardErrorBeforeAnyPage) {

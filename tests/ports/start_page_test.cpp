@@ -21,6 +21,7 @@
 #include "ports/report_header.h"
 #include "resources/dialog_templates.h"
 #include "resources/icons.h"
+#include "support/command_output.h"
 #include "support/temp_machine.h"
 
 namespace dxl {
@@ -262,15 +263,9 @@ TEST_F(StartPageTest, OnTheConsoleAPortIsChosenByName) {
 
 // The program itself on the console, its answers piped in: exit code and output.
 std::pair<int, std::string> RunProgram(const TempMachine& machine, std::string_view answers) {
-  std::string command = "printf '" + std::string(answers) + "' | HOME='" + machine.Root().string() +
-                        "' TSHOOTER_UI=console TSHOOTER_ROOT='" + machine.Root().string() + "' '" + DXLQ7TRS_BINARY +
-                        "' 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string output;
-  char buffer[256];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+  return testing::CommandOutput("printf '" + std::string(answers) + "' | HOME='" + machine.Root().string() +
+                                "' TSHOOTER_UI=console TSHOOTER_ROOT='" + machine.Root().string() + "' '" +
+                                DXLQ7TRS_BINARY + "' 2>&1");
 }
 
 TEST_F(StartPageTest, AnUnreadableRegistryEndsTheProgramAfterItsErrorPage) {

@@ -7,19 +7,20 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <vector>
 
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
 #include "machine_builder/printing_files.h"
 #include "platform/base/cp936.h"
 #include "platform/spooler/spooler.h"
-#include "support/temp_machine.h"
+#include "support/program_run.h"
 
 namespace dxl {
 namespace {
 
-using testing::TempMachine;
 namespace tools = dxl::tools;
 namespace fs = std::filesystem;
 
@@ -54,47 +55,10 @@ std::string LocalLines(std::string_view from = "Tavix") {
   return lines.substr(lines.find(from));
 }
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public testing::ProgramRunTest {
  protected:
-  void SetUp() override {
-    auto& b = machine_.Builder();
-    b.InstallPrintingSystem();
-    b.MachineIni("Clock", "Now", "1998/03/15 10:20:30");
-    b.MachineIni("System", "FreeDiskMB", "512");
-    b.MachineIni("System", "FreeMemoryKB", "16384");
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove(Side(".answers"), ec);
-    fs::remove(Side(".out"), ec);
-    fs::remove_all(Side(".home"), ec);
-  }
-
-  tools::MachineBuilder& Builder() { return machine_.Builder(); }
-
   // Runs the program with `answers` (one a line) on standard input; its exit code.
-  int Run(std::string_view answers) {
-    std::ofstream(Side(".answers"), std::ios::binary) << answers;
-    fs::create_directories(Side(".home"));
-    std::string command = "cd '" + machine_.Root().string() + "' && HOME='" + Side(".home").string() +
-                          "' TSHOOTER_UI=console TSHOOTER_ROOT='" + machine_.Root().string() + "' '" + DXLQ7TRS_BINARY +
-                          "' < '" + Side(".answers").string() + "' > '" + Side(".out").string() + "' 2>&1";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  // What the program printed.
-  std::string Output() const {
-    std::ifstream in(Side(".out"), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::string Read(std::string_view windowsPath) const { return machine_.Read(windowsPath); }
-
-  // A file beside the machine directory.
-  fs::path Side(std::string_view suffix) const { return fs::path(machine_.Root().string() + std::string(suffix)); }
-
-  TempMachine machine_;
+  int Run(std::string_view answers) { return RunProgram(answers).code; }
 };
 
 TEST_F(EndToEnd, CorrectLocalSetUp) {
@@ -221,6 +185,27 @@ TEST_F(EndToEnd, NoOnTheStartPageEndsAtOnce) {
   EXPECT_FALSE(machine_.Exists(kLog));
   EXPECT_FALSE(machine_.Exists(kReport));
   EXPECT_EQ(Output().find("[142]"), std::string::npos);
+}
+
+// A copied drive of a real installation: binary hives and no MACHINE.INI. The
+// port is present, nothing is connected, the clock and the figures are the host's.
+TEST_F(EndToEnd, ARealInstallationWithoutMachineIniChecksAsAUserSeesIt) {
+  Builder().UseBinaryRegistry();
+  Builder().Remove("C:\\MACHINE.INI");
+  ASSERT_EQ(Run("#6\n#1\n"), 0) << Output();
+  std::vector<fs::path> logs;
+  for (const auto& entry : fs::directory_iterator(Builder().HostPath("C:\\WINDOWS\\DXL")))
+    if (entry.path().extension() == ".LOG") logs.push_back(entry.path());
+  ASSERT_EQ(logs.size(), 1u) << Output();
+  std::ifstream in(logs[0], std::ios::binary);
+  const std::string log = w95::Cp936ToUtf8Lossy(std::string(std::istreambuf_iterator<char>(in), {}));
+  EXPECT_TRUE(log.starts_with("Tavix KRT-310 on LPT1:[本地] 故障排除 - ")) << log;
+  const size_t body = log.find("标准并行端口。\r\n");
+  ASSERT_NE(body, std::string::npos) << log;
+  EXPECT_NE(log.find("\r\n可用磁盘空间: "), std::string::npos) << log;
+  EXPECT_EQ(log.substr(body + std::string_view("标准并行端口。\r\n").size()),
+            LocalLines() + "所有文件的版本正确。\r\n故障排除完成。\r\nTavix KRT-310 on LPT1:[本地] 设定正确。\r\n");
+  EXPECT_FALSE(machine_.Exists("C:\\MACHINE.INI"));  // nothing of the emulation is left on a real drive
 }
 
 }  // namespace

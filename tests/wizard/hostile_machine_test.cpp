@@ -19,77 +19,23 @@
 
 #include "machine_builder/machine_builder.h"
 #include "platform/base/cp936.h"
-#include "support/temp_machine.h"
+#include "support/program_run.h"
 
 namespace dxl {
 namespace {
 
-using testing::TempMachine;
 namespace fs = std::filesystem;
 
-constexpr unsigned kGuardSeconds = 60;
 constexpr const char* kLog = "C:\\WINDOWS\\DXL\\98031500.LOG";
 
-struct Exit {
-  bool exited = false;
-  int code = -1;
-  int signal = 0;
-};
+using Exit = testing::ProgramExit;
 
-class HostileMachine : public ::testing::Test {
+class HostileMachine : public testing::ProgramRunTest {
  protected:
-  void SetUp() override {
-    auto& b = machine_.Builder();
-    b.InstallPrintingSystem();
-    b.MachineIni("Clock", "Now", "1998/03/15 10:20:30");
-    b.MachineIni("System", "FreeDiskMB", "512");
-    b.MachineIni("System", "FreeMemoryKB", "16384");
-  }
-  void TearDown() override {
-    std::error_code ec;
-    for (const char* suffix : {".answers", ".out"}) fs::remove(Side(suffix), ec);
-    fs::remove_all(Side(".home"), ec);
-  }
-
-  // Runs the program with `answers` on standard input, its files limited to
-  // `fileSizeLimit` bytes when given, SIGXFSZ at its default.
   Exit Run(std::string_view answers, std::optional<rlim_t> fileSizeLimit = std::nullopt) {
-    std::ofstream(Side(".answers"), std::ios::binary) << answers;
-    fs::create_directories(Side(".home"));
-    pid_t child = fork();
-    if (child == 0) RunChild(fileSizeLimit);
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) return {};
-    if (WIFSIGNALED(status)) return {false, -1, WTERMSIG(status)};
-    return {WIFEXITED(status), WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0};
+    return RunProgram(answers, fileSizeLimit);
   }
-  [[noreturn]] void RunChild(std::optional<rlim_t> fileSizeLimit) {
-    int in = open(Side(".answers").c_str(), O_RDONLY);
-    int out = open(Side(".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0) _exit(120);
-    if (chdir(machine_.Root().c_str()) != 0) _exit(121);
-    setenv("HOME", Side(".home").c_str(), 1);
-    setenv("TSHOOTER_UI", "console", 1);
-    setenv("TSHOOTER_ROOT", machine_.Root().c_str(), 1);
-    signal(SIGXFSZ, SIG_DFL);
-    if (fileSizeLimit) {
-      rlimit limit{*fileSizeLimit, *fileSizeLimit};
-      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(122);
-    }
-    alarm(kGuardSeconds);  // kept across exec
-    execl(DXLQ7TRS_BINARY, DXLQ7TRS_BINARY, static_cast<char*>(nullptr));
-    _exit(123);
-  }
-  std::string Output() const {
-    std::ifstream in(Side(".out"), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  fs::path Side(std::string_view suffix) const { return fs::path(machine_.Root().string() + std::string(suffix)); }
   fs::path Host(std::string_view windowsPath) { return machine_.Builder().HostPath(windowsPath); }
-
-  TempMachine machine_;
 };
 
 enum class Node { Fifo, ZeroDevice };

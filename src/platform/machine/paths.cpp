@@ -218,13 +218,15 @@ bool IsReadOnlyHostFile(const fs::path& path) {
 }
 
 DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
-  if (IsReadOnlyHostFile(path)) return ERROR_ACCESS_DENIED;
+  // One stat serves the read-only attribute and the mode the new file keeps.
+  struct stat st;
+  const bool exists = stat(path.c_str(), &st) == 0;
+  if (exists && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return ERROR_ACCESS_DENIED;
   RemoveReplaceLeftovers(path);
   std::string tmpl = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
   Fd fd(mkstemp(tmpl.data()));
   if (fd.get() < 0) return ErrorFromErrno(errno);
-  struct stat st;
-  mode_t mode = stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  mode_t mode = exists ? (st.st_mode & 07777) : 0644;
   bool ok = fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && fsync(fd.get()) == 0;
   int error = errno;
   if (ok) {
