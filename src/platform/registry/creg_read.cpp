@@ -4,8 +4,8 @@
 // nothing here uses its file I/O handles.
 #include <libcreg/features.h>
 #undef LIBCREG_HAVE_BFIO
-#include <libcreg.h>
 #include <fcntl.h>
+#include <libcreg.h>
 #include <stdlib.h>
 #include <sys/mman.h>
 #include <unistd.h>
