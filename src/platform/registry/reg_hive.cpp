@@ -7,23 +7,36 @@
 namespace w95 {
 
 RegNode* RegNode::Child(std::string_view name) const {
-  auto it = childIndex_.find(ToUpperAscii(name));
-  return it == childIndex_.end() ? nullptr : it->second;
+  if (childIndex_) {
+    auto it = childIndex_->find(ToUpperAscii(name));
+    return it == childIndex_->end() ? nullptr : it->second;
+  }
+  for (const auto& child : children_)
+    if (EqualsNoCase(child->Name(), name)) return child.get();
+  return nullptr;
+}
+
+void RegNode::IndexChild(RegNode* child) {
+  if (!childIndex_) {
+    if (children_.size() < kIndexedFrom) return;
+    childIndex_ = std::make_unique<ChildIndex>();
+    for (const auto& each : children_) childIndex_->emplace(ToUpperAscii(each->Name()), each.get());
+    return;
+  }
+  childIndex_->emplace(ToUpperAscii(child->Name()), child);
 }
 
 RegNode& RegNode::ChildOrNew(std::string_view name) {
-  std::string folded = ToUpperAscii(name);
-  if (auto it = childIndex_.find(folded); it != childIndex_.end()) return *it->second;
+  if (RegNode* found = Child(name)) return *found;
   children_.push_back(std::make_unique<RegNode>(std::string(name)));
-  childIndex_.emplace(std::move(folded), children_.back().get());
+  IndexChild(children_.back().get());
   return *children_.back();
 }
 
 bool RegNode::RemoveChild(std::string_view name) {
-  auto indexed = childIndex_.find(ToUpperAscii(name));
-  if (indexed == childIndex_.end()) return false;
-  RegNode* child = indexed->second;
-  childIndex_.erase(indexed);
+  RegNode* child = Child(name);
+  if (!child) return false;
+  if (childIndex_) childIndex_->erase(ToUpperAscii(child->Name()));
   children_.erase(std::find_if(children_.begin(), children_.end(), [&](const auto& c) { return c.get() == child; }));
   // A key that was only implied by its subkeys' lines must now be written itself.
   if (!hasOriginalText_) changed_ = true;
@@ -59,8 +72,17 @@ bool RegNode::RemoveValue(std::string_view name) {
 }
 
 void RegNode::AppendOriginalText(std::string_view text) {
-  originalText_.append(text);
   hasOriginalText_ = true;
+  if (originalText_.empty()) {
+    originalText_ = text;
+  } else if (ownText_.empty() && originalText_.data() + originalText_.size() == text.data()) {
+    originalText_ = std::string_view(originalText_.data(), originalText_.size() + text.size());
+  } else {
+    // A key whose header appears twice in the file: its lines joined in a copy of its own.
+    if (ownText_.empty()) ownText_ = std::string(originalText_);
+    ownText_.append(text);
+    originalText_ = ownText_;
+  }
 }
 
 std::vector<std::string> SplitKeyPath(std::string_view path) {

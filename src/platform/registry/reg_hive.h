@@ -26,6 +26,8 @@ struct RegValue {
 class RegNode {
  public:
   explicit RegNode(std::string name) : name_(std::move(name)) {}
+  RegNode(const RegNode&) = delete;  // nor moved: the original text may point into the node itself
+  RegNode& operator=(const RegNode&) = delete;
 
   const std::string& Name() const { return name_; }
   const std::vector<RegValue>& Values() const { return values_; }
@@ -43,10 +45,11 @@ class RegNode {
 
   // The text this key had in its file while it is unchanged.
   bool Changed() const { return changed_; }
-  const std::string& OriginalText() const { return originalText_; }
+  std::string_view OriginalText() const { return originalText_; }
   bool HasOriginalText() const { return hasOriginalText_; }
 
-  // Used by the reader: the key's own lines, and the state "as read".
+  // Used by the reader: the key's own lines, and the state "as read". The text
+  // is not copied: it must lie in the file text its hive keeps (RegHive::KeepText).
   void AppendOriginalText(std::string_view text);
   void MarkUnchanged() { changed_ = false; }
   void MarkChanged() { changed_ = true; }
@@ -55,10 +58,15 @@ class RegNode {
   std::string name_;
   std::vector<RegValue> values_;
   std::vector<std::unique_ptr<RegNode>> children_;
-  // The children by their upper-cased names: hives have keys with thousands of
-  // subkeys (CLSID, Enum), and reading a hive looks a key up for every line.
-  std::unordered_map<std::string, RegNode*> childIndex_;
-  std::string originalText_;
+  // The children by their upper-cased names, once there are more than a few:
+  // hives have keys with thousands of subkeys (CLSID, Enum), and reading a hive
+  // looks a key up for every line; most keys have none or a handful, scanned.
+  using ChildIndex = std::unordered_map<std::string, RegNode*>;
+  static constexpr size_t kIndexedFrom = 16;
+  void IndexChild(RegNode* child);
+  std::unique_ptr<ChildIndex> childIndex_;
+  std::string_view originalText_;  // within the hive's file text, or ownText_
+  std::string ownText_;            // only for a key whose lines are not all in one place
   bool hasOriginalText_ = false;
   bool changed_ = true;
 };
@@ -80,6 +88,10 @@ class RegHive {
   const std::string& Preamble() const { return preamble_; }
   void SetPreamble(std::string text) { preamble_ = std::move(text); }
 
+  // The file text the keys' original text lies in (kept while the hive lives).
+  void KeepText(std::string text) { text_ = std::make_shared<const std::string>(std::move(text)); }
+  const std::shared_ptr<const std::string>& Text() const { return text_; }
+
   // Keys by path relative to the root; null when missing.
   RegNode* Find(const std::vector<std::string>& path);
   // Creates missing keys on the way.
@@ -90,7 +102,8 @@ class RegHive {
  private:
   std::string rootName_;
   std::string preamble_;
-  std::unique_ptr<RegNode> root_;
+  std::shared_ptr<const std::string> text_;
+  std::unique_ptr<RegNode> root_;  // after text_: destroyed first
 };
 
 }  // namespace w95

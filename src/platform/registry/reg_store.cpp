@@ -45,8 +45,7 @@ HiveFile::HiveFile(const HiveLayout& layout, std::string windowsPath, std::optio
     loadError_ = windowsPath_ + ": the file cannot be read";
     return;
   }
-  if (!Parse(*bytes)) return;
-  savedBytes_ = std::move(*bytes);
+  Parse(*bytes);  // the hive keeps the file's text
 }
 
 HiveFile::HiveFile(const HiveLayout& layout, std::string windowsPath)
@@ -71,11 +70,11 @@ DWORD HiveFile::Commit() {
   DWORD error = ParseRegedit4(bytes, layout_.fileRoots, written) ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
   if (error == ERROR_SUCCESS) error = hostPath_ ? ReplaceHostFile(*hostPath_, bytes) : ERROR_PATH_NOT_FOUND;
   if (error == ERROR_SUCCESS) {
-    savedBytes_ = std::move(bytes);
     hive_ = std::move(written);
     return ERROR_SUCCESS;
   }
-  Parse(savedBytes_);  // undo the change
+  const auto previous = hive_.Text();  // undo the change: the file as last read or written
+  Parse(previous ? *previous : std::string());
   return error;
 }
 

@@ -331,7 +331,8 @@ void RenderNode(const RegNode& node, const std::string& path, std::string& out) 
 }  // namespace
 
 std::optional<RegParseError> ParseRegedit4(std::string_view bytes, std::span<const RegRootName> roots, RegHive& hive) {
-  return Reader(bytes, roots, hive).Run();
+  hive.KeepText(std::string(bytes));  // the keys' original text points into it
+  return Reader(*hive.Text(), roots, hive).Run();
 }
 
 std::string RenderRegValue(const RegValue& value) {
