@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -37,7 +38,8 @@ struct Step {
 // The program as a child with pipes on its standard input and output.
 class ProgramRun {
  public:
-  ProgramRun(const std::vector<std::string>& environment, const fs::path& errors) {
+  ProgramRun(const std::vector<std::string>& environment, const fs::path& errors,
+             const std::string& program = DXLQ7TRS_BINARY) {
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
     pid_ = fork();
@@ -49,7 +51,7 @@ class ProgramRun {
       std::vector<char*> env;
       for (const auto& e : environment) env.push_back(const_cast<char*>(e.c_str()));
       env.push_back(nullptr);
-      char* argv[] = {const_cast<char*>(DXLQ7TRS_BINARY), nullptr};
+      char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
       execve(argv[0], argv, env.data());
       _exit(127);
     }
@@ -119,6 +121,8 @@ class BackendModules : public ::testing::Test {
             "LANG=C.UTF-8", "QT_QPA_PLATFORM=offscreen"};
   }
 
+  static bool HaveQtModule() { return fs::exists(fs::path(DXLQ7TRS_BINARY).parent_path() / "dxlq7trs-qt.so"); }
+
   testing::TempMachine machine_;
 };
 
@@ -156,6 +160,7 @@ TEST_F(BackendModules, AConsoleRunMapsNeitherTheSmbClientNorQt) {
 // Offscreen and without a user, the Qt backend (the module) shows the start
 // page, which ends as it would at the console's end of input.
 TEST_F(BackendModules, AnUnattendedQtRunLoadsTheQtModuleAndEndsAtItsFirstPage) {
+  if (!HaveQtModule()) GTEST_SKIP() << "built without Qt";
   auto environment = Environment("qt");
   environment.push_back("TSHOOTER_UNATTENDED=1");
   environment.push_back("LD_DEBUG=files");
@@ -173,6 +178,28 @@ TEST_F(BackendModules, AnUnattendedQtRunLoadsTheQtModuleAndEndsAtItsFirstPage) {
   EXPECT_NE(loaded.find("dxlq7trs-qt.so"), std::string::npos);
   EXPECT_NE(loaded.find("libQt6Widgets"), std::string::npos);
   EXPECT_EQ(loaded.find("libsmbclient"), std::string::npos);
+}
+
+// A copy of the program beside a Qt module that cannot be loaded: the console
+// instead, said in one line, and the run goes on.
+TEST_F(BackendModules, AQtModuleThatCannotBeLoadedMeansTheConsole) {
+  if (!HaveQtModule()) GTEST_SKIP() << "built without Qt";
+  fs::path folder = machine_.Root().string() + ".bin";
+  fs::create_directories(folder);
+  fs::copy_file(DXLQ7TRS_BINARY, folder / "dxlq7trs");
+  std::ofstream(folder / "dxlq7trs-qt.so") << "not a module";
+  {
+    ProgramRun run(Environment("qt"), Errors(), (folder / "dxlq7trs").string());
+    EXPECT_TRUE(run.WaitForPage(kStartPage));
+    EXPECT_EQ(run.Maps().find("libQt6"), std::string::npos);
+    EXPECT_EQ(run.Wait(), 0);
+  }
+  std::string errors = Slurp(Errors());
+  EXPECT_TRUE(errors.starts_with("dxlq7trs: the Qt backend cannot be loaded (")) << errors;
+  EXPECT_NE(errors.find((folder / "dxlq7trs-qt.so").string()), std::string::npos) << errors;
+  EXPECT_TRUE(errors.ends_with("); the pages are shown on the console instead.\n")) << errors;
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+  fs::remove_all(folder);
 }
 
 }  // namespace
