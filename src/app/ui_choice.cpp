@@ -16,11 +16,11 @@ namespace dxl {
 
 namespace {
 
+#ifdef DXL_HAVE_QT
 void SayConsoleInstead(const std::string& problem) {
   std::cerr << "dxlq7trs: " << problem << "; the pages are shown on the console instead.\n";
 }
 
-#ifdef DXL_HAVE_QT
 // Qt aborts the process when its display does not answer (a DISPLAY left over
 // from an ssh session, say); the console is used instead, and said so.
 bool QtCanStart() {
@@ -29,12 +29,12 @@ bool QtCanStart() {
   SayConsoleInstead(problem);
   return false;
 }
-#endif
 
 bool Unattended() {
   const char* value = std::getenv("TSHOOTER_UNATTENDED");
   return value && std::string_view(value) == "1";
 }
+#endif
 
 }  // namespace
 

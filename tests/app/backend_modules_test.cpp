@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -116,9 +117,15 @@ class BackendModules : public ::testing::Test {
   void SetUp() override { machine_.Builder().InstallPrintingSystem(); }
   fs::path Errors() const { return machine_.Root().string() + ".err"; }
   void TearDown() override { fs::remove(Errors()); }
+  // The program's environment; the sanitizers' options (their suppressions of
+  // system libraries' leaks) pass through.
   std::vector<std::string> Environment(const std::string& ui) const {
-    return {"TSHOOTER_ROOT=" + machine_.Root().string(), "TSHOOTER_UI=" + ui, "HOME=" + machine_.Root().string(),
-            "LANG=C.UTF-8", "QT_QPA_PLATFORM=offscreen"};
+    std::vector<std::string> environment = {"TSHOOTER_ROOT=" + machine_.Root().string(), "TSHOOTER_UI=" + ui,
+                                            "HOME=" + machine_.Root().string(), "LANG=C.UTF-8",
+                                            "QT_QPA_PLATFORM=offscreen"};
+    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+      if (const char* value = std::getenv(name)) environment.push_back(std::string(name) + "=" + value);
+    return environment;
   }
 
   static bool HaveQtModule() { return fs::exists(fs::path(DXLQ7TRS_BINARY).parent_path() / "dxlq7trs-qt.so"); }
