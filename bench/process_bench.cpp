@@ -146,11 +146,13 @@ BENCHMARK(BM_ProcessStartToFirstConsolePage)->Unit(benchmark::kMillisecond)->Ite
 // against an empty offscreen QApplication that exits.
 void BM_ProcessStartToFirstQtPage(benchmark::State& state) {
   ProcessMachine machine(false);
-  const std::vector<std::string> qt = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + machine.Root().string()};
-  auto environment = ConsoleEnvironment(machine);
-  environment[1] = "TSHOOTER_UI=qt";
+  // Both with the same platform, locale and home (Qt's settings, fonts).
+  const std::vector<std::string> qt = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + machine.Root().string(),
+                                       "HOME=" + machine.Root().string(), "LANG=C.UTF-8"};
+  auto environment = qt;
+  environment.push_back("TSHOOTER_ROOT=" + machine.Root().string());
+  environment.push_back("TSHOOTER_UI=qt");
   environment.push_back("TSHOOTER_UNATTENDED=1");
-  environment.insert(environment.end(), qt.begin(), qt.end());
   Paired wall, cpu;
   for (auto _ : state) {
     auto floor = RunProcess({DXL_QT_FLOOR_PROGRAM}, qt, "");
