@@ -126,17 +126,47 @@ BENCHMARK(BM_ProcessWholeConsoleRunSmbServer)->Unit(benchmark::kMillisecond)->It
 // leaves), against a program that starts and exits.
 void BM_ProcessStartToFirstConsolePage(benchmark::State& state) {
   ProcessMachine machine(false);
-  Paired wall;
+  Paired wall, cpu;
   for (auto _ : state) {
     auto floor = RunProcess({DXL_FLOOR_PROGRAM}, {}, "");
     auto figure = RunProcess({DXL_PROGRAM}, ConsoleEnvironment(machine), "");
     machine.Clean();
     if (!floor || !figure) return state.SkipWithError("a program failed");
     wall.Add(figure->wall, floor->wall);
+    cpu.Add(figure->cpu, floor->cpu);
   }
   wall.Report(state, "wall_ms");
+  cpu.Report(state, "cpu_ms");
 }
 BENCHMARK(BM_ProcessStartToFirstConsolePage)->Unit(benchmark::kMillisecond)->Iterations(40);
+
+#ifdef DXL_QT_FLOOR_PROGRAM
+// Start-up to the first Qt page, offscreen: without a user the start page
+// ends once drawn (TSHOOTER_UNATTENDED=1), so the program leaves there;
+// against an empty offscreen QApplication that exits.
+void BM_ProcessStartToFirstQtPage(benchmark::State& state) {
+  ProcessMachine machine(false);
+  // Both with the same platform, locale and home (Qt's settings, fonts).
+  const std::vector<std::string> qt = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + machine.Root().string(),
+                                       "HOME=" + machine.Root().string(), "LANG=C.UTF-8"};
+  auto environment = qt;
+  environment.push_back("TSHOOTER_ROOT=" + machine.Root().string());
+  environment.push_back("TSHOOTER_UI=qt");
+  environment.push_back("TSHOOTER_UNATTENDED=1");
+  Paired wall, cpu;
+  for (auto _ : state) {
+    auto floor = RunProcess({DXL_QT_FLOOR_PROGRAM}, qt, "");
+    auto figure = RunProcess({DXL_PROGRAM}, environment, "");
+    machine.Clean();
+    if (!floor || !figure) return state.SkipWithError("a program failed");
+    wall.Add(figure->wall, floor->wall);
+    cpu.Add(figure->cpu, floor->cpu);
+  }
+  wall.Report(state, "wall_ms");
+  cpu.Report(state, "cpu_ms");
+}
+BENCHMARK(BM_ProcessStartToFirstQtPage)->Unit(benchmark::kMillisecond)->Iterations(40);
+#endif
 
 }  // namespace
 }  // namespace dxl::bench

@@ -117,7 +117,12 @@ int Show(int id) {
     std::fprintf(stderr, "dxlq7trs-pages: no dialog %d\n", id);
     return 2;
   }
-  dxl::InstallUiBackend();
+  // This tool links the Qt backend itself: no module to load.
+  dxl::InstallUiBackend([](bool unattended) {
+    w95::ui::QtBackendOptions options;
+    options.unattended = unattended;
+    return w95::ui::MakeQtBackend(options);
+  });
   dxl::StepOutcome.nextStep = 0;
   if (id == dxl::kCheckingFilesDialog || id == dxl::kCheckingNetworkDialog) {
     ShowOne(id);

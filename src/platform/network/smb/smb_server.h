@@ -3,6 +3,9 @@
 // disk and print shares are what the server lists; its files are read through
 // the SMB client, never written.
 //
+// libsmbclient itself is reached through a module loaded on first use
+// (client/smb_client.h); without the module every server answers as down.
+//
 // The first question of a backend object connects and lists the server's
 // shares; later questions reuse that connection. A server that does not
 // accept a connection within a short time, that does not speak SMB, or that
@@ -39,7 +42,9 @@ class IniText;
 SmbServerSettings SmbSettingsFromIni(const IniText& ini, const std::string& section, const std::string& name,
                                      bool declaredReachable);
 
-class SmbSession;
+namespace smb {
+class Client;
+}
 
 class SmbServer : public ServerBackend {
  public:
@@ -66,7 +71,7 @@ class SmbServer : public ServerBackend {
 
   std::string name_;
   SmbServerSettings settings_;
-  std::shared_ptr<SmbSession> session_;
+  std::shared_ptr<smb::Client> client_;
   bool connected_ = false;
   bool tried_ = false;
   std::vector<std::string> diskShares_;

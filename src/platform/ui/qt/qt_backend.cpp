@@ -1,5 +1,6 @@
 #include "platform/ui/qt/qt_backend.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
@@ -123,6 +124,28 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
   }
 }
 
+// A page without a user: shown and drawn, then ended as a console page at the
+// end of its input is (platform/ui/unattended.h): the cancel request, the
+// page's unattended command, else IDCANCEL.
+int EndUnattended(QtDialog& window, DialogEvents& events) {
+  constexpr int IDOK = 1, IDCANCEL = 2;
+  std::optional<int> ended;
+  QObject::connect(&window, &QDialog::finished, [&ended](int code) { ended = code; });
+  window.show();
+  QApplication::processEvents();
+  if (!ended) events.OnCancel(window);
+  int command = window.Template().unattendedCommand;
+  if (!ended && command != 0) {
+    auto* button = qobject_cast<QAbstractButton*>(window.Item(command));
+    if (button && button->isEnabled())
+      button->click();
+    else if (!button && command == IDOK)
+      events.OnCommand(window, command);
+  }
+  window.hide();
+  return ended.value_or(IDCANCEL);
+}
+
 class QtBackend : public Backend {
  public:
   explicit QtBackend(QtBackendOptions options) : options_(std::move(options)) { qt::EnsureApplication(); }
@@ -134,6 +157,7 @@ class QtBackend : public Backend {
       Snapshot(window);
       return -1;
     }
+    if (options_.unattended) return EndUnattended(window, events);
     ForegroundServer server;
     return window.exec();
   }

@@ -13,9 +13,20 @@ struct QtBackendOptions {
   // When set, every dialog is rendered to "<directory>/<template id>.png" as
   // soon as it is initialised, and a modal run then ends with -1 at once.
   std::filesystem::path snapshotDirectory;
+  // No user: every modal page, once shown and drawn, ends as a console page
+  // ends at the end of its input (platform/ui/unattended.h), so a run ends at
+  // its first page.
+  bool unattended = false;
 };
 
 std::unique_ptr<Backend> MakeQtBackend(QtBackendOptions options = {});
+
+// The program loads the backend as the module kQtModuleFileName (next to it)
+// and makes it through its entry point, extern "C" kMakeQtBackendSymbol: a
+// backend the caller owns.
+using MakeQtBackendFunction = Backend* (*)(const QtBackendOptions* options);
+inline constexpr const char* kQtModuleFileName = "dxlq7trs-qt.so";
+inline constexpr const char* kMakeQtBackendSymbol = "dxlq7trs_qt_make_backend";
 
 // How many times the backend has brought a page to the front for a second
 // copy of the program.

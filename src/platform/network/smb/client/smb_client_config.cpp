@@ -1,4 +1,4 @@
-#include "platform/network/smb/smb_client_config.h"
+#include "platform/network/smb/client/smb_client_config.h"
 
 #include <stdlib.h>
 
