@@ -22,6 +22,15 @@ void CheckCount(w95::DWORD count, const std::string& out, w95::DWORD size) {
   Require(size == 0 || count < size, "the text fits the buffer with its NUL");
 }
 
+// A list of names counts the NUL that ends it, which `out` leaves off; one that
+// does not fit holds the whole names that fit and answers size - 2.
+void CheckListCount(w95::DWORD count, const std::string& out, w95::DWORD size) {
+  if (size < 2) return Require(count == 0, "a buffer below two bytes holds no list");
+  Require(count == out.size() + 1 || (count == size - 2 && out.size() <= size - 2),
+          "the count is the list handed out with its final NUL, or size - 2 when cut");
+  Require(out.empty() || out.back() == '\0', "every name of the list ends with a NUL");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -35,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   machine.Write("C:\\WINDOWS\\WIN.INI", input.ConsumeRemainingBytesAsString());
 
   std::string out;
-  CheckCount(w95::GetProfileStringA(std::nullopt, std::nullopt, "", out, buffer), out, buffer);
-  CheckCount(w95::GetProfileStringA(section, std::nullopt, "", out, buffer), out, buffer);
+  CheckListCount(w95::GetProfileStringA(std::nullopt, std::nullopt, "", out, buffer), out, buffer);
+  CheckListCount(w95::GetProfileStringA(section, std::nullopt, "", out, buffer), out, buffer);
   CheckCount(w95::GetProfileStringA(section, key, value, out, buffer), out, buffer);
   (void)w95::GetProfileIntA(section, key, -1);
   if (write) {
