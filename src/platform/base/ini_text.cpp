@@ -60,6 +60,7 @@ void IniText::Parse() {
 void IniText::Index() {
   sections_.clear();
   keys_.clear();
+  keys_.reserve(lines_.size());
   size_t section = npos;
   for (size_t i = 0; i < lines_.size(); ++i) {
     const Line& line = lines_[i];

@@ -129,7 +129,12 @@ std::string JoinWindowsPath(const std::vector<std::string>& components) {
   return path;
 }
 
-std::optional<std::string> HostName(std::string_view windowsName) { return Cp936ToUtf8(windowsName); }
+std::optional<std::string> HostName(std::string_view windowsName) {
+  bool ascii = true;
+  for (char c : windowsName) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(windowsName);  // the same in both code pages
+  return Cp936ToUtf8(windowsName);
+}
 
 std::string WindowsName(const std::string& hostName) {
   // ASCII names are the same in both code pages; most names are ASCII, and

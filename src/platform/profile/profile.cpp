@@ -1,6 +1,10 @@
 #include "platform/profile/profile.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -12,27 +16,70 @@
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
 
+namespace fs = std::filesystem;
+
 namespace w95 {
 
 namespace {
 
 constexpr std::string_view kWinIni = "WIN.INI";
 
-// The profile cache of a machine, by host path of the file.
+// The profile cache of a machine, by host path of the file, and the host
+// paths of the Windows names that resolved in their own spelling.
 struct ProfileFiles {
   explicit ProfileFiles(Machine&) {}
   IniCache files;
+  std::map<std::string, fs::path, std::less<>> spelledAsGiven;
 };
 
-IniCache& Cache() { return Machine::Current().Service<ProfileFiles>().files; }
+ProfileFiles& Profiles() { return Machine::Current().Service<ProfileFiles>(); }
+IniCache& Cache() { return Profiles().files; }
+
+// The host path that names each component of `path` in the spelling given,
+// below the machine's root.
+std::optional<fs::path> SpelledPath(const Machine& machine, std::string_view path) {
+  auto parsed = ParseWindowsPath(path);
+  const fs::path* root = machine.CanonicalRoot();
+  if (!parsed || parsed->kind != PathKind::Local || !root) return std::nullopt;
+  fs::path host = *root;
+  for (const auto& part : parsed->components) {
+    auto name = HostName(part);
+    if (!name) return std::nullopt;
+    host /= *name;
+  }
+  return host;
+}
+
+// A file that resolved in its own spelling, without a link on the way, is
+// found there again as long as that entry is still a regular file (lstat: not
+// a link): the component walk tries each spelling as given first. Its kept
+// text then costs this one lstat; anything else takes the whole way.
+std::shared_ptr<const IniText> KeptProfile(ProfileFiles& profiles, std::string_view path) {
+  auto found = profiles.spelledAsGiven.find(path);
+  if (found == profiles.spelledAsGiven.end()) return nullptr;
+  struct stat st;
+  if (lstat(found->second.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  return profiles.files.Kept(found->second, FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim});
+}
+
+void RememberSpelling(ProfileFiles& profiles, const std::string& path, const fs::path& host) {
+  auto spelled = SpelledPath(Machine::Current(), path);
+  if (spelled && *spelled == host) profiles.spelledAsGiven.insert_or_assign(path, host);
+}
 
 // The file's text, read anew only when it changed; empty when it does not exist.
 std::shared_ptr<const IniText> LoadProfile(std::string_view fileName) {
   std::string path = ProfileFilePath(fileName);
-  std::shared_ptr<const IniText> text;
+  ProfileFiles& profiles = Profiles();
+  std::shared_ptr<const IniText> text = KeptProfile(profiles, path);
+  if (text) {
+    SetLastError(ERROR_SUCCESS);  // as the file's open does
+    return text;
+  }
   if (auto host = HostPath(Machine::Current(), path)) {
-    text = Cache().Get(*host, [&] { return ReadWholeFile(path); });
-    if (text) SetLastError(ERROR_SUCCESS);  // as the file's open does
+    text = profiles.files.Get(*host, [&] { return ReadWholeFile(path); });
+    if (text) SetLastError(ERROR_SUCCESS);
+    if (text) RememberSpelling(profiles, path, *host);
   } else if (auto bytes = ReadWholeFile(path)) {
     text = std::make_shared<const IniText>(std::move(*bytes));
   }
@@ -118,6 +165,7 @@ UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int d
 BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, OptionalText value, OptionalText fileName) {
   if (!section && !key && !value) {  // flush: the next read of every file goes to the disk
     Cache().Clear();
+    Profiles().spelledAsGiven.clear();
     return 0;
   }
   if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);
