@@ -106,14 +106,24 @@ std::optional<std::string> IniText::Value(std::string_view section, std::string_
 }
 
 std::vector<std::string> IniText::SectionNames() const {
-  std::vector<std::string> names;
+  auto views = SectionNameViews();
+  return {views.begin(), views.end()};
+}
+
+std::vector<std::string> IniText::KeyNames(std::string_view section) const {
+  auto views = KeyNameViews(section);
+  return {views.begin(), views.end()};
+}
+
+std::vector<std::string_view> IniText::SectionNameViews() const {
+  std::vector<std::string_view> names;
   for (const auto& line : lines_)
     if (line.kind == Kind::Section) names.push_back(line.name);
   return names;
 }
 
-std::vector<std::string> IniText::KeyNames(std::string_view section) const {
-  std::vector<std::string> names;
+std::vector<std::string_view> IniText::KeyNameViews(std::string_view section) const {
+  std::vector<std::string_view> names;
   size_t s = FindSection(section);
   if (s == npos) return names;
   for (size_t i = s + 1, end = SectionEnd(s); i < end; ++i)

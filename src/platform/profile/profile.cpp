@@ -109,7 +109,7 @@ DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
 // Windows 95's lists: whole names only, each ended by a NUL, then the NUL
 // that ends the list, which the count includes. A list that does not fit
 // holds the names that do and answers size - 2.
-DWORD CopyList(const std::vector<std::string>& names, std::string& out, DWORD size) {
+DWORD CopyList(const std::vector<std::string_view>& names, std::string& out, DWORD size) {
   out.clear();
   if (size < 2) return 0;
   for (const auto& name : names) {
@@ -137,8 +137,8 @@ DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalT
   auto loaded = LoadProfile(fileName);
   static const IniText empty;
   const IniText* ini = loaded ? loaded.get() : &empty;
-  if (!section) return CopyList(ini->SectionNames(), out, size);
-  if (!key) return CopyList(ini->KeyNames(TrimSpaces(*section)), out, size);
+  if (!section) return CopyList(ini->SectionNameViews(), out, size);
+  if (!key) return CopyList(ini->KeyNameViews(TrimSpaces(*section)), out, size);
   if (auto value = ini->Value(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
   std::string_view fallback = defaultValue.value_or("");
   while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
