@@ -72,10 +72,18 @@ void IniText::Index() {
   }
 }
 
+// The key folded as ToUpperAscii folds it, a NUL, then the section's index as
+// raw bytes: one allocation per key at most.
 std::string IniText::KeyOf(size_t sectionIndex, std::string_view key) {
-  std::string joined = ToUpperAscii(key);
+  std::string joined;
+  joined.reserve(key.size() + 1 + sizeof sectionIndex);
+  for (size_t i = 0; i < key.size(); ++i) {
+    auto c = static_cast<unsigned char>(key[i]);
+    joined.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : key[i]);
+    if (IsCp936LeadByte(c) && i + 1 < key.size()) joined.push_back(key[++i]);  // a trail byte keeps its case
+  }
   joined.push_back('\0');
-  joined.append(std::to_string(sectionIndex));
+  joined.append(reinterpret_cast<const char*>(&sectionIndex), sizeof sectionIndex);
   return joined;
 }
 

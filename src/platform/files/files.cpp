@@ -61,9 +61,10 @@ class LocalFile : public HostFile {
   std::multimap<FileKey, OpenFileRecord>::iterator entry_;
 };
 
-std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, DWORD access, DWORD share, DWORD disposition) {
-  struct stat st;
-  bool exists = stat(host.c_str(), &st) == 0;
+// `st`: the stat HostPath found for `host` (st_mode 0 when nothing is there).
+std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, struct stat st, DWORD access, DWORD share,
+                                          DWORD disposition) {
+  bool exists = st.st_mode != 0;
   if (exists && S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED, std::unique_ptr<FileObject>());
   bool truncate = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
   // The read-only attribute binds every user, root too, as on Windows.
@@ -183,9 +184,10 @@ FileHandle CreateFileA(std::string_view fileName, DWORD desiredAccess, DWORD sha
   if (parsed->kind == PathKind::Device) return FileHandle(OpenDeviceFile(machine, *parsed, desiredAccess));
   if (parsed->kind == PathKind::Unc)
     return FileHandle(OpenUncFile(machine, *parsed, desiredAccess, creationDisposition));
-  auto host = HostPath(machine, fileName, Lookup::ParentOnly);
+  struct stat st;
+  auto host = HostPath(machine, fileName, Lookup::ParentOnly, &st);
   if (!host) return FileHandle();
-  return FileHandle(OpenLocalFile(*host, desiredAccess, shareMode, creationDisposition));
+  return FileHandle(OpenLocalFile(*host, st, desiredAccess, shareMode, creationDisposition));
 }
 
 bool ReadFile(FileHandle& file, std::span<char> buffer, DWORD& bytesRead) {

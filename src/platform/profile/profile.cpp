@@ -24,47 +24,61 @@ namespace {
 
 constexpr std::string_view kWinIni = "WIN.INI";
 
-// The profile cache of a machine, by host path of the file, and the host
-// paths of the Windows names that resolved in their own spelling.
+// A Windows name that resolved in its own spelling: the host path of each of
+// its directories, and of the file.
+struct SpelledPath {
+  std::vector<fs::path> directories;
+  fs::path file;
+};
+
+// The profile cache of a machine, by host path of the file, and the Windows
+// names that resolved in their own spelling.
 struct ProfileFiles {
   explicit ProfileFiles(Machine&) {}
   IniCache files;
-  std::map<std::string, fs::path, std::less<>> spelledAsGiven;
+  std::map<std::string, SpelledPath, std::less<>> spelledAsGiven;
 };
 
 ProfileFiles& Profiles() { return Machine::Current().Service<ProfileFiles>(); }
 IniCache& Cache() { return Profiles().files; }
 
-// The host path that names each component of `path` in the spelling given,
+// The host paths that name each component of `path` in the spelling given,
 // below the machine's root.
-std::optional<fs::path> SpelledPath(const Machine& machine, std::string_view path) {
+std::optional<SpelledPath> SpellAsGiven(const Machine& machine, std::string_view path) {
   auto parsed = ParseWindowsPath(path);
   const fs::path* root = machine.CanonicalRoot();
-  if (!parsed || parsed->kind != PathKind::Local || !root) return std::nullopt;
-  fs::path host = *root;
+  if (!parsed || parsed->kind != PathKind::Local || parsed->components.empty() || !root) return std::nullopt;
+  SpelledPath spelled{{}, *root};
   for (const auto& part : parsed->components) {
     auto name = HostName(part);
     if (!name) return std::nullopt;
-    host /= *name;
+    if (&part != &parsed->components.front()) spelled.directories.push_back(spelled.file);
+    spelled.file /= *name;
   }
-  return host;
+  return spelled;
 }
 
-// A file that resolved in its own spelling, without a link on the way, is
-// found there again as long as that entry is still a regular file (lstat: not
-// a link): the component walk tries each spelling as given first. Its kept
-// text then costs this one lstat; anything else takes the whole way.
+// The component walk tries each spelling as given first: while every
+// directory of a name that resolved so is still a directory and the file a
+// regular file, none of them a link (lstat), the walk finds that same file.
+// Its kept text then costs one lstat per component; anything else takes the
+// whole way.
 std::shared_ptr<const IniText> KeptProfile(ProfileFiles& profiles, std::string_view path) {
   auto found = profiles.spelledAsGiven.find(path);
   if (found == profiles.spelledAsGiven.end()) return nullptr;
+  const SpelledPath& spelled = found->second;
   struct stat st;
-  if (lstat(found->second.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-  return profiles.files.Kept(found->second, FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim});
+  for (const auto& directory : spelled.directories)
+    if (lstat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  if (lstat(spelled.file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  return profiles.files.Kept(spelled.file, FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim});
 }
 
+// Remembered only when the walk found every component in the spelling given,
+// without a link: then it gave exactly the spelled path.
 void RememberSpelling(ProfileFiles& profiles, const std::string& path, const fs::path& host) {
-  auto spelled = SpelledPath(Machine::Current(), path);
-  if (spelled && *spelled == host) profiles.spelledAsGiven.insert_or_assign(path, host);
+  auto spelled = SpellAsGiven(Machine::Current(), path);
+  if (spelled && spelled->file == host) profiles.spelledAsGiven.insert_or_assign(path, std::move(*spelled));
 }
 
 // The file's text, read anew only when it changed; empty when it does not exist.
@@ -128,7 +142,10 @@ std::string_view TrimSpaces(std::string_view text) { return Trim(text, " "); }
 
 std::string ProfileFilePath(std::string_view fileName) {
   if (fileName.find_first_of("\\/") != std::string_view::npos) return std::string(fileName);
-  return GetWindowsDirectoryA() + "\\" + std::string(fileName);
+  const std::string& windows = Machine::Current().WindowsDirectory();
+  std::string path;
+  path.reserve(windows.size() + 1 + fileName.size());
+  return path.append(windows).append(1, '\\').append(fileName);
 }
 
 DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
