@@ -1,5 +1,6 @@
 #include "checks/installed_files.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -30,28 +31,51 @@ std::int64_t ReadSignedDecimal(std::string_view text) {
   return negative ? -value : value;
 }
 
-// The file's last-write time in local time, "%Y/%m/%d %H:%M:%S"; empty when
-// the file cannot be found.
-std::string CurrentTimeStamp(std::string_view path) {
-  w95::FindData data;
-  w95::FindHandle find = w95::FindFirstFileA(path, data);
-  if (!find) return {};
-  w95::FindClose(find);
+std::string FormatLocalTime(std::int64_t lastWriteTime) {
   std::int64_t local = 0;
   w95::SystemTime time;
-  if (!w95::FileTimeToLocalFileTime(data.lastWriteTime, local) || !w95::FileTimeToSystemTime(local, time)) return {};
+  if (!w95::FileTimeToLocalFileTime(lastWriteTime, local) || !w95::FileTimeToSystemTime(local, time)) return {};
   char text[64];
   std::snprintf(text, sizeof text, "%d/%02d/%02d %02d:%02d:%02d", time.wYear, time.wMonth, time.wDay, time.wHour,
                 time.wMinute, time.wSecond);
   return text;
 }
 
-std::optional<std::array<std::uint32_t, 4>> CurrentVersion(std::string_view path) {
-  w95::DWORD handle = 0;
-  if (w95::GetFileVersionInfoSizeA(path, handle) == 0) return std::nullopt;
+// A local file whose last component FindFirstFileA finds exactly as
+// CreateFileA opens it: ASCII (so both compare case alike), no wildcard, no
+// leading dot (host dot files are not listed) and no trailing dot or blank
+// (which the open drops).
+bool FoundAsOpened(std::string_view path) {
+  if (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/')) return false;
+  const std::size_t cut = path.find_last_of("\\/:");
+  const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+  if (name.empty() || name.front() == '.' || name.back() == '.' || name.back() == ' ') return false;
+  for (char c : name)
+    if (static_cast<unsigned char>(c) >= 0x80 || c == '*' || c == '?') return false;
+  return true;
+}
+
+// The file's last-write time in local time, "%Y/%m/%d %H:%M:%S", as its
+// directory entry gives it; empty when the file cannot be found.
+std::string CurrentTimeStamp(std::string_view path, w95::FileHandle& file) {
+  std::int64_t lastWriteTime = 0;
+  if (FoundAsOpened(path) && w95::GetFileTime(file, lastWriteTime)) return FormatLocalTime(lastWriteTime);
+  w95::FindData data;
+  w95::FindHandle find = w95::FindFirstFileA(path, data);
+  if (!find) return {};
+  w95::FindClose(find);
+  return FormatLocalTime(data.lastWriteTime);
+}
+
+// As GetFileVersionInfoSizeA, GetFileVersionInfoA into a buffer of
+// kVersionBufferSize bytes and VerQueryValueA of the root read it.
+std::optional<std::array<std::uint32_t, 4>> CurrentVersion(w95::FileHandle& file) {
+  auto block = w95::FileVersionBlock(file);
+  if (!block || block->empty()) return std::nullopt;
   std::array<char, kVersionBufferSize> buffer{};
+  std::copy_n(block->begin(), std::min(block->size(), buffer.size()), buffer.begin());
   w95::VS_FIXEDFILEINFO info;
-  if (!w95::GetFileVersionInfoA(path, handle, buffer) || !w95::VerQueryValueA(buffer, "\\", info)) return std::nullopt;
+  if (!w95::VerQueryValueA(buffer, "\\", info)) return std::nullopt;
   return std::array<std::uint32_t, 4>{info.dwFileVersionMS >> 16, info.dwFileVersionMS & 0xFFFF,
                                       info.dwFileVersionLS >> 16, info.dwFileVersionLS & 0xFFFF};
 }
@@ -77,9 +101,8 @@ int CheckInstalledFile(std::string_view path, std::string_view sizeText, std::st
   const w95::DWORD size = w95::GetFileSize(file);
   if (size == w95::INVALID_FILE_SIZE) return -1;
   if (static_cast<std::int64_t>(size) != ReadSignedDecimal(sizeText)) answer = 0;
-  w95::CloseHandle(file);
 
-  const std::string timeStamp = CurrentTimeStamp(path);
+  const std::string timeStamp = CurrentTimeStamp(path, file);
   if (timeStamp != timeStampText) answer = 0;
   const auto sizeValue = static_cast<std::int32_t>(size);
   if (versionText == "0") {
@@ -87,7 +110,7 @@ int CheckInstalledFile(std::string_view path, std::string_view sizeText, std::st
     return answer;
   }
 
-  auto current = CurrentVersion(path);
+  auto current = CurrentVersion(file);
   if (!current) return 0;
   char version[48];
   std::snprintf(version, sizeof version, "%u.%u.%u.%u", (*current)[0], (*current)[1], (*current)[2], (*current)[3]);

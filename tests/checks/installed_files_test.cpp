@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "checks/file_list.h"
 #include "machine_builder/printing_files.h"
 #include "platform/base/cp936.h"
@@ -49,6 +51,32 @@ TEST_F(CheckFile, EveryStandardFileIsRight) {
     } else {
       EXPECT_EQ(line_, Cp936("当前版本=" + std::string(file.version) + " 时间标志=" + facts));
     }
+  }
+}
+
+// Size, time stamp and version come from one open of the file; the time
+// stamp is still the one its directory entry reports, whatever the spelling.
+TEST_F(CheckFile, EverySpellingIsJudgedAsItsDirectoryEntry) {
+  const PrintingFile& file = tools::StandardPrintingFile("DXLQ7.DRV");
+  ASSERT_EQ(Check("DXLQ7.DRV"), 1);
+  const std::string right = line_;
+  const std::string hidden = "C:\\WINDOWS\\SYSTEM\\.DXLQ7.DRV";  // a host dot file: not listed
+  std::filesystem::copy_file(machine_.Builder().HostPath(PathOf("DXLQ7.DRV")), machine_.Builder().HostPath(hidden));
+  machine_.Builder().FileTime(hidden, file.stamp);
+  struct Case {
+    std::string path;
+    int answer;
+    bool sameLine;
+  } cases[] = {
+      {"c:\\windows\\system\\dxlq7.drv", 1, true},
+      {"C:\\WINDOWS\\SYSTEM\\DXLQ7.DRV.", 1, true},
+      {hidden, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    line_.clear();
+    EXPECT_EQ(CheckInstalledFile(c.path, std::to_string(file.size), file.version, file.stamp, line_), c.answer);
+    EXPECT_EQ(line_ == right, c.sameLine);
   }
 }
 

@@ -60,6 +60,7 @@ void IniText::Parse() {
 void IniText::Index() {
   sections_.clear();
   keys_.clear();
+  keys_.reserve(lines_.size());
   size_t section = npos;
   for (size_t i = 0; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
@@ -71,10 +72,18 @@ void IniText::Index() {
   }
 }
 
+// The key folded as ToUpperAscii folds it, a NUL, then the section's index as
+// raw bytes: one allocation per key at most.
 std::string IniText::KeyOf(size_t sectionIndex, std::string_view key) {
-  std::string joined = ToUpperAscii(key);
+  std::string joined;
+  joined.reserve(key.size() + 1 + sizeof sectionIndex);
+  for (size_t i = 0; i < key.size(); ++i) {
+    auto c = static_cast<unsigned char>(key[i]);
+    joined.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : key[i]);
+    if (IsCp936LeadByte(c) && i + 1 < key.size()) joined.push_back(key[++i]);  // a trail byte keeps its case
+  }
   joined.push_back('\0');
-  joined.append(std::to_string(sectionIndex));
+  joined.append(reinterpret_cast<const char*>(&sectionIndex), sizeof sectionIndex);
   return joined;
 }
 
@@ -105,14 +114,24 @@ std::optional<std::string> IniText::Value(std::string_view section, std::string_
 }
 
 std::vector<std::string> IniText::SectionNames() const {
-  std::vector<std::string> names;
+  auto views = SectionNameViews();
+  return {views.begin(), views.end()};
+}
+
+std::vector<std::string> IniText::KeyNames(std::string_view section) const {
+  auto views = KeyNameViews(section);
+  return {views.begin(), views.end()};
+}
+
+std::vector<std::string_view> IniText::SectionNameViews() const {
+  std::vector<std::string_view> names;
   for (const auto& line : lines_)
     if (line.kind == Kind::Section) names.push_back(line.name);
   return names;
 }
 
-std::vector<std::string> IniText::KeyNames(std::string_view section) const {
-  std::vector<std::string> names;
+std::vector<std::string_view> IniText::KeyNameViews(std::string_view section) const {
+  std::vector<std::string_view> names;
   size_t s = FindSection(section);
   if (s == npos) return names;
   for (size_t i = s + 1, end = SectionEnd(s); i < end; ++i)

@@ -23,6 +23,9 @@ class IniText {
   std::vector<std::string> SectionNames() const;
   // Keys of the first section of that name; lines without '=' are not keys.
   std::vector<std::string> KeyNames(std::string_view section) const;
+  // The same as views into this text, valid while it is unchanged.
+  std::vector<std::string_view> SectionNameViews() const;
+  std::vector<std::string_view> KeyNameViews(std::string_view section) const;
   bool HasSection(std::string_view section) const;
 
   // Edits; each returns whether the bytes changed.

@@ -61,13 +61,15 @@ class LocalFile : public HostFile {
   std::multimap<FileKey, OpenFileRecord>::iterator entry_;
 };
 
-std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, DWORD access, DWORD share, DWORD disposition) {
-  struct stat st;
-  bool exists = stat(host.c_str(), &st) == 0;
+// `st`: the stat HostPath found for `host` (st_mode 0 when nothing is there).
+std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, struct stat st, DWORD access, DWORD share,
+                                          DWORD disposition) {
+  bool exists = st.st_mode != 0;
   if (exists && S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED, std::unique_ptr<FileObject>());
   bool truncate = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
   // The read-only attribute binds every user, root too, as on Windows.
-  if (exists && ((access & GENERIC_WRITE) || truncate) && IsReadOnlyHostFile(host))
+  const bool readOnly = S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);  // as IsReadOnlyHostFile
+  if (exists && ((access & GENERIC_WRITE) || truncate) && readOnly)
     return Fail(ERROR_ACCESS_DENIED, std::unique_ptr<FileObject>());
   int flags = O_CLOEXEC | O_NOFOLLOW;
   flags |= (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
@@ -85,9 +87,11 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, DWORD access, DW
     default: return Fail(ERROR_INVALID_PARAMETER, std::unique_ptr<FileObject>());
   }
   if (truncate && !(access & GENERIC_WRITE)) flags = (flags & ~O_RDONLY) | O_RDWR;
-  int fd = OpenHostFile(host, flags);
+  // A FIFO or a device at the name is no file (host_open.h); the stat above
+  // is the check OpenHostFile would make again.
+  if (exists && !S_ISREG(st.st_mode)) return Fail(ERROR_ACCESS_DENIED, std::unique_ptr<FileObject>());
+  int fd = OpenStatedHostFile(host, flags, 0644, st);
   if (fd < 0) return std::unique_ptr<FileObject>();
-  fstat(fd, &st);
   FileKey key{st.st_dev, st.st_ino};
   if (!ShareAllows(key, access, share)) {
     close(fd);
@@ -103,14 +107,13 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, DWORD access, DW
   return std::make_unique<LocalFile>(fd, key, access, share);
 }
 
-// A directory entry that is not a symbolic link leading out of the root.
-bool StaysInside(const fs::path& root, const fs::path& entry) {
-  struct stat st;
-  if (lstat(entry.c_str(), &st) != 0) return false;
-  if (!S_ISLNK(st.st_mode)) return true;
+// A directory entry that is not a symbolic link leading out of the root, with
+// the stat of what it names (the link followed); `st` holds its lstat first.
+bool StaysInside(const fs::path& root, const fs::path& entry, struct stat& st) {
+  if (!S_ISLNK(st.st_mode)) return true;  // the lstat is the stat
   std::error_code ec;
   auto rel = fs::canonical(entry, ec).lexically_relative(root);
-  return !ec && !rel.empty() && *rel.begin() != "..";
+  return !ec && !rel.empty() && *rel.begin() != ".." && stat(entry.c_str(), &st) == 0;
 }
 
 // Splits "dir\pattern" into the directory part and the last component.
@@ -135,7 +138,7 @@ std::optional<FindData> FindSpelledAsGiven(const fs::path& root, const fs::path&
   struct stat st;
   if (lstat(path.c_str(), &st) != 0) return std::nullopt;
   std::string name = WindowsName(*hostName);
-  if (!MatchesWildcard(pattern, name) || !StaysInside(root, path) || stat(path.c_str(), &st) != 0) return std::nullopt;
+  if (!MatchesWildcard(pattern, name) || !StaysInside(root, path, st)) return std::nullopt;
   return FindDataFromStat(name, st);
 }
 
@@ -149,7 +152,8 @@ std::optional<std::vector<FindData>> FindLocalEntries(Machine& machine, const st
     return Fail(ERROR_PATH_NOT_FOUND, std::optional<std::vector<FindData>>());
   std::vector<FindData> entries;
   std::error_code ec;
-  fs::path root = fs::canonical(machine.Root(), ec);
+  const fs::path* canonicalRoot = machine.CanonicalRoot();
+  const fs::path root = canonicalRoot ? *canonicalRoot : fs::path();
   auto parsed = ParseWindowsPath(dirPath);
   bool atRoot = parsed && parsed->components.empty();
   if (!atRoot) {
@@ -163,9 +167,8 @@ std::optional<std::vector<FindData>> FindLocalEntries(Machine& machine, const st
   for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = WindowsName(it->path().filename().string());
     if (name.starts_with(".") || !MatchesWildcard(pattern, name)) continue;  // host dot files are not Windows'
-    if (!StaysInside(root, it->path())) continue;
     struct stat entry;
-    if (stat(it->path().c_str(), &entry) != 0) continue;
+    if (lstat(it->path().c_str(), &entry) != 0 || !StaysInside(root, it->path(), entry)) continue;
     entries.push_back(FindDataFromStat(name, entry));
   }
   return entries;
@@ -181,9 +184,10 @@ FileHandle CreateFileA(std::string_view fileName, DWORD desiredAccess, DWORD sha
   if (parsed->kind == PathKind::Device) return FileHandle(OpenDeviceFile(machine, *parsed, desiredAccess));
   if (parsed->kind == PathKind::Unc)
     return FileHandle(OpenUncFile(machine, *parsed, desiredAccess, creationDisposition));
-  auto host = HostPath(machine, fileName, Lookup::ParentOnly);
+  struct stat st;
+  auto host = HostPath(machine, fileName, Lookup::ParentOnly, &st);
   if (!host) return FileHandle();
-  return FileHandle(OpenLocalFile(*host, desiredAccess, shareMode, creationDisposition));
+  return FileHandle(OpenLocalFile(*host, st, desiredAccess, shareMode, creationDisposition));
 }
 
 bool ReadFile(FileHandle& file, std::span<char> buffer, DWORD& bytesRead) {
@@ -206,6 +210,11 @@ DWORD SetFilePointer(FileHandle& file, LONG distance, DWORD moveMethod) {
 DWORD GetFileSize(FileHandle& file) {
   if (!file) return Fail(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
   return file.Object()->Size();
+}
+
+bool GetFileTime(FileHandle& file, std::int64_t& lastWriteTime) {
+  if (!file) return Fail(ERROR_INVALID_HANDLE, false);
+  return file.Object()->LastWriteTime(lastWriteTime);
 }
 
 bool CloseHandle(FileHandle& file) {

@@ -39,6 +39,8 @@ bool ReadFile(FileHandle& file, std::span<char> buffer, DWORD& bytesRead);
 bool WriteFile(FileHandle& file, std::string_view bytes, DWORD& bytesWritten);
 DWORD SetFilePointer(FileHandle& file, LONG distance, DWORD moveMethod);
 DWORD GetFileSize(FileHandle& file);
+// The file's last-write time (FILETIME), as FindFirstFileA reports it.
+bool GetFileTime(FileHandle& file, std::int64_t& lastWriteTime);
 bool CloseHandle(FileHandle& file);
 
 class FindHandle {

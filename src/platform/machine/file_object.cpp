@@ -1,5 +1,6 @@
 #include "platform/machine/file_object.h"
 
+#include "platform/base/last_error.h"
 #include "platform/base/text.h"
 
 namespace w95 {
@@ -8,6 +9,8 @@ std::int64_t FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) {
   constexpr std::int64_t kEpochDifference = 11644473600;  // seconds from 1601 to 1970
   return (seconds + kEpochDifference) * 10000000 + nanoseconds / 100;
 }
+
+bool FileObject::LastWriteTime(std::int64_t&) { return Fail(ERROR_INVALID_FUNCTION, false); }
 
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   if (pattern == "*" || pattern == "*.*") return true;

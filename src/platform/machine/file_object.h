@@ -22,6 +22,9 @@ class FileObject {
   virtual DWORD Seek(LONG distance, DWORD method) = 0;
   // Size, or INVALID_FILE_SIZE.
   virtual DWORD Size() = 0;
+  // The last-write time as FILETIME; objects without one fail with
+  // ERROR_INVALID_FUNCTION.
+  virtual bool LastWriteTime(std::int64_t& fileTime);
 };
 
 // One entry found by FindFirstFileA / FindNextFileA.

@@ -57,6 +57,13 @@ DWORD HostFile::Size() {
   return static_cast<DWORD>(st.st_size);
 }
 
+bool HostFile::LastWriteTime(std::int64_t& fileTime) {
+  struct stat st;
+  if (fstat(fd_, &st) != 0) return Fail(ERROR_INVALID_HANDLE, false);
+  fileTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+  return true;
+}
+
 FindData FindDataFromStat(const std::string& name, const struct stat& st) {
   FindData data;
   data.fileName = name;

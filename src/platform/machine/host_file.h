@@ -23,6 +23,7 @@ class HostFile : public FileObject {
   bool Write(std::string_view bytes, DWORD& bytesWritten) override;
   DWORD Seek(LONG distance, DWORD method) override;
   DWORD Size() override;
+  bool LastWriteTime(std::int64_t& fileTime) override;
 
  private:
   int fd_;

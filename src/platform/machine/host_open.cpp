@@ -25,18 +25,23 @@ bool NotAFile(const std::filesystem::path& path) {
 int OpenHostFile(const std::filesystem::path& path, int flags, mode_t mode) {
   // Checked before opening too: opening some devices has effects of its own.
   if (NotAFile(path)) return Fail(ERROR_ACCESS_DENIED, -1);
+  struct stat st;
+  return OpenStatedHostFile(path, flags, mode, st);
+}
+
+int OpenStatedHostFile(const std::filesystem::path& path, int flags, mode_t mode, struct stat& st) {
   int fd = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
   if (fd < 0) {
     int error = errno;
     return Fail(NotAFile(path) ? ERROR_ACCESS_DENIED : ErrorFromErrno(error), -1);
   }
-  struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
     return Fail(ERROR_ACCESS_DENIED, -1);
   }
-  int status = fcntl(fd, F_GETFL);
-  if (status >= 0) fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  // F_SETFL takes only the status flags (append, direct, no-atime) from its
+  // argument: those of the open, without O_NONBLOCK.
+  fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   return fd;
 }
 

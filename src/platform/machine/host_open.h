@@ -5,6 +5,7 @@
 // without end.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -21,6 +22,10 @@ namespace w95 {
 // a regular file gives ERROR_ACCESS_DENIED, a directory included. -1 with the
 // last error set on failure.
 int OpenHostFile(const std::filesystem::path& path, int flags, mode_t mode = 0644);
+
+// The same for a caller whose stat of `path` just found a regular file or
+// nothing there; `st` is the descriptor's own stat.
+int OpenStatedHostFile(const std::filesystem::path& path, int flags, mode_t mode, struct stat& st);
 
 // The largest file read whole: far beyond any INI file, hive or report.
 inline constexpr std::size_t kMaxWholeFileBytes = 64u << 20;

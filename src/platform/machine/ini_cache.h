@@ -38,13 +38,19 @@ class IniCache {
   // The parsed file at `path`: the kept one while its stamp holds, else what
   // `read` returns (kept when the file is old enough); nullptr when `read` fails.
   std::shared_ptr<const IniText> Get(const std::filesystem::path& path, const Reader& read);
+  // The kept file at `path` when `stamp` (the caller's own stat of it) holds,
+  // else nullptr; never reads.
+  std::shared_ptr<const IniText> Kept(const std::filesystem::path& path, const FileStamp& stamp) const;
+  // Our own write: the entry goes, whatever the file's stamp says.
   void Drop(const std::filesystem::path& path) { entries_.erase(path.native()); }
-  void Clear() { entries_.clear(); }
+  // Every file is read anew at its next Get (its bytes, at least, once more).
+  void Clear();
 
  private:
   struct Entry {
     FileStamp stamp;
     std::shared_ptr<const IniText> text;
+    bool reread = false;  // a flush: read the file before using the entry
   };
   std::map<std::string, Entry> entries_;
 };

@@ -129,7 +129,12 @@ std::string JoinWindowsPath(const std::vector<std::string>& components) {
   return path;
 }
 
-std::optional<std::string> HostName(std::string_view windowsName) { return Cp936ToUtf8(windowsName); }
+std::optional<std::string> HostName(std::string_view windowsName) {
+  bool ascii = true;
+  for (char c : windowsName) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(windowsName);  // the same in both code pages
+  return Cp936ToUtf8(windowsName);
+}
 
 std::string WindowsName(const std::string& hostName) {
   // ASCII names are the same in both code pages; most names are ASCII, and
@@ -141,7 +146,8 @@ std::string WindowsName(const std::string& hostName) {
   return name ? *name : hostName;
 }
 
-std::optional<fs::path> HostPath(const Machine& machine, std::string_view windowsPath, Lookup lookup) {
+std::optional<fs::path> HostPath(const Machine& machine, std::string_view windowsPath, Lookup lookup,
+                                 struct stat* found) {
   auto parsed = ParseWindowsPath(windowsPath);
   if (!parsed) return std::nullopt;
   if (parsed->kind == PathKind::Unc) return Fail(ERROR_BAD_NETPATH, std::optional<fs::path>());
@@ -153,6 +159,7 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
   std::error_code ec;
   fs::path current = root;
   const auto& parts = parsed->components;
+  if (found && parts.empty() && stat(root.c_str(), found) != 0) *found = {};
   for (size_t i = 0; i < parts.size(); ++i) {
     bool last = i + 1 == parts.size();
     if (HasWildcard(parts[i])) return Fail(ERROR_INVALID_NAME, std::optional<fs::path>());
@@ -161,6 +168,7 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
     struct stat st;
     auto entry = FindEntry(current, *hostName, parts[i], st);
     if (!entry) {
+      if (found) *found = {};
       if (last && lookup == Lookup::ParentOnly) return current / *hostName;
       return Fail(last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, std::optional<fs::path>());
     }
@@ -174,6 +182,7 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
       if (stat(entry->c_str(), &st) != 0) return Fail(ErrorFromErrno(errno), std::optional<fs::path>());
     }
     if (!last && !S_ISDIR(st.st_mode)) return Fail(ERROR_PATH_NOT_FOUND, std::optional<fs::path>());
+    if (found) *found = st;
     current = *entry;
   }
   return current;

@@ -7,6 +7,8 @@
 // of it, are refused with ERROR_ACCESS_DENIED.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -45,8 +47,10 @@ enum class Lookup {
 // the host spelling found case-insensitively, a missing last component (with
 // Lookup::ParentOnly) the spelling given. nullopt with the last error set on
 // failure, including UNC and device names.
+// With `found`, the stat of the entry the path names (links followed) is kept
+// there when it exists; found->st_mode is 0 when it does not.
 std::optional<std::filesystem::path> HostPath(const Machine& machine, std::string_view windowsPath,
-                                              Lookup lookup = Lookup::Existing);
+                                              Lookup lookup = Lookup::Existing, struct stat* found = nullptr);
 
 // Host counterpart of one Windows name component (code page 936 to UTF-8), and back.
 std::optional<std::string> HostName(std::string_view windowsName);

@@ -1,6 +1,10 @@
 #include "platform/profile/profile.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -12,27 +16,84 @@
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
 
+namespace fs = std::filesystem;
+
 namespace w95 {
 
 namespace {
 
 constexpr std::string_view kWinIni = "WIN.INI";
 
-// The profile cache of a machine, by host path of the file.
+// A Windows name that resolved in its own spelling: the host path of each of
+// its directories, and of the file.
+struct SpelledPath {
+  std::vector<fs::path> directories;
+  fs::path file;
+};
+
+// The profile cache of a machine, by host path of the file, and the Windows
+// names that resolved in their own spelling.
 struct ProfileFiles {
   explicit ProfileFiles(Machine&) {}
   IniCache files;
+  std::map<std::string, SpelledPath, std::less<>> spelledAsGiven;
 };
 
-IniCache& Cache() { return Machine::Current().Service<ProfileFiles>().files; }
+ProfileFiles& Profiles() { return Machine::Current().Service<ProfileFiles>(); }
+IniCache& Cache() { return Profiles().files; }
+
+// The host paths that name each component of `path` in the spelling given,
+// below the machine's root.
+std::optional<SpelledPath> SpellAsGiven(const Machine& machine, std::string_view path) {
+  auto parsed = ParseWindowsPath(path);
+  const fs::path* root = machine.CanonicalRoot();
+  if (!parsed || parsed->kind != PathKind::Local || parsed->components.empty() || !root) return std::nullopt;
+  SpelledPath spelled{{}, *root};
+  for (const auto& part : parsed->components) {
+    auto name = HostName(part);
+    if (!name) return std::nullopt;
+    if (&part != &parsed->components.front()) spelled.directories.push_back(spelled.file);
+    spelled.file /= *name;
+  }
+  return spelled;
+}
+
+// The component walk tries each spelling as given first: while every
+// directory of a name that resolved so is still a directory and the file a
+// regular file, none of them a link (lstat), the walk finds that same file.
+// Its kept text then costs one lstat per component; anything else takes the
+// whole way.
+std::shared_ptr<const IniText> KeptProfile(ProfileFiles& profiles, std::string_view path) {
+  auto found = profiles.spelledAsGiven.find(path);
+  if (found == profiles.spelledAsGiven.end()) return nullptr;
+  const SpelledPath& spelled = found->second;
+  struct stat st;
+  for (const auto& directory : spelled.directories)
+    if (lstat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  if (lstat(spelled.file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  return profiles.files.Kept(spelled.file, FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim});
+}
+
+// Remembered only when the walk found every component in the spelling given,
+// without a link: then it gave exactly the spelled path.
+void RememberSpelling(ProfileFiles& profiles, const std::string& path, const fs::path& host) {
+  auto spelled = SpellAsGiven(Machine::Current(), path);
+  if (spelled && spelled->file == host) profiles.spelledAsGiven.insert_or_assign(path, std::move(*spelled));
+}
 
 // The file's text, read anew only when it changed; empty when it does not exist.
 std::shared_ptr<const IniText> LoadProfile(std::string_view fileName) {
   std::string path = ProfileFilePath(fileName);
-  std::shared_ptr<const IniText> text;
+  ProfileFiles& profiles = Profiles();
+  std::shared_ptr<const IniText> text = KeptProfile(profiles, path);
+  if (text) {
+    SetLastError(ERROR_SUCCESS);  // as the file's open does
+    return text;
+  }
   if (auto host = HostPath(Machine::Current(), path)) {
-    text = Cache().Get(*host, [&] { return ReadWholeFile(path); });
-    if (text) SetLastError(ERROR_SUCCESS);  // as the file's open does
+    text = profiles.files.Get(*host, [&] { return ReadWholeFile(path); });
+    if (text) SetLastError(ERROR_SUCCESS);
+    if (text) RememberSpelling(profiles, path, *host);
   } else if (auto bytes = ReadWholeFile(path)) {
     text = std::make_shared<const IniText>(std::move(*bytes));
   }
@@ -62,7 +123,7 @@ DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
 // Windows 95's lists: whole names only, each ended by a NUL, then the NUL
 // that ends the list, which the count includes. A list that does not fit
 // holds the names that do and answers size - 2.
-DWORD CopyList(const std::vector<std::string>& names, std::string& out, DWORD size) {
+DWORD CopyList(const std::vector<std::string_view>& names, std::string& out, DWORD size) {
   out.clear();
   if (size < 2) return 0;
   for (const auto& name : names) {
@@ -81,7 +142,10 @@ std::string_view TrimSpaces(std::string_view text) { return Trim(text, " "); }
 
 std::string ProfileFilePath(std::string_view fileName) {
   if (fileName.find_first_of("\\/") != std::string_view::npos) return std::string(fileName);
-  return GetWindowsDirectoryA() + "\\" + std::string(fileName);
+  const std::string& windows = Machine::Current().WindowsDirectory();
+  std::string path;
+  path.reserve(windows.size() + 1 + fileName.size());
+  return path.append(windows).append(1, '\\').append(fileName);
 }
 
 DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
@@ -90,8 +154,8 @@ DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalT
   auto loaded = LoadProfile(fileName);
   static const IniText empty;
   const IniText* ini = loaded ? loaded.get() : &empty;
-  if (!section) return CopyList(ini->SectionNames(), out, size);
-  if (!key) return CopyList(ini->KeyNames(TrimSpaces(*section)), out, size);
+  if (!section) return CopyList(ini->SectionNameViews(), out, size);
+  if (!key) return CopyList(ini->KeyNameViews(TrimSpaces(*section)), out, size);
   if (auto value = ini->Value(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
   std::string_view fallback = defaultValue.value_or("");
   while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
@@ -118,6 +182,7 @@ UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int d
 BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, OptionalText value, OptionalText fileName) {
   if (!section && !key && !value) {  // flush: the next read of every file goes to the disk
     Cache().Clear();
+    Profiles().spelledAsGiven.clear();
     return 0;
   }
   if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);

@@ -38,6 +38,12 @@ std::optional<ResourceSpan> FindVersionResource(ImageReader& image) {
 std::optional<std::string> ReadVersionBlock(std::string_view fileName) {
   FileHandle file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (!file) return std::nullopt;
+  return FileVersionBlock(file);
+}
+
+}  // namespace
+
+std::optional<std::string> FileVersionBlock(FileHandle& file) {
   ImageReader image(file);
   auto resource = FindVersionResource(image);
   std::uint16_t length = 0;
@@ -47,8 +53,6 @@ std::optional<std::string> ReadVersionBlock(std::string_view fileName) {
     return Fail(ERROR_FILE_NOT_FOUND, std::nullopt);
   return block;
 }
-
-}  // namespace
 
 DWORD GetFileVersionInfoSizeA(std::string_view fileName, DWORD& handle) {
   handle = 0;

@@ -7,11 +7,13 @@
 // the calls fail cleanly and never read beyond the file or the block given.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/base/win_types.h"
+#include "platform/files/files.h"
 
 namespace w95 {
 
@@ -45,6 +47,12 @@ DWORD GetFileVersionInfoSizeA(std::string_view fileName, DWORD& handle);
 // than the buffer is cut); bytes beyond the block are zeroed. False with the
 // last error set as above.
 bool GetFileVersionInfoA(std::string_view fileName, DWORD handle, std::span<char> data);
+
+// The whole version information of a file already open for reading, as the
+// two calls above read it by name; nullopt with ERROR_FILE_NOT_FOUND when it
+// has none. One open then serves a caller that also wants the file's size and
+// time.
+std::optional<std::string> FileVersionBlock(FileHandle& file);
 
 // The value of `subBlock` in a block that GetFileVersionInfoA returned:
 // "\" (or "") the root value, the VS_FIXEDFILEINFO bytes; a path such as

@@ -1,5 +1,6 @@
 #include "platform/version/version_image.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -8,6 +9,7 @@ namespace w95::version {
 namespace {
 
 constexpr std::uint64_t kMaxRead = 4u << 20;  // no header structure is larger
+constexpr std::uint64_t kWindowBytes = 4096;
 
 constexpr std::uint16_t kNeVersionType = 0x8010;  // RT_VERSION as an integer type
 constexpr std::uint16_t kNeVersionName = 0x8001;  // VS_VERSION_INFO as an integer id
@@ -36,6 +38,25 @@ ImageReader::ImageReader(FileHandle& file) : file_(file) {
 
 bool ImageReader::Read(std::uint64_t offset, std::uint64_t length, std::string& out) {
   if (length > kMaxRead || offset > size_ || length > size_ - offset) return false;
+  if (offset >= windowStart_ && offset - windowStart_ + length <= window_.size()) {
+    out.assign(window_, offset - windowStart_, length);
+    return true;
+  }
+  if (length > kWindowBytes) return ReadAt(offset, length, out);
+  // The headers and tables of a format lie close together: one read of the
+  // aligned window around them serves the many small reads that follow.
+  const std::uint64_t start = offset / kWindowBytes * kWindowBytes;
+  const std::uint64_t end = std::min(size_, start + 2 * kWindowBytes);
+  if (!ReadAt(start, end - start, window_)) {
+    window_.clear();
+    return false;
+  }
+  windowStart_ = start;
+  out.assign(window_, offset - start, length);
+  return true;
+}
+
+bool ImageReader::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) {
   if (offset > static_cast<std::uint64_t>(std::numeric_limits<LONG>::max())) return false;
   if (SetFilePointer(file_, static_cast<LONG>(offset), FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
   out.assign(length, '\0');

@@ -27,8 +27,13 @@ class ImageReader {
   bool U32(std::uint64_t offset, std::uint32_t& value);
 
  private:
+  bool ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out);
+
   FileHandle& file_;
   std::uint64_t size_ = 0;
+  // The bytes last read from the file, from windowStart_.
+  std::string window_;
+  std::uint64_t windowStart_ = 0;
 };
 
 // Where the version resource lies in the file: its offset and the most bytes

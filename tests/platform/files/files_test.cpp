@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "machine_builder/parallel_ports.h"
 #include "platform/base/last_error.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
@@ -230,6 +231,38 @@ TEST(FindFile, ReportsSizeTimeAndWildcardMatches) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(FindFirstFileA("C:\\NODIR\\*.*", data));
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+// GetFileTime of an open file is the time FindFirstFileA reports for it, for
+// a file reached by its own spelling, in another case and through a link
+// inside the machine; handles of no host file have none.
+TEST(GetFileTime, IsTheTimeTheDirectoryEntryReports) {
+  TempMachine machine;
+  machine.Builder().File("C:\\WINDOWS\\DXL\\DXLHRC.BIN", "b");
+  machine.Builder().FileTime("C:\\WINDOWS\\DXL\\DXLHRC.BIN", "1997/07/01 12:00:00");
+  std::filesystem::create_symlink(machine.Builder().HostPath("C:\\WINDOWS\\DXL\\DXLHRC.BIN"),
+                                  machine.Builder().HostPath("C:\\WINDOWS\\DXL\\LINKED.BIN"));
+  for (const char* name :
+       {"C:\\WINDOWS\\DXL\\DXLHRC.BIN", "c:\\windows\\dxl\\dxlhrc.bin", "C:\\WINDOWS\\DXL\\LINKED.BIN"}) {
+    SCOPED_TRACE(name);
+    FileHandle file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(file);
+    std::int64_t time = 0;
+    ASSERT_TRUE(GetFileTime(file, time));
+    FindData data;
+    ASSERT_TRUE(FindFirstFileA(name, data));
+    EXPECT_EQ(time, data.lastWriteTime);
+    EXPECT_EQ(time, FileTimeFromUnix(867758400, 0));
+  }
+  std::int64_t time = 0;
+  FileHandle closed;
+  EXPECT_FALSE(GetFileTime(closed, time));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  dxl::tools::SetParallelPort(machine.Builder(), 2, PortHardware::Present);
+  FileHandle port = CreateFileA("LPT2:", 0, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED);
+  ASSERT_TRUE(port);
+  EXPECT_FALSE(GetFileTime(port, time));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_FUNCTION);
 }
 
 TEST(MoveAndDelete, KeepWindowsResults) {

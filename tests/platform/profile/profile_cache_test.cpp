@@ -136,6 +136,66 @@ TEST_F(ProfileCacheTest, MachineIniFollowsTheSameRule) {
   EXPECT_EQ(MachineSetting(current, "Clock", "Bias"), "3");
 }
 
+// A file found in its own spelling is checked by one lstat per call; each
+// change below makes the component walk find something else (or nothing),
+// with the file's own stamp unchanged, and must be seen.
+TEST_F(ProfileCacheTest, AKeptFileFoundInItsOwnSpellingIsFoundAgainAsTheWalkFindsIt) {
+  namespace fs = std::filesystem;
+  const fs::path outside = machine.Root().parent_path() / (machine.Root().filename().string() + "-outside");
+  struct Case {
+    const char* name;
+    const char* asked;  // the Windows name read
+    std::function<void(ProfileCacheTest&, const fs::path& windows)> apply;
+    const char* expected;
+  } cases[] = {
+      {"moved out of the machine and linked back: refused", kIni,
+       [&](auto&, const fs::path& windows) {
+         fs::create_directories(outside);
+         fs::rename(windows / kIni, outside / kIni);
+         fs::create_symlink(outside / kIni, windows / kIni);
+       },
+       "none"},
+      {"the Windows directory moved out and linked back: refused", kIni,
+       [&](auto&, const fs::path& windows) {
+         fs::rename(windows, outside);
+         fs::create_symlink(outside, windows);
+       },
+       "none"},
+      {"linked to another name inside the machine: that file", kIni,
+       [](auto&, const fs::path& windows) {
+         fs::rename(windows / kIni, windows / "MOVED.INI");
+         fs::create_symlink(windows / "MOVED.INI", windows / kIni);
+       },
+       "1"},
+      {"asked in another case, then the exact spelling appears: that file", "test.ini",
+       [](auto&, const fs::path& windows) {
+         std::ofstream(windows / "test.ini", std::ios::binary) << "[s]\nk=2\n";
+         SetModified(windows / "test.ini", Ago(kAnHourAgo));
+       },
+       "2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(outside);
+    machine.Builder().File(kIniPath, "[s]\nk=1\n");
+    const fs::path windows = Host().parent_path();
+    SetModified(Host(), Ago(kAnHourAgo));
+    std::string out;
+    GetPrivateProfileStringA("s", "k", "none", out, 256, c.asked);
+    ASSERT_EQ(out, "1");
+    c.apply(*this, windows);
+    GetPrivateProfileStringA("s", "k", "none", out, 256, c.asked);
+    EXPECT_EQ(out, c.expected);
+    if (fs::is_symlink(windows)) {  // the machine's own Windows directory back in place
+      fs::remove(windows);
+      fs::rename(outside, windows);
+    }
+    for (const char* name : {"test.ini", "MOVED.INI"}) fs::remove(windows / name);
+    if (fs::is_symlink(windows / kIni)) fs::remove(windows / kIni);
+  }
+  fs::remove_all(outside);
+}
+
 // The lookup index folds ASCII letters only: a double-byte character's trail
 // byte keeps its case, and only the first section of a name holds keys.
 TEST_F(ProfileCacheTest, LookupsCompareAsWindowsDoesOnLargeSections) {
