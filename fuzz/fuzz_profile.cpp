@@ -23,10 +23,10 @@ void CheckCount(w95::DWORD count, const std::string& out, w95::DWORD size) {
 }
 
 // A list of names counts the NUL that ends it, which `out` leaves off; one that
-// does not fit holds the whole names that fit and answers size - 2.
+// does not fit holds the whole names that fit with the final NUL and answers size - 2.
 void CheckListCount(w95::DWORD count, const std::string& out, w95::DWORD size) {
   if (size < 2) return Require(count == 0, "a buffer below two bytes holds no list");
-  Require(count == out.size() + 1 || (count == size - 2 && out.size() <= size - 2),
+  Require(count == out.size() + 1 || (count == size - 2 && out.size() + 1 <= size),
           "the count is the list handed out with its final NUL, or size - 2 when cut");
   Require(out.empty() || out.back() == '\0', "every name of the list ends with a NUL");
 }
