@@ -85,6 +85,8 @@ void ResetPeakMemory() {
   std::ofstream("/proc/self/clear_refs") << "5";
 }
 
+double ResidentMegabytes() { return StatusMegabytes("VmRSS:"); }
+
 void ReportPeakMemory(benchmark::State& state) { state.counters["peak_MB"] = StatusMegabytes("VmHWM:"); }
 
 }  // namespace dxl::bench

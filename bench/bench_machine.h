@@ -52,6 +52,9 @@ class BenchMachine {
 // that DXL_BENCH_MACHINE names when set, to run the program itself on it.
 BenchMachine& StandardBenchMachine();
 
+// The resident memory of the process now (VmRSS), in MB.
+double ResidentMegabytes();
+
 // The peak resident memory of the process is measured from here on.
 void ResetPeakMemory();
 // Adds the counter "peak_MB": the peak resident memory of the process since

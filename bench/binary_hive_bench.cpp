@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_machine.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/large_machine.h"
 #include "machine_builder/machine_builder.h"
@@ -60,15 +61,6 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-double ResidentMegabytesNow() {
-  long pages = 0, resident = 0;
-  FILE* statm = fopen("/proc/self/statm", "r");
-  if (!statm) return 0;
-  if (fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-  fclose(statm);
-  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 void BM_BinaryHiveLoad(benchmark::State& state) {
   BinaryHiveMachine& machine = Machine(static_cast<std::size_t>(state.range(0)));
   Paired paired;
@@ -76,13 +68,13 @@ void BM_BinaryHiveLoad(benchmark::State& state) {
   for (auto _ : state) {
     machine.Activate();  // the hive of an earlier iteration freed
     malloc_trim(0);
-    const double before = ResidentMegabytesNow();
+    const double before = ResidentMegabytes();
     auto start = std::chrono::steady_clock::now();
     w95::RegKey key;
     if (w95::RegOpenKeyExA(w95::RootKey::LocalMachine, kPrinterKey, 0, w95::KEY_READ, key) != 0)
       return state.SkipWithError("the printer's key is missing");
     const double load = Seconds(start);
-    perMegabyte = (ResidentMegabytesNow() - before) / machine.HiveMegabytes();
+    perMegabyte = (ResidentMegabytes() - before) / machine.HiveMegabytes();
 
     start = std::chrono::steady_clock::now();
     w95::RegHive tree{"HKEY_LOCAL_MACHINE"};

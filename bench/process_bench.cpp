@@ -99,14 +99,20 @@ std::vector<std::string> ConsoleEnvironment(const ProcessMachine& machine) {
           "LANG=C.UTF-8"};
 }
 
-// A whole console run (the start page answered, the results left), CPU time
-// against the floor program reading every file of the machine once.
-void WholeConsoleRun(benchmark::State& state, bool smbServer) {
-  ProcessMachine machine(smbServer);
+struct Command {
+  std::vector<std::string> argv;
+  std::vector<std::string> environment;
+  std::string input;
+};
+
+// The program and its floor in turn in every iteration, the machine cleaned
+// after each pair; CPU and wall time reported as medians and their ratios.
+void RunPaired(benchmark::State& state, const ProcessMachine& machine, const Command& floorCommand,
+               const Command& program) {
   Paired cpu, wall;
   for (auto _ : state) {
-    auto floor = RunProcess({DXL_FLOOR_PROGRAM, machine.Root().string()}, {}, "");
-    auto figure = RunProcess({DXL_PROGRAM}, ConsoleEnvironment(machine), "#6\n#1\n");
+    auto floor = RunProcess(floorCommand.argv, floorCommand.environment, floorCommand.input);
+    auto figure = RunProcess(program.argv, program.environment, program.input);
     machine.Clean();
     if (!floor || !figure) return state.SkipWithError("a program failed");
     cpu.Add(figure->cpu, floor->cpu);
@@ -114,6 +120,14 @@ void WholeConsoleRun(benchmark::State& state, bool smbServer) {
   }
   cpu.Report(state, "cpu_ms");
   wall.Report(state, "wall_ms");
+}
+
+// A whole console run (the start page answered, the results left), against
+// the floor program reading every file of the machine once.
+void WholeConsoleRun(benchmark::State& state, bool smbServer) {
+  ProcessMachine machine(smbServer);
+  RunPaired(state, machine, {{DXL_FLOOR_PROGRAM, machine.Root().string()}, {}, ""},
+            {{DXL_PROGRAM}, ConsoleEnvironment(machine), "#6\n#1\n"});
 }
 
 void BM_ProcessWholeConsoleRun(benchmark::State& state) { WholeConsoleRun(state, false); }
@@ -126,17 +140,7 @@ BENCHMARK(BM_ProcessWholeConsoleRunSmbServer)->Unit(benchmark::kMillisecond)->It
 // leaves), against a program that starts and exits.
 void BM_ProcessStartToFirstConsolePage(benchmark::State& state) {
   ProcessMachine machine(false);
-  Paired wall, cpu;
-  for (auto _ : state) {
-    auto floor = RunProcess({DXL_FLOOR_PROGRAM}, {}, "");
-    auto figure = RunProcess({DXL_PROGRAM}, ConsoleEnvironment(machine), "");
-    machine.Clean();
-    if (!floor || !figure) return state.SkipWithError("a program failed");
-    wall.Add(figure->wall, floor->wall);
-    cpu.Add(figure->cpu, floor->cpu);
-  }
-  wall.Report(state, "wall_ms");
-  cpu.Report(state, "cpu_ms");
+  RunPaired(state, machine, {{DXL_FLOOR_PROGRAM}, {}, ""}, {{DXL_PROGRAM}, ConsoleEnvironment(machine), ""});
 }
 BENCHMARK(BM_ProcessStartToFirstConsolePage)->Unit(benchmark::kMillisecond)->Iterations(40);
 
@@ -153,17 +157,7 @@ void BM_ProcessStartToFirstQtPage(benchmark::State& state) {
   environment.push_back("TSHOOTER_ROOT=" + machine.Root().string());
   environment.push_back("TSHOOTER_UI=qt");
   environment.push_back("TSHOOTER_UNATTENDED=1");
-  Paired wall, cpu;
-  for (auto _ : state) {
-    auto floor = RunProcess({DXL_QT_FLOOR_PROGRAM}, qt, "");
-    auto figure = RunProcess({DXL_PROGRAM}, environment, "");
-    machine.Clean();
-    if (!floor || !figure) return state.SkipWithError("a program failed");
-    wall.Add(figure->wall, floor->wall);
-    cpu.Add(figure->cpu, floor->cpu);
-  }
-  wall.Report(state, "wall_ms");
-  cpu.Report(state, "cpu_ms");
+  RunPaired(state, machine, {{DXL_QT_FLOOR_PROGRAM}, qt, ""}, {{DXL_PROGRAM}, environment, ""});
 }
 BENCHMARK(BM_ProcessStartToFirstQtPage)->Unit(benchmark::kMillisecond)->Iterations(40);
 #endif

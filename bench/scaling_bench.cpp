@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -124,14 +123,6 @@ void BM_ListedFiles(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(listed.size() * state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ListedFiles)->Unit(benchmark::kMillisecond);
-
-double ResidentMegabytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.starts_with("VmRSS:")) return std::stod(line.substr(6)) / 1024.0;
-  return 0;
-}
 
 // Resident memory the loaded SYSTEM.REG adds, per MB of its text; the goal
 // (2 MB per MB) is printed as the floor.

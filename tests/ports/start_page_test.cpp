@@ -46,11 +46,7 @@ std::vector<std::string> Utf8(const std::vector<std::string>& cp936) {
 class StartPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto& b = machine_.Builder();
-    b.InstallPrintingSystem();
-    b.MachineIni("System", "FreeDiskMB", "512");
-    b.MachineIni("System", "FreeMemoryKB", "16384");
-    b.MachineIni("Clock", "Now", "2026/12/08 09:05:07");
+    machine_.InstallWithFixedFigures("2026/12/08 09:05:07");
     ResetProgramState();
     theApp().reportPath = std::string(kReportPath);
     auto backend = std::make_unique<ScriptedBackend>();

@@ -33,13 +33,7 @@ class ProgramRunTest : public ::testing::Test {
  protected:
   static constexpr unsigned kGuardSeconds = 60;
 
-  void SetUp() override {
-    auto& b = machine_.Builder();
-    b.InstallPrintingSystem();
-    b.MachineIni("Clock", "Now", "1998/03/15 10:20:30");
-    b.MachineIni("System", "FreeDiskMB", "512");
-    b.MachineIni("System", "FreeMemoryKB", "16384");
-  }
+  void SetUp() override { machine_.InstallWithFixedFigures("1998/03/15 10:20:30"); }
   void TearDown() override {
     std::error_code ec;
     for (const char* suffix : {".answers", ".out"}) std::filesystem::remove(Side(suffix), ec);

@@ -30,6 +30,14 @@ class TempMachine {
   // The bytes of a file on the machine (Windows path), read from the host.
   std::string Read(std::string_view windowsPath) const { return builder_->Read(windowsPath); }
   bool Exists(std::string_view windowsPath) const;
+  // A standard installation with 512 MB of free disk, 16,384 KB of free
+  // memory and its clock stopped at `now` ("1998/03/15 10:20:30").
+  void InstallWithFixedFigures(std::string_view now) {
+    builder_->InstallPrintingSystem();
+    builder_->MachineIni("System", "FreeDiskMB", "512");
+    builder_->MachineIni("System", "FreeMemoryKB", "16384");
+    builder_->MachineIni("Clock", "Now", now);
+  }
   // The machine (or user) hive's file in the store this machine uses, and its
   // keys as REGEDIT4 text whichever store holds them.
   std::string HiveFile(bool user = false) const { return tools::HiveFile(*builder_, user); }

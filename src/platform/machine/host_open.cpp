@@ -22,6 +22,20 @@ bool NotAFile(const std::filesystem::path& path) {
 
 }  // namespace
 
+UniqueFd::~UniqueFd() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool WriteAllToFd(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
 int OpenHostFile(const std::filesystem::path& path, int flags, mode_t mode) {
   // Checked before opening too: opening some devices has effects of its own.
   if (NotAFile(path)) return Fail(ERROR_ACCESS_DENIED, -1);
@@ -65,11 +79,9 @@ std::optional<std::string> ReadOpenHostFile(int fd, std::size_t limit) {
 }
 
 std::optional<std::string> ReadRegularHostFile(const std::filesystem::path& path, std::size_t limit) {
-  int fd = OpenHostFile(path, O_RDONLY);
-  if (fd < 0) return std::nullopt;
-  auto bytes = ReadOpenHostFile(fd, limit);
-  close(fd);
-  return bytes;
+  UniqueFd fd(OpenHostFile(path, O_RDONLY));
+  if (fd.get() < 0) return std::nullopt;
+  return ReadOpenHostFile(fd.get(), limit);
 }
 
 void IgnoreFileSizeSignal() { signal(SIGXFSZ, SIG_IGN); }

@@ -12,10 +12,32 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/base/win_types.h"
 
 namespace w95 {
+
+// A descriptor closed when it goes out of scope.
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  ~UniqueFd();
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// Writes all of `bytes` (through short writes and EINTR); false with errno set.
+bool WriteAllToFd(int fd, std::string_view bytes);
 
 // open(2) of `path` with `flags` (O_CLOEXEC and O_NONBLOCK are added; the
 // descriptor returned blocks again as usual). Anything at the name that is not

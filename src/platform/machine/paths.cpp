@@ -190,37 +190,6 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
 
 std::optional<std::string> ReadHostFile(const fs::path& path) { return ReadRegularHostFile(path); }
 
-namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-}  // namespace
-
 bool IsReadOnlyHostFile(const fs::path& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
@@ -233,10 +202,10 @@ DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
   if (exists && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return ERROR_ACCESS_DENIED;
   RemoveReplaceLeftovers(path);
   std::string tmpl = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
-  Fd fd(mkstemp(tmpl.data()));
+  UniqueFd fd(mkstemp(tmpl.data()));
   if (fd.get() < 0) return ErrorFromErrno(errno);
   mode_t mode = exists ? (st.st_mode & 07777) : 0644;
-  bool ok = fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && fsync(fd.get()) == 0;
+  bool ok = fchmod(fd.get(), mode) == 0 && WriteAllToFd(fd.get(), bytes) && fsync(fd.get()) == 0;
   int error = errno;
   if (ok) {
     ok = close(fd.release()) == 0 && rename(tmpl.c_str(), path.c_str()) == 0;
@@ -246,7 +215,7 @@ DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
     unlink(tmpl.c_str());
     return ErrorFromErrno(error);
   }
-  Fd dir(open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY));
+  UniqueFd dir(open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY));
   if (dir.get() >= 0) fsync(dir.get());
   return ERROR_SUCCESS;
 }

@@ -21,16 +21,6 @@ namespace {
 const HiveLayout kSystemDat{"SYSTEM.DAT", "HKEY_LOCAL_MACHINE", {}, ""};
 const HiveLayout kUserDat{"USER.DAT", "HKEY_USERS", {}, ""};
 
-struct OpenFile {
-  explicit OpenFile(int descriptor) : fd(descriptor) {}
-  ~OpenFile() {
-    if (fd >= 0) close(fd);
-  }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  int fd;
-};
-
 bool IsFile(const std::optional<fs::path>& path) {
   std::error_code ec;
   return path && fs::is_regular_file(*path, ec);
@@ -67,14 +57,14 @@ BinaryHiveFile::BinaryHiveFile(const HiveLayout& layout, std::string windowsPath
       saved_(std::string(layout.rootName)) {
   const std::string& name = WindowsPath();
   // One open serves both reads: the bytes kept for patching, and libcreg's, so they are of the same file.
-  OpenFile file(hostPath_.empty() ? -1 : OpenHostFile(hostPath_, O_RDONLY));
-  auto bytes = file.fd < 0 ? std::nullopt : ReadOpenHostFile(file.fd);
+  UniqueFd file(hostPath_.empty() ? -1 : OpenHostFile(hostPath_, O_RDONLY));
+  auto bytes = file.get() < 0 ? std::nullopt : ReadOpenHostFile(file.get());
   if (!bytes) {
     loadError_ = name + ": the file cannot be read";
     return;
   }
   RegHive hive{std::string(layout.rootName)};
-  if (auto error = ReadCregOpenFile(file.fd, *bytes, hive)) {
+  if (auto error = ReadCregOpenFile(file.get(), *bytes, hive)) {
     loadError_ = name + ": " + *error;
     return;
   }

@@ -141,12 +141,11 @@ void MarkRead(RegNode& node) {
 }  // namespace
 
 std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive) {
-  int fd = OpenHostFile(path, O_RDONLY);
-  if (fd < 0) return "not a Windows 95 registry file";
-  auto bytes = ReadOpenHostFile(fd);
-  auto failure = bytes ? ReadCregOpenFile(fd, *bytes, hive) : std::optional<std::string>("the file cannot be read");
-  close(fd);
-  return failure;
+  UniqueFd fd(OpenHostFile(path, O_RDONLY));
+  if (fd.get() < 0) return "not a Windows 95 registry file";
+  auto bytes = ReadOpenHostFile(fd.get());
+  if (!bytes) return "the file cannot be read";
+  return ReadCregOpenFile(fd.get(), *bytes, hive);
 }
 
 std::optional<std::string> ReadCregOpenFile(int fd, std::string_view bytes, RegHive& hive) {
@@ -173,22 +172,14 @@ std::optional<std::string> ReadCregOpenFile(int fd, std::string_view bytes, RegH
 
 std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive) {
   // In memory, not in a temporary directory that may be full or missing.
-  int fd = memfd_create("dxl-creg", MFD_CLOEXEC);
-  if (fd < 0) return Fail(ErrorFromErrno(errno), std::optional<std::string>("no memory for reading the hive back"));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      SetLastError(n < 0 ? ErrorFromErrno(errno) : ERROR_WRITE_FAULT);
-      close(fd);
-      return "the hive could not be read back";
-    }
-    done += static_cast<size_t>(n);
+  UniqueFd fd(memfd_create("dxl-creg", MFD_CLOEXEC));
+  if (fd.get() < 0)
+    return Fail(ErrorFromErrno(errno), std::optional<std::string>("no memory for reading the hive back"));
+  if (!WriteAllToFd(fd.get(), bytes)) {
+    SetLastError(ErrorFromErrno(errno));
+    return "the hive could not be read back";
   }
-  std::optional<std::string> result = ReadCregOpenFile(fd, bytes, hive);
-  close(fd);
-  return result;
+  return ReadCregOpenFile(fd.get(), bytes, hive);
 }
 
 void CopyRegTree(const RegNode& from, RegNode& to) {
