@@ -1,8 +1,13 @@
 #include "app/ui_choice.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 #include <iostream>
+#include <latch>
+#include <mutex>
 #include <string_view>
+#include <thread>
 
 #include "platform/base/backend_module.h"
 #include "platform/ui/backend_choice.h"
@@ -21,26 +26,97 @@ void SayConsoleInstead(const std::string& problem) {
   std::cerr << "dxlq7trs: " << problem << "; the pages are shown on the console instead.\n";
 }
 
-// Qt aborts the process when its display does not answer (a DISPLAY left over
-// from an ssh session, say); the console is used instead, and said so.
-bool QtCanStart() {
-  std::string problem = w95::ui::QtDisplayProblem();
-  if (problem.empty()) return true;
-  SayConsoleInstead(problem);
-  return false;
-}
-
 bool Unattended() {
   const char* value = std::getenv("TSHOOTER_UNATTENDED");
   return value && std::string_view(value) == "1";
+}
+
+bool QtWanted() { return w95::ui::ChooseBackendKindFromEnvironment(true) == w95::ui::BackendKind::Qt; }
+
+// The Qt module, loaded once: in the background from the start of the program
+// (StartLoadingQtBackend), or when it is first asked for.
+//
+// Most of Qt's start-up needs no Qt object: mapping and binding its libraries,
+// and reading the font configuration (every configuration file and font
+// cache, which Qt's first font look-up reads through fontconfig, read once per
+// process). Both are done here on two threads of their own while the program
+// checks its machine, and the font configuration is read while the libraries
+// are bound. Qt then finds it read.
+class QtModuleLoad {
+ public:
+  void Start() {
+    std::call_once(started_, [this] {
+      fontReader_ = std::jthread([this] { ReadFontConfiguration(); });
+      moduleLoader_ = std::jthread([this] { LoadModule(); });
+    });
+  }
+  // Waits for the module, whose load is started here when it was not before.
+  QtModuleLoad& WaitForModule() {
+    Start();
+    if (moduleLoader_.joinable()) moduleLoader_.join();
+    return *this;
+  }
+  // Waits for the font configuration to be read (Qt's first font look-up
+  // would read it again, at the same time).
+  void WaitForFonts() {
+    if (fontReader_.joinable()) fontReader_.join();
+  }
+  const std::string& DisplayProblem() const { return displayProblem_; }
+  w95::BackendModule& Module() { return qtModule_; }
+
+ private:
+  // Qt aborts the process when its display does not answer (a DISPLAY left
+  // over from an ssh session, say): the display is asked first, and the
+  // console used instead when it does not answer.
+  void LoadModule() {
+    displayProblem_ = w95::ui::QtDisplayProblem();
+    // One dynamic load at a time: fontconfig's own first, so that reading the
+    // configuration can start while Qt's libraries are bound.
+    fontconfigMapped_.wait();
+    if (!displayProblem_.empty()) return;
+    qtModule_ = w95::BackendModule::Open(w95::ui::kQtModuleFileName);
+  }
+
+  void ReadFontConfiguration() {
+    void* fontconfig = dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    fontconfigMapped_.count_down();
+    if (!fontconfig) return;
+    using InitFunction = int (*)();
+    if (auto init = reinterpret_cast<InitFunction>(dlsym(fontconfig, "FcInit"))) init();
+    dlclose(fontconfig);
+  }
+
+  std::once_flag started_;
+  std::latch fontconfigMapped_{1};
+  std::string displayProblem_;
+  w95::BackendModule qtModule_;
+  // Last: joined before the rest goes.
+  std::jthread fontReader_;
+  std::jthread moduleLoader_;
+};
+
+QtModuleLoad& TheQtModuleLoad() {
+  static QtModuleLoad load;
+  return load;
 }
 #endif
 
 }  // namespace
 
+void StartLoadingQtBackend() {
+#ifdef DXL_HAVE_QT
+  if (QtWanted()) TheQtModuleLoad().Start();
+#endif
+}
+
 std::unique_ptr<w95::ui::Backend> LoadQtBackend(bool unattended) {
 #ifdef DXL_HAVE_QT
-  static w95::BackendModule module = w95::BackendModule::Open(w95::ui::kQtModuleFileName);
+  auto& load = TheQtModuleLoad().WaitForModule();
+  if (!load.DisplayProblem().empty()) {
+    SayConsoleInstead(load.DisplayProblem());
+    return nullptr;
+  }
+  auto& module = load.Module();
   auto make = reinterpret_cast<w95::ui::MakeQtBackendFunction>(module.Symbol(w95::ui::kMakeQtBackendSymbol));
   if (!make) {
     SayConsoleInstead("the Qt backend cannot be loaded (" + module.Error() + ")");
@@ -48,6 +124,7 @@ std::unique_ptr<w95::ui::Backend> LoadQtBackend(bool unattended) {
   }
   w95::ui::QtBackendOptions options;
   options.unattended = unattended;
+  options.beforeFirstFont = [&load] { load.WaitForFonts(); };
   return std::unique_ptr<w95::ui::Backend>(make(&options));
 #else
   (void)unattended;
@@ -57,7 +134,7 @@ std::unique_ptr<w95::ui::Backend> LoadQtBackend(bool unattended) {
 
 void InstallUiBackend(const QtBackendMaker& makeQt) {
 #ifdef DXL_HAVE_QT
-  if (w95::ui::ChooseBackendKindFromEnvironment(true) == w95::ui::BackendKind::Qt && QtCanStart()) {
+  if (QtWanted()) {
     if (auto backend = makeQt(Unattended())) {
       w95::ui::SetBackend(std::move(backend));
       return;

@@ -12,8 +12,15 @@ namespace dxl {
 // standard error).
 using QtBackendMaker = std::function<std::unique_ptr<w95::ui::Backend>(bool unattended)>;
 
-// The Qt backend of the module next to the program (dxlq7trs-qt.so), loaded
-// on the first call; a console run never maps Qt.
+// When TSHOOTER_UI and the display choose Qt pages: starts asking the display
+// and loading the Qt backend's module (dxlq7trs-qt.so, next to the program)
+// in the background, so that Qt's libraries are mapped while the program
+// checks its machine. A console run never maps Qt.
+void StartLoadingQtBackend();
+
+// The Qt backend of that module (loaded now when it was not started), or
+// nullptr when its display does not answer or it cannot be loaded, said on
+// standard error.
 std::unique_ptr<w95::ui::Backend> LoadQtBackend(bool unattended);
 
 // Makes the backend that TSHOOTER_UI and the display choose the current one;

@@ -103,7 +103,9 @@ void ShowOne(int id) {
 }
 
 int Render(const fs::path& directory) {
-  w95::ui::SetBackend(w95::ui::MakeQtBackend({directory}));
+  w95::ui::QtBackendOptions options;
+  options.snapshotDirectory = directory;
+  w95::ui::SetBackend(w95::ui::MakeQtBackend(options));
   for (const auto* dialog : dxl::AllDialogTemplates()) ShowOne(dialog->id);
   int written = 0;
   for (const auto* dialog : dxl::AllDialogTemplates())

@@ -4,6 +4,7 @@
 #include "app/installation_check.h"
 #include "app/machine_choice.h"
 #include "app/state/troubleshooter_app.h"
+#include "app/ui_choice.h"
 #include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "dxlq7trs: --fresh-demo starts the demo machine afresh; TSHOOTER_ROOT names another one\n");
     return 2;
   }
+  dxl::StartLoadingQtBackend();
   auto root = dxl::ChooseMachineRoot(freshDemo);
   if (root.empty()) {
     std::fprintf(stderr, "dxlq7trs: no machine: set TSHOOTER_ROOT to the directory of a Windows 95 installation\n");

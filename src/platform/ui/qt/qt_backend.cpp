@@ -148,7 +148,9 @@ int EndUnattended(QtDialog& window, DialogEvents& events) {
 
 class QtBackend : public Backend {
  public:
-  explicit QtBackend(QtBackendOptions options) : options_(std::move(options)) { qt::EnsureApplication(); }
+  explicit QtBackend(QtBackendOptions options) : options_(std::move(options)) {
+    qt::EnsureApplication(options_.beforeFirstFont);
+  }
 
   int RunModal(const DialogTemplate& dialog, DialogEvents& events) override {
     QtDialog window(dialog, &events);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "platform/ui/backend.h"
@@ -17,6 +18,9 @@ struct QtBackendOptions {
   // ends at the end of its input (platform/ui/unattended.h), so a run ends at
   // its first page.
   bool unattended = false;
+  // Called once the application object exists, before the first font is
+  // looked up (start-up reads the font configuration meanwhile).
+  std::function<void()> beforeFirstFont;
 };
 
 std::unique_ptr<Backend> MakeQtBackend(QtBackendOptions options = {});

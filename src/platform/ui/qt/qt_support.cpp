@@ -1,6 +1,7 @@
 #include "platform/ui/qt/qt_support.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QScreen>
 #include <algorithm>
@@ -9,26 +10,50 @@
 
 namespace w95::ui::qt {
 
-void EnsureApplication() {
+namespace {
+
+// The faces that stand in for SimSun where it is not installed, best first.
+const QStringList& SimSunSubstitutes() {
+  static const QStringList substitutes = {"AR PL UMing CN",   "AR PL UMing TW",      "Noto Serif CJK SC",
+                                          "Noto Sans CJK SC", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei"};
+  return substitutes;
+}
+
+// The family asked for when it is installed, else the first installed
+// substitute (the one Qt's substitution would take), else the family as it is.
+// Naming the installed face spares Qt a sort of every font by fontconfig.
+QString InstalledFamily(const QString& family) {
+  if (QFontDatabase::hasFamily(family)) return family;
+  for (const QString& substitute : QFont::substitutes(family))
+    if (QFontDatabase::hasFamily(substitute)) return substitute;
+  return family;
+}
+
+}  // namespace
+
+void EnsureApplication(const std::function<void()>& beforeFirstFont) {
   if (QApplication::instance()) return;
   static int argc = 1;
   static char name[] = "dxlq7trs";
   static char* argv[] = {name, nullptr};
-  const QStringList substitutes = {"AR PL UMing CN",   "AR PL UMing TW",      "Noto Serif CJK SC",
-                                   "Noto Sans CJK SC", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei"};
-  QFont::insertSubstitutions("SimSun", substitutes);
-  QFont::insertSubstitutions(QString::fromUtf8("宋体"), substitutes);
+  QFont::insertSubstitutions("SimSun", SimSunSubstitutes());
+  QFont::insertSubstitutions(QString::fromUtf8("宋体"), SimSunSubstitutes());
   auto* application = new QApplication(argc, argv);
   application->setQuitOnLastWindowClosed(false);
+  if (beforeFirstFont) beforeFirstFont();
 }
 
 QFont DialogFont(const DialogTemplate& dialog) {
   QString family = FromUtf8(dialog.fontName);
   if (family == QString::fromUtf8("宋体")) family = "SimSun";
-  QFont font(family);
+  QFont font(InstalledFamily(family));
   // Points at Windows' 96 dots per inch.
   font.setPixelSize((dialog.fontPointSize * 96 + 36) / 72);
   font.setStyleHint(QFont::Serif);
+  // On a screen of one device pixel per pixel the face's own bitmaps of that
+  // size are drawn where it has them, as Windows draws its dialog font; where
+  // pixels are finer the outlines are drawn smoothed.
+  if (qApp->devicePixelRatio() == 1.0) font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
 

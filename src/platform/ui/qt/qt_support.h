@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,8 @@
 namespace w95::ui::qt {
 
 // Creates the QApplication on first use; there is no main event loop.
-void EnsureApplication();
+// `beforeFirstFont` runs once it exists, before any font is looked up.
+void EnsureApplication(const std::function<void()>& beforeFirstFont = {});
 
 // The dialog font of a template (SimSun and its CJK substitutes), and its
 // dialog units by Windows' rule.
