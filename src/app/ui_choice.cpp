@@ -78,7 +78,7 @@ class QtModuleLoad {
   }
 
   void ReadFontConfiguration() {
-    void* fontconfig = dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    void* fontconfig = dlopen("libfontconfig.so.1", RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
     fontconfigMapped_.count_down();
     if (!fontconfig) return;
     using InitFunction = int (*)();

@@ -42,8 +42,11 @@ BackendModule BackendModule::Open(const std::string& fileName) {
       continue;
     }
     // A module that is there but cannot be loaded is reported as it is, not
-    // hidden by a search further on.
-    module.handle_.reset(dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
+    // hidden by a search further on. Lazily: the libraries a module pulls in
+    // (Qt's dozens) bind each function on its first call, as they do in a
+    // program linked with them; the module itself is linked to bind at once,
+    // so a symbol of its own that is missing still fails the open.
+    module.handle_.reset(dlopen(candidate.c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE));
     if (!module.handle_) {
       const char* error = dlerror();
       module.error_ = error ? error : candidate + ": cannot be loaded";

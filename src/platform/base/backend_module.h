@@ -13,8 +13,9 @@ namespace w95 {
 
 class BackendModule {
  public:
-  // The module `fileName` (e.g. "dxlq7trs-smb.so"), opened with every symbol
-  // bound at once; when it cannot be opened, empty, with Error() saying why.
+  // The module `fileName` (e.g. "dxlq7trs-smb.so"), opened with its own
+  // symbols bound at once (the libraries it pulls in bind on first call);
+  // when it cannot be opened, empty, with Error() saying why.
   static BackendModule Open(const std::string& fileName);
 
   explicit operator bool() const { return handle_ != nullptr; }
