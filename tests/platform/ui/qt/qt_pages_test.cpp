@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -108,6 +109,23 @@ TEST_F(QtPages, LayoutFollowsDialogUnitsOfTheChineseDialogFont) {
     Key(dialog, Qt::Key_Escape);
   });
   EXPECT_EQ(code, 2);
+}
+
+// The dialog font names an installed face: the one Qt's substitution of
+// SimSun would give, at 9 points of 96 dots per inch, drawn from the face's
+// own bitmaps on a screen of one device pixel per pixel.
+TEST_F(QtPages, TheDialogFontIsTheInstalledFaceThatStandsForSimSun) {
+  for (const char* name : {"SimSun", "宋体"}) {
+    w95::ui::DialogTemplate dialog = *FindDialogTemplate(133);
+    dialog.fontName = name;
+    QFont font = w95::ui::qt::DialogFont(dialog);
+    EXPECT_TRUE(QFontDatabase::hasFamily(font.family())) << name << ": " << font.family().toStdString();
+    QFont substituted(w95::ui::qt::FromUtf8(name));
+    substituted.setPixelSize(12);
+    EXPECT_EQ(QFontInfo(font).family(), QFontInfo(substituted).family()) << name;
+    EXPECT_EQ(font.pixelSize(), 12) << name;
+    EXPECT_EQ(font.styleStrategy() == QFont::NoAntialias, qApp->devicePixelRatio() == 1.0) << name;
+  }
 }
 
 TEST_F(QtPages, TheWindowIconIsTheProgramsPrinter) {
