@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <latch>
-#include <mutex>
 #include <string_view>
 #include <thread>
 
@@ -45,31 +44,36 @@ bool QtWanted() { return w95::ui::ChooseBackendKindFromEnvironment(true) == w95:
 class QtModuleLoad {
  public:
   void Start() {
-    std::call_once(started_, [this] {
-      fontReader_ = std::jthread([this] { ReadFontConfiguration(); });
-      moduleLoader_ = std::jthread([this] { LoadModule(); });
-    });
+    if (started_) return;
+    started_ = true;
+    fontReader_ = std::jthread([this] { ReadFontConfiguration(); });
+    moduleLoader_ = std::jthread([this] { LoadModule(); });
+  }
+  // Why the display does not answer (empty when it does): what the load
+  // found, or asked now when no load was started.
+  std::string DisplayProblem() {
+    if (!started_) return w95::ui::QtDisplayProblem();
+    displayAsked_.wait();
+    return displayProblem_;
   }
   // Waits for the module, whose load is started here when it was not before.
-  QtModuleLoad& WaitForModule() {
+  w95::BackendModule& WaitForModule() {
     Start();
     if (moduleLoader_.joinable()) moduleLoader_.join();
-    return *this;
+    return qtModule_;
   }
   // Waits for the font configuration to be read (Qt's first font look-up
   // would read it again, at the same time).
   void WaitForFonts() {
     if (fontReader_.joinable()) fontReader_.join();
   }
-  const std::string& DisplayProblem() const { return displayProblem_; }
-  w95::BackendModule& Module() { return qtModule_; }
 
  private:
   // Qt aborts the process when its display does not answer (a DISPLAY left
-  // over from an ssh session, say): the display is asked first, and the
-  // console used instead when it does not answer.
+  // over from an ssh session, say), so the display is asked first.
   void LoadModule() {
     displayProblem_ = w95::ui::QtDisplayProblem();
+    displayAsked_.count_down();
     // One dynamic load at a time: fontconfig's own first, so that reading the
     // configuration can start while Qt's libraries are bound.
     fontconfigMapped_.wait();
@@ -86,7 +90,8 @@ class QtModuleLoad {
     dlclose(fontconfig);
   }
 
-  std::once_flag started_;
+  bool started_ = false;  // by the program's main thread only
+  std::latch displayAsked_{1};
   std::latch fontconfigMapped_{1};
   std::string displayProblem_;
   w95::BackendModule qtModule_;
@@ -99,6 +104,15 @@ QtModuleLoad& TheQtModuleLoad() {
   static QtModuleLoad load;
   return load;
 }
+
+// The console is used instead of a display that does not answer, and said so.
+bool QtCanStart() {
+  std::string problem = TheQtModuleLoad().DisplayProblem();
+  if (problem.empty()) return true;
+  SayConsoleInstead(problem);
+  return false;
+}
+
 #endif
 
 }  // namespace
@@ -111,12 +125,8 @@ void StartLoadingQtBackend() {
 
 std::unique_ptr<w95::ui::Backend> LoadQtBackend(bool unattended) {
 #ifdef DXL_HAVE_QT
-  auto& load = TheQtModuleLoad().WaitForModule();
-  if (!load.DisplayProblem().empty()) {
-    SayConsoleInstead(load.DisplayProblem());
-    return nullptr;
-  }
-  auto& module = load.Module();
+  auto& load = TheQtModuleLoad();
+  auto& module = load.WaitForModule();
   auto make = reinterpret_cast<w95::ui::MakeQtBackendFunction>(module.Symbol(w95::ui::kMakeQtBackendSymbol));
   if (!make) {
     SayConsoleInstead("the Qt backend cannot be loaded (" + module.Error() + ")");
@@ -134,7 +144,7 @@ std::unique_ptr<w95::ui::Backend> LoadQtBackend(bool unattended) {
 
 void InstallUiBackend(const QtBackendMaker& makeQt) {
 #ifdef DXL_HAVE_QT
-  if (QtWanted()) {
+  if (QtWanted() && QtCanStart()) {
     if (auto backend = makeQt(Unattended())) {
       w95::ui::SetBackend(std::move(backend));
       return;
