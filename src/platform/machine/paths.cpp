@@ -188,6 +188,20 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
   return current;
 }
 
+int OpenSpelledAsHeld(const Machine& machine, const ParsedPath& path, int flags, struct stat& st) {
+  if (path.kind != PathKind::Local || path.components.empty()) return -1;
+  std::string relative;
+  for (const auto& part : path.components) {
+    // HostPath refuses these names whatever is on the disk.
+    if (HasWildcard(part)) return -1;
+    auto hostName = HostName(part);
+    if (!hostName) return -1;
+    if (!relative.empty()) relative += '/';
+    relative += *hostName;
+  }
+  return OpenRegularBeneath(machine.RootDescriptor(), relative, flags, st);
+}
+
 std::optional<std::string> ReadHostFile(const fs::path& path) { return ReadRegularHostFile(path); }
 
 bool IsReadOnlyHostFile(const fs::path& path) {

@@ -52,6 +52,16 @@ enum class Lookup {
 std::optional<std::filesystem::path> HostPath(const Machine& machine, std::string_view windowsPath,
                                               Lookup lookup = Lookup::Existing, struct stat* found = nullptr);
 
+// The regular file a local path names when each component is spelt as the
+// host holds it, opened in one system call relative to the machine's root
+// (OpenRegularBeneath; `flags` as for OpenStatedHostFile): the file HostPath
+// finds, as it tries that spelling first and follows the same links. -1 when
+// this cannot tell, without touching the last error: a component spelt in
+// another case, a link leaving the root or given absolutely, a directory or
+// anything else not a regular file, a name with wildcards. The caller then
+// takes HostPath, whose result and errors stand.
+int OpenSpelledAsHeld(const Machine& machine, const ParsedPath& path, int flags, struct stat& st);
+
 // Host counterpart of one Windows name component (code page 936 to UTF-8), and back.
 std::optional<std::string> HostName(std::string_view windowsName);
 std::string WindowsName(const std::string& hostName);
