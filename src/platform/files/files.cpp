@@ -99,7 +99,7 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, struct stat st, 
   }
   if (truncate) {
     NoteHostFileWritten();
-    if (ftruncate(fd, 0) != 0) {
+    if (ftruncate(fd, 0) != 0 || fstat(fd, &st) != 0) {
       close(fd);
       return Fail(ErrorFromErrno(errno), std::unique_ptr<FileObject>());
     }
@@ -114,8 +114,7 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, struct stat st, 
 // host holds it: one system call instead of a lookup per component, and the
 // handle OpenLocalFile would give for the same file. nullopt when the name has
 // to be looked up.
-std::optional<FileHandle> OpenSpelledFile(const Machine& machine, const ParsedPath& path, DWORD access,
-                                          DWORD share) {
+std::optional<FileHandle> OpenSpelledFile(const Machine& machine, const ParsedPath& path, DWORD access, DWORD share) {
   struct stat st;
   const int fd = OpenSpelledAsHeld(machine, path, O_RDONLY, st);
   if (fd < 0) return std::nullopt;

@@ -54,7 +54,8 @@ bool HostFile::ReadAt(std::uint64_t offset, std::span<char> buffer, DWORD& bytes
   if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
     return Fail(ERROR_INVALID_PARAMETER, false);
   while (bytesRead < buffer.size()) {
-    ssize_t n = pread(fd_, buffer.data() + bytesRead, buffer.size() - bytesRead, static_cast<off_t>(offset + bytesRead));
+    ssize_t n =
+        pread(fd_, buffer.data() + bytesRead, buffer.size() - bytesRead, static_cast<off_t>(offset + bytesRead));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return Fail(ERROR_READ_FAULT, false);
     if (n == 0) break;
