@@ -114,7 +114,7 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, struct stat st, 
 // host holds it: one system call instead of a lookup per component, and the
 // handle OpenLocalFile would give for the same file. nullopt when the name has
 // to be looked up.
-std::optional<FileHandle> OpenSpelledFile(const Machine& machine, const ParsedPath& path, DWORD access, DWORD share) {
+std::optional<FileHandle> OpenSpelledFile(Machine& machine, const ParsedPath& path, DWORD access, DWORD share) {
   struct stat st;
   const int fd = OpenSpelledAsHeld(machine, path, O_RDONLY, st);
   if (fd < 0) return std::nullopt;
@@ -208,7 +208,13 @@ FileHandle CreateFileA(std::string_view fileName, DWORD desiredAccess, DWORD sha
   struct stat st;
   auto host = HostPath(machine, fileName, Lookup::ParentOnly, &st);
   if (!host) return FileHandle();
-  return FileHandle(OpenLocalFile(*host, st, desiredAccess, shareMode, creationDisposition));
+  FileHandle file(OpenLocalFile(*host, st, desiredAccess, shareMode, creationDisposition));
+  if (file && creationDisposition == OPEN_EXISTING && !(desiredAccess & GENERIC_WRITE)) {
+    const DWORD error = GetLastError();
+    KeepSpelling(machine, *parsed, *host);
+    SetLastError(error);
+  }
+  return file;
 }
 
 bool ReadFile(FileHandle& file, std::span<char> buffer, DWORD& bytesRead) {

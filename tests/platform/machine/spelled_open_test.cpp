@@ -16,8 +16,10 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -214,6 +216,96 @@ TEST_F(SpelledOpen, AReadingHandleSeesWritesOfOtherHandles) {
   ASSERT_TRUE(truncating);
   EXPECT_EQ(GetFileSize(reader), 0u);
   EXPECT_EQ(GetFileSize(truncating), 0u);
+}
+
+// Gives the host directories the modification time of an hour ago, as on a
+// machine in use: a directory changed within the last seconds is never kept.
+void AgeDirectories(const std::vector<fs::path>& dirs) {
+  const timespec old{std::time(nullptr) - 3600, 0};
+  const timespec times[2] = {old, old};
+  for (const auto& dir : dirs) ASSERT_EQ(utimensat(AT_FDCWD, dir.c_str(), times, 0), 0) << dir;
+}
+
+// Directories spelt in another case are kept once walked to, and only while
+// the walk would find them again: each step opens a name and says whether it
+// went in one call and what the file holds.
+TEST_F(SpelledOpen, DirectoriesInAnotherCaseAreKeptWhileUnchanged) {
+  auto& b = machine_.Builder();
+  const fs::path windows = b.HostPath("C:\\WINDOWS");
+  auto oneCall = [](const std::string& path) {
+    struct stat st;
+    const int fd = OpenSpelledAsHeld(Machine::Current(), *ParseWindowsPath(path), O_RDONLY, st);
+    if (fd >= 0) close(fd);
+    return fd >= 0;
+  };
+  auto content = [](const std::string& path) {
+    FileHandle file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    if (!file) return "error " + std::to_string(GetLastError());
+    std::string bytes(64, '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes, read);
+    return bytes.substr(0, read);
+  };
+  struct Step {
+    std::function<void()> change;  // made before the step
+    std::string path;
+    bool oneCall;  // before CreateFileA opens it
+    std::string content;
+  };
+  const std::string inner = "C:\\WINDOWS\\MIXED\\Inner.txt";
+  const Step steps[] = {
+      // Young directories are walked every time.
+      {[&] { b.File("C:\\WINDOWS\\Young\\Y.TXT", "young"); }, "C:\\WINDOWS\\YOUNG\\Y.TXT", false, "young"},
+      {[] {}, "C:\\WINDOWS\\YOUNG\\Y.TXT", false, "young"},
+      {[&] {
+         AgeDirectories({machine_.Root(), windows, windows / "Mixed"});
+       },
+       inner, false, "inner"},
+      {[] {}, inner, true, "inner"},
+      // The last component is the kernel's to find, in its spelling only.
+      {[] {}, "C:\\WINDOWS\\MIXED\\INNER.TXT", false, "inner"},
+      {[] {}, "C:\\WINDOWS\\MIXED\\Missing.txt", false, "error 2"},
+      {[&] { b.File("C:\\WINDOWS\\Mixed\\New.txt", "new"); }, "C:\\WINDOWS\\MIXED\\New.txt", true, "new"},
+      // A directory in the spelling given appears: the walk takes it first.
+      {[&] {
+         fs::create_directory(windows / "MIXED");
+         std::ofstream(windows / "MIXED" / "Inner.txt") << "shadow";
+       },
+       inner, true, "shadow"},
+      {[&] {
+         fs::remove_all(windows / "MIXED");
+         AgeDirectories({windows});
+       },
+       inner, false, "inner"},
+      {[] {}, inner, true, "inner"},
+      // A link on the way is not kept, even to a directory of the same name.
+      {[&] { AgeDirectories({b.HostPath("C:\\LINKS")}); }, "C:\\links\\INDIR\\EXACT.DRV", false, "exact"},
+      {[] {}, "C:\\links\\INDIR\\EXACT.DRV", false, "exact"},
+      {[&] {
+         fs::create_directories(windows / "Real");
+         std::ofstream(windows / "Real" / "R.TXT") << "real";
+         fs::create_directory_symlink("Real", windows / "linked");
+         AgeDirectories({windows, windows / "Real"});
+       },
+       "C:\\WINDOWS\\LINKED\\R.TXT", false, "real"},
+      {[] {}, "C:\\WINDOWS\\LINKED\\R.TXT", false, "real"},
+      // The directory above is replaced.
+      {[&] {
+         fs::rename(windows, machine_.Root() / "WINDOWS.OLD");
+         fs::create_directories(windows / "Mixed");
+         std::ofstream(windows / "Mixed" / "Inner.txt") << "replaced";
+         AgeDirectories({machine_.Root(), windows, windows / "Mixed"});
+       },
+       inner, false, "replaced"},
+      {[] {}, inner, true, "replaced"},
+  };
+  int index = 0;
+  for (const auto& step : steps) {
+    step.change();
+    EXPECT_EQ(oneCall(step.path), step.oneCall) << "step " << index << " " << step.path;
+    EXPECT_EQ(content(step.path), step.content) << "step " << index << " " << step.path;
+    ++index;
+  }
 }
 
 // The share modes hold for a file opened in one call as for one walked to.
