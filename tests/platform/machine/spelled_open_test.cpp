@@ -118,8 +118,8 @@ class SpelledOpen : public ::testing::Test {
 };
 
 // Every difference between what the cases expect and what the calls give, and
-// between CreateFileA and the walk alone. With `oneCall` false, openat2 is
-// refused here, so no case may open in one call.
+// between CreateFileA and the walk alone. With `openat2Works` false, openat2
+// is refused here, so no case may open in one call.
 std::string Mismatches(const std::vector<Case>& cases, bool openat2Works) {
   std::ostringstream out;
   for (const auto& c : cases) {
@@ -180,6 +180,7 @@ TEST_F(SpelledOpen, AKernelWithoutOpenat2GivesTheSameResults) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    if (WEXITSTATUS(status) == 100) GTEST_SKIP() << "no seccomp filters here";
     EXPECT_EQ(WEXITSTATUS(status), 0) << "refusal " << refusal;
   }
 }
