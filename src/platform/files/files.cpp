@@ -52,8 +52,9 @@ bool ShareAllows(const FileKey& key, DWORD access, DWORD share) {
 // A local file, registered with its share mode while it is open.
 class LocalFile : public HostFile {
  public:
-  LocalFile(int fd, FileKey key, DWORD access, DWORD share) : HostFile(fd, access) {
-    entry_ = OpenFiles().emplace(key, OpenFileRecord{access, share});
+  // `st`: the descriptor's stat as the open made it.
+  LocalFile(int fd, const struct stat& st, DWORD access, DWORD share) : HostFile(fd, access, st) {
+    entry_ = OpenFiles().emplace(FileKey{st.st_dev, st.st_ino}, OpenFileRecord{access, share});
   }
   ~LocalFile() override { OpenFiles().erase(entry_); }
 
@@ -92,19 +93,37 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, struct stat st, 
   if (exists && !S_ISREG(st.st_mode)) return Fail(ERROR_ACCESS_DENIED, std::unique_ptr<FileObject>());
   int fd = OpenStatedHostFile(host, flags, 0644, st);
   if (fd < 0) return std::unique_ptr<FileObject>();
-  FileKey key{st.st_dev, st.st_ino};
-  if (!ShareAllows(key, access, share)) {
+  if (!ShareAllows(FileKey{st.st_dev, st.st_ino}, access, share)) {
     close(fd);
     return Fail(ERROR_SHARING_VIOLATION, std::unique_ptr<FileObject>());
   }
-  if (truncate && ftruncate(fd, 0) != 0) {
-    close(fd);
-    return Fail(ErrorFromErrno(errno), std::unique_ptr<FileObject>());
+  if (truncate) {
+    NoteHostFileWritten();
+    if (ftruncate(fd, 0) != 0 || fstat(fd, &st) != 0) {
+      close(fd);
+      return Fail(ErrorFromErrno(errno), std::unique_ptr<FileObject>());
+    }
   }
   // CREATE_ALWAYS and OPEN_ALWAYS tell whether the file was there before.
   SetLastError(exists && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
                                                                                       : ERROR_SUCCESS);
-  return std::make_unique<LocalFile>(fd, key, access, share);
+  return std::make_unique<LocalFile>(fd, st, access, share);
+}
+
+// An existing file opened without write access, when its name is spelt as the
+// host holds it: one system call instead of a lookup per component, and the
+// handle OpenLocalFile would give for the same file. nullopt when the name has
+// to be looked up.
+std::optional<FileHandle> OpenSpelledFile(Machine& machine, const ParsedPath& path, DWORD access, DWORD share) {
+  struct stat st;
+  const int fd = OpenSpelledAsHeld(machine, path, O_RDONLY, st);
+  if (fd < 0) return std::nullopt;
+  if (!ShareAllows(FileKey{st.st_dev, st.st_ino}, access, share)) {
+    close(fd);
+    return Fail(ERROR_SHARING_VIOLATION, FileHandle());
+  }
+  SetLastError(ERROR_SUCCESS);
+  return FileHandle(std::make_unique<LocalFile>(fd, st, access, share));
 }
 
 // A directory entry that is not a symbolic link leading out of the root, with
@@ -184,10 +203,18 @@ FileHandle CreateFileA(std::string_view fileName, DWORD desiredAccess, DWORD sha
   if (parsed->kind == PathKind::Device) return FileHandle(OpenDeviceFile(machine, *parsed, desiredAccess));
   if (parsed->kind == PathKind::Unc)
     return FileHandle(OpenUncFile(machine, *parsed, desiredAccess, creationDisposition));
+  if (creationDisposition == OPEN_EXISTING && !(desiredAccess & GENERIC_WRITE))
+    if (auto file = OpenSpelledFile(machine, *parsed, desiredAccess, shareMode)) return std::move(*file);
   struct stat st;
   auto host = HostPath(machine, fileName, Lookup::ParentOnly, &st);
   if (!host) return FileHandle();
-  return FileHandle(OpenLocalFile(*host, st, desiredAccess, shareMode, creationDisposition));
+  FileHandle file(OpenLocalFile(*host, st, desiredAccess, shareMode, creationDisposition));
+  if (file && creationDisposition == OPEN_EXISTING && !(desiredAccess & GENERIC_WRITE)) {
+    const DWORD error = GetLastError();
+    KeepSpelling(machine, *parsed, *host);
+    SetLastError(error);
+  }
+  return file;
 }
 
 bool ReadFile(FileHandle& file, std::span<char> buffer, DWORD& bytesRead) {

@@ -1,5 +1,7 @@
 #include "platform/machine/file_object.h"
 
+#include <limits>
+
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 
@@ -11,6 +13,14 @@ std::int64_t FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) {
 }
 
 bool FileObject::LastWriteTime(std::int64_t&) { return Fail(ERROR_INVALID_FUNCTION, false); }
+
+bool FileObject::ReadAt(std::uint64_t offset, std::span<char> buffer, DWORD& bytesRead) {
+  bytesRead = 0;
+  if (offset > static_cast<std::uint64_t>(std::numeric_limits<LONG>::max()))
+    return Fail(ERROR_INVALID_PARAMETER, false);
+  if (Seek(static_cast<LONG>(offset), FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+  return Read(buffer, bytesRead);
+}
 
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   if (pattern == "*" || pattern == "*.*") return true;

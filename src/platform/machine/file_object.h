@@ -25,6 +25,10 @@ class FileObject {
   // The last-write time as FILETIME; objects without one fail with
   // ERROR_INVALID_FUNCTION.
   virtual bool LastWriteTime(std::int64_t& fileTime);
+  // Reads up to buffer.size() bytes from `offset` (fewer at the end of the
+  // file); where the file pointer is afterwards is not defined. This one seeks
+  // and reads; a host file reads in place and leaves the pointer.
+  virtual bool ReadAt(std::uint64_t offset, std::span<char> buffer, DWORD& bytesRead);
 };
 
 // One entry found by FindFirstFileA / FindNextFileA.

@@ -2,14 +2,38 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <limits>
 
 #include "platform/base/last_error.h"
 #include "platform/machine/host_errors.h"
 
 namespace w95 {
 
+namespace {
+
+// Counts the writes of this process to host files, from 1; a kept stat holds
+// while the count is the one it was taken at.
+std::atomic<std::uint64_t> writeGeneration{1};
+
+}  // namespace
+
+void NoteHostFileWritten() { writeGeneration.fetch_add(1, std::memory_order_relaxed); }
+
+HostFile::HostFile(int fd, DWORD access, const struct stat& opened) : fd_(fd), access_(access), opened_(opened) {
+  if (!(access & GENERIC_WRITE)) openedGeneration_ = writeGeneration.load(std::memory_order_relaxed);
+}
+
 HostFile::~HostFile() { close(fd_); }
+
+bool HostFile::Stat(struct stat& st) const {
+  if (openedGeneration_ != 0 && openedGeneration_ == writeGeneration.load(std::memory_order_relaxed)) {
+    st = opened_;
+    return true;
+  }
+  return fstat(fd_, &st) == 0;
+}
 
 bool HostFile::Read(std::span<char> buffer, DWORD& bytesRead) {
   bytesRead = 0;
@@ -24,9 +48,26 @@ bool HostFile::Read(std::span<char> buffer, DWORD& bytesRead) {
   return true;
 }
 
+bool HostFile::ReadAt(std::uint64_t offset, std::span<char> buffer, DWORD& bytesRead) {
+  bytesRead = 0;
+  if (!(access_ & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED, false);
+  if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
+    return Fail(ERROR_INVALID_PARAMETER, false);
+  while (bytesRead < buffer.size()) {
+    ssize_t n =
+        pread(fd_, buffer.data() + bytesRead, buffer.size() - bytesRead, static_cast<off_t>(offset + bytesRead));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Fail(ERROR_READ_FAULT, false);
+    if (n == 0) break;
+    bytesRead += static_cast<DWORD>(n);
+  }
+  return true;
+}
+
 bool HostFile::Write(std::string_view bytes, DWORD& bytesWritten) {
   bytesWritten = 0;
   if (!(access_ & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED, false);
+  NoteHostFileWritten();
   while (bytesWritten < bytes.size()) {
     ssize_t n = write(fd_, bytes.data() + bytesWritten, bytes.size() - bytesWritten);
     if (n < 0 && errno == EINTR) continue;
@@ -53,13 +94,13 @@ DWORD HostFile::Seek(LONG distance, DWORD method) {
 
 DWORD HostFile::Size() {
   struct stat st;
-  if (fstat(fd_, &st) != 0) return Fail(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
+  if (!Stat(st)) return Fail(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
   return static_cast<DWORD>(st.st_size);
 }
 
 bool HostFile::LastWriteTime(std::int64_t& fileTime) {
   struct stat st;
-  if (fstat(fd_, &st) != 0) return Fail(ERROR_INVALID_HANDLE, false);
+  if (!Stat(st)) return Fail(ERROR_INVALID_HANDLE, false);
   fileTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
   return true;
 }

@@ -19,6 +19,9 @@ class Machine {
   // Reads MSDOS.SYS [Paths] WinDir of the root; C:\WINDOWS when it is missing,
   // names another drive, or leaves the root.
   explicit Machine(std::filesystem::path root);
+  ~Machine();
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
 
   // The machine the program runs on: the one set by Use(), else TSHOOTER_ROOT,
   // else the current directory.
@@ -30,6 +33,9 @@ class Machine {
   // The root with every symbolic link resolved, found once; nullptr while the
   // root cannot be resolved.
   const std::filesystem::path* CanonicalRoot() const;
+  // An O_PATH descriptor of the canonical root, opened once, for lookups
+  // relative to it; -1 while the root cannot be opened.
+  int RootDescriptor() const;
   // Windows forms: "C:\WINDOWS", "C:\WINDOWS\SYSTEM", "C:\WINDOWS\TEMP\".
   const std::string& WindowsDirectory() const { return windowsDirectory_; }
   std::string SystemDirectory() const { return windowsDirectory_ + "\\SYSTEM"; }
@@ -52,6 +58,7 @@ class Machine {
   std::string windowsDirectory_;
   std::map<std::type_index, std::shared_ptr<void>> services_;
   mutable std::optional<std::filesystem::path> canonicalRoot_;
+  mutable int rootDescriptor_ = -1;
   mutable IniCache hostIniFiles_;
 };
 

@@ -57,11 +57,10 @@ bool ImageReader::Read(std::uint64_t offset, std::uint64_t length, std::string& 
 }
 
 bool ImageReader::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) {
-  if (offset > static_cast<std::uint64_t>(std::numeric_limits<LONG>::max())) return false;
-  if (SetFilePointer(file_, static_cast<LONG>(offset), FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+  if (offset > static_cast<std::uint64_t>(std::numeric_limits<LONG>::max()) || !file_) return false;
   out.assign(length, '\0');
   DWORD read = 0;
-  return ReadFile(file_, out, read) && read == length;
+  return file_.Object()->ReadAt(offset, out, read) && read == length;
 }
 
 bool ImageReader::U16(std::uint64_t offset, std::uint16_t& value) {
