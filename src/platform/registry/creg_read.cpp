@@ -182,6 +182,39 @@ std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive) 
   return ReadCregOpenFile(fd.get(), bytes, hive);
 }
 
+namespace {
+
+uint32_t Get16(std::string_view bytes, size_t at) {
+  return static_cast<unsigned char>(bytes[at]) | static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+}
+
+std::string_view TrimNulView(std::string_view text) {
+  while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
+bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values) {
+  constexpr size_t kEntryHeader = 20;
+  constexpr size_t kValueHeader = 12;
+  if (entry.size() < kEntryHeader) return false;
+  size_t at = kEntryHeader + Get16(entry, 12);
+  const uint32_t count = Get16(entry, 14);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (at + kValueHeader > entry.size()) return false;
+    const uint32_t type = Get32(entry, at);
+    const size_t nameSize = Get16(entry, at + 8);
+    const size_t dataSize = Get16(entry, at + 10);
+    at += kValueHeader;
+    if (at + nameSize + dataSize > entry.size()) return false;
+    SetValueIn(values, TrimNulView(entry.substr(at, nameSize)), type,
+               std::string(entry.substr(at + nameSize, dataSize)));
+    at += nameSize + dataSize;
+  }
+  return true;
+}
+
 void CopyRegTree(const RegNode& from, RegNode& to) {
   for (const auto& value : from.Values()) to.SetValue(value.name, value.type, value.data);
   for (const auto& child : from.Children()) CopyRegTree(*child, to.ChildOrNew(child->Name()));

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry/reg_hive.h"
 
@@ -21,6 +22,10 @@ std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive);
 // The same for the file open at `fd` (from OpenHostFile), whose bytes are `bytes`:
 // libcreg reads that very file, not whatever its name points to by then.
 std::optional<std::string> ReadCregOpenFile(int fd, std::string_view bytes, RegHive& hive);
+
+// The values of one key name entry of a hive file (`entry` from its first
+// byte), as libcreg reads them, into `values`; false when the entry does not hold them.
+bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values);
 
 // Copies the keys and values below `from` into `to` (for an empty `to`).
 void CopyRegTree(const RegNode& from, RegNode& to);

@@ -240,7 +240,7 @@ class Patcher {
     return b_.substr(at + kNameEntryHeaderSize, Get16(b_, at + 12));
   }
 
-  uint32_t FindChild(uint32_t parent, const std::string& name) const {
+  uint32_t FindChild(uint32_t parent, std::string_view name) const {
     for (uint32_t child = Get32(b_, Key(parent) + 16); child != kNone; child = Get32(b_, Key(child) + 20)) {
       if (EqualsNoCase(NameOf(child), name)) return child;
     }
@@ -376,7 +376,7 @@ class Patcher {
     return true;
   }
 
-  bool Unlink(uint32_t parent, const std::string& name) {
+  bool Unlink(uint32_t parent, std::string_view name) {
     size_t link = Key(parent) + 16;
     for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
       if (EqualsNoCase(NameOf(child), name)) {
