@@ -108,6 +108,11 @@ void RegNode::DeferValues(RegSource source) {
 
 void RegNode::ShrinkToFit() { children_.shrink_to_fit(); }
 
+void RegNode::ReserveChildren(size_t count) {
+  children_.reserve(count);
+  if (count >= kIndexedFrom) Reindex(count);
+}
+
 RegNode* RegNode::Child(std::string_view name) const {
   if (extra_ && !extra_->index.empty()) {
     const std::vector<RegNode*>& index = extra_->index;
@@ -121,9 +126,10 @@ RegNode* RegNode::Child(std::string_view name) const {
   return nullptr;
 }
 
-void RegNode::Reindex() {
+// Room for `count` children, at most half of the slots taken.
+void RegNode::Reindex(size_t count) {
   std::vector<RegNode*>& index = Rare().index;
-  index.assign(std::bit_ceil(children_.size() * 2 + 2), nullptr);
+  index.assign(std::bit_ceil(count * 2 + 2), nullptr);
   for (const auto& child : children_) IndexChild(child.get());
 }
 
@@ -140,7 +146,7 @@ RegNode& RegNode::AddChild(std::unique_ptr<RegNode> child) {
   RegNode* added = children_.back().get();
   const bool indexed = extra_ && !extra_->index.empty();
   if (indexed ? children_.size() * 2 > extra_->index.size() : children_.size() >= kIndexedFrom) {
-    Reindex();
+    Reindex(children_.size());
   } else if (indexed) {
     IndexChild(added);
   }
@@ -161,7 +167,7 @@ bool RegNode::RemoveChild(std::string_view name) {
   RegNode* child = Child(name);
   if (!child) return false;
   children_.erase(std::find_if(children_.begin(), children_.end(), [&](const auto& c) { return c.get() == child; }));
-  if (extra_ && !extra_->index.empty()) Reindex();
+  if (extra_ && !extra_->index.empty()) Reindex(children_.size());
   // A key that was only implied by its subkeys' lines must now be written itself.
   if (!hasOriginalText_) changed_ = true;
   return true;

@@ -50,6 +50,9 @@ class RegNode {
   std::string_view Name() const { return {name_, nameSize_}; }
   // Parses the values from the original text on the first call.
   const std::vector<RegValue>& Values() const;
+  // False while the values wait in the original text.
+  bool ValuesParsed() const { return !valuesDeferred_; }
+  RegSource Source() const { return source_; }
   const std::vector<std::unique_ptr<RegNode>>& Children() const { return children_; }
 
   RegNode* Child(std::string_view name) const;
@@ -74,8 +77,15 @@ class RegNode {
   void AppendOriginalText(std::string_view text);
   // The values are in the original text, parsed when first asked for.
   void DeferValues(RegSource source);
-  // Trims the list of children to its size, once the file is read.
+  // Trims the list of children to its size, once the file is read; or makes
+  // room for `count` of them (and their index) in advance.
   void ShrinkToFit();
+  void ReserveChildren(size_t count);
+  // A key read from a binary hive: the offset of its navigation entry (relative
+  // to the navigation record) in the file last read or saved.
+  static constexpr std::uint32_t kNoCregKey = 0xFFFFFFFF;
+  std::uint32_t CregKey() const { return cregKey_; }
+  void SetCregKey(std::uint32_t offset) { cregKey_ = offset; }
   void MarkUnchanged() { changed_ = false; }
   void MarkChanged() { changed_ = true; }
 
@@ -93,7 +103,7 @@ class RegNode {
   // a few: hives have keys with thousands of subkeys (CLSID, Enum), and reading
   // a hive looks a key up for every line; most keys have none or a handful, scanned.
   static constexpr size_t kIndexedFrom = 16;
-  void Reindex();
+  void Reindex(size_t count);
   void IndexChild(RegNode* child);
 
   const char* name_ = nullptr;
@@ -103,6 +113,7 @@ class RegNode {
   mutable std::unique_ptr<std::vector<RegValue>> values_;  // null: none, or not parsed yet
   std::vector<std::unique_ptr<RegNode>> children_;
   std::unique_ptr<Extra> extra_;
+  std::uint32_t cregKey_ = kNoCregKey;
   RegSource source_ = RegSource::Regedit4;
   mutable bool valuesDeferred_ = false;
   bool hasOriginalText_ = false;
@@ -130,6 +141,7 @@ class RegHive {
 
   // The file text the keys' original text and names lie in (kept while the hive lives).
   void KeepText(std::string text) { text_ = std::make_shared<const std::string>(std::move(text)); }
+  void ShareText(std::shared_ptr<const std::string> text) { text_ = std::move(text); }
   const std::shared_ptr<const std::string>& Text() const { return text_; }
   // Whether `part` lies in the kept text.
   bool InText(std::string_view part) const;
