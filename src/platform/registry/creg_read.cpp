@@ -367,6 +367,14 @@ std::optional<std::string> ReadThroughLibrary(int fd, RegHive& hive, bool check,
   return failure;
 }
 
+// libcreg's reading of the file open at `fd`, copied into the empty `hive`.
+std::optional<std::string> ReadCopied(int fd, RegHive& hive) {
+  bool differs = false;
+  auto failure = ReadThroughLibrary(fd, hive, false, differs);
+  if (!failure) MarkRead(hive.Root());
+  return failure;
+}
+
 // Reads the file open at `fd`, whose bytes the hive keeps.
 std::optional<std::string> ReadKept(int fd, RegHive& hive) {
   const std::string_view bytes = *hive.Text();
@@ -384,9 +392,7 @@ std::optional<std::string> ReadKept(int fd, RegHive& hive) {
   RegHive own(hive.RootName());
   own.ShareText(hive.Text());
   hive = std::move(own);
-  auto failure = ReadThroughLibrary(fd, hive, false, differs);
-  if (!failure) MarkRead(hive.Root());
-  return failure;
+  return ReadCopied(fd, hive);
 }
 
 }  // namespace
@@ -399,6 +405,15 @@ std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHi
   return ReadCregOpenFile(fd.get(), *bytes, hive);
 }
 
+std::optional<std::string> ReadCregFileByLibrary(const std::filesystem::path& path, RegHive& hive) {
+  UniqueFd fd(OpenHostFile(path, O_RDONLY));
+  if (fd.get() < 0) return "not a Windows 95 registry file";
+  auto bytes = ReadOpenHostFile(fd.get());
+  if (!bytes) return "the file cannot be read";
+  if (NavigationLoops(*bytes)) return "the registry file is damaged";
+  return ReadCopied(fd.get(), hive);
+}
+
 std::optional<std::string> ReadCregOpenFile(int fd, std::string_view bytes, RegHive& hive) {
   return ReadCregOpenFileOwned(fd, std::string(bytes), hive);
 }
@@ -409,7 +424,7 @@ std::optional<std::string> ReadCregOpenFileOwned(int fd, std::string bytes, RegH
 }
 
 bool ReadCregKept(RegHive& hive) {
-  if (!hive.Text() || !NavigationReader(*hive.Text()).Build(hive.Root())) return false;
+  if (!hive.Text() || NavigationLoops(*hive.Text()) || !NavigationReader(*hive.Text()).Build(hive.Root())) return false;
   MarkRead(hive.Root());
   return true;
 }

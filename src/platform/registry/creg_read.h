@@ -28,6 +28,9 @@ std::optional<std::string> ReadCregOpenFile(int fd, std::string_view bytes, RegH
 // The same, the hive keeping `bytes` themselves instead of a copy.
 std::optional<std::string> ReadCregOpenFileOwned(int fd, std::string bytes, RegHive& hive);
 std::optional<std::string> ReadCregBytesOwned(std::string bytes, RegHive& hive);
+// libcreg's reading of the file alone, names and values copied into the tree
+// (what a file gets that libcreg reads otherwise than its navigation says).
+std::optional<std::string> ReadCregFileByLibrary(const std::filesystem::path& path, RegHive& hive);
 // Reads again, without libcreg, the file an empty `hive` keeps and libcreg
 // read as its navigation says before (its root has a CregKey); false otherwise.
 bool ReadCregKept(RegHive& hive);
