@@ -140,6 +140,60 @@ TEST_F(BinaryHiveTest, ChangesThatGrowAnEntryKeepEveryOtherByte) {
   EXPECT_EQ(machine_.Read("C:\\WINDOWS\\SYSTEM.DXB"), before_);
 }
 
+// A deleted key is unlinked from its parent's list and nothing else changes,
+// whether the values of the keys around it were asked for before or not.
+TEST_F(BinaryHiveTest, ADeletedKeyChangesOnlyTheLinkToItWhateverWasAskedBefore) {
+  struct Case {
+    const char* what;
+    const char* deleted;
+    bool askFirst;
+  };
+  const Case cases[] = {
+      {"the middle one, nothing asked", "B", false},
+      {"the middle one, its siblings asked", "B", true},
+      {"the first one, its siblings asked", "A", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegKey parent;
+    ASSERT_EQ(RegCreateKeyExA(RootKey::LocalMachine, "System\\Trio", KEY_ALL_ACCESS, parent), ERROR_SUCCESS);
+    for (const char* name : {"A", "B", "C"}) {
+      RegKey child;
+      ASSERT_EQ(RegCreateKeyExA(parent, name, KEY_ALL_ACCESS, child), ERROR_SUCCESS);
+      ASSERT_EQ(RegSetValueExA(child, "v", REG_SZ, name), ERROR_SUCCESS);
+    }
+    machine_.Activate();  // everything as read from the file
+    ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "System\\Trio", 0, KEY_ALL_ACCESS, parent), ERROR_SUCCESS);
+    if (c.askFirst) {
+      for (const char* name : {"A", "B", "C"}) {
+        RegKey child;
+        ASSERT_EQ(RegOpenKeyExA(parent, name, 0, KEY_READ, child), ERROR_SUCCESS);
+        DWORD size = 0;
+        EXPECT_EQ(RegQueryValueExA(child, "v", nullptr, nullptr, size), ERROR_SUCCESS);
+      }
+    }
+    const std::string old = machine_.Read(kSystemDat);
+    ASSERT_EQ(RegDeleteKeyA(parent, c.deleted), ERROR_SUCCESS);
+    const std::string now = machine_.Read(kSystemDat);
+    ASSERT_EQ(now.size(), old.size());
+    auto changed = Differences(old, now);
+    ASSERT_FALSE(changed.empty());
+    EXPECT_LT(changed.back() - changed.front(), 4u) << "more than one link changed";
+    RegHive hive = ReadBack(false);
+    for (const char* name : {"A", "B", "C"}) {
+      const RegNode* node = hive.Find({"System", "Trio", name});
+      if (std::string_view(name) == c.deleted) {
+        EXPECT_EQ(node, nullptr);
+        continue;
+      }
+      ASSERT_NE(node, nullptr) << name;
+      ASSERT_NE(node->Value("v"), nullptr);
+      EXPECT_EQ(node->Value("v")->data, std::string(name) + '\0');
+    }
+    ASSERT_EQ(RegDeleteKeyA(RegKey::Root(RootKey::LocalMachine), "System\\Trio"), ERROR_SUCCESS);
+  }
+}
+
 TEST_F(BinaryHiveTest, APersistentConnectionIsAddedAsANewKeyWithValues) {
   std::string oldUser = machine_.Read(kUserDat);
   RegKey key;
