@@ -55,6 +55,9 @@ bool RemoveValueIn(std::vector<RegValue>& values, std::string_view name) {
   return true;
 }
 
+// A hive holds one node per key: its size is most of the tree's memory (docs/performance.md).
+static_assert(sizeof(RegNode) <= 72);
+
 struct RegNode::Extra {
   std::string name;             // a name not in the file text
   std::string text;             // a key whose lines are not all in one place: them joined
