@@ -37,7 +37,7 @@ std::string Name(FuzzedDataProvider& input, bool mayBeEmpty) {
   return name.empty() && !mayBeEmpty ? "K" : name;
 }
 
-bool Plain(const std::string& name) {
+bool Plain(std::string_view name) {
   if (name.empty()) return false;
   for (char c : name)
     if (c < 0x20 || c > 0x7E || c == '\\') return false;
@@ -52,7 +52,7 @@ std::vector<std::string> KeyPath(FuzzedDataProvider& input, const w95::RegNode& 
     const auto* child = node->Children()[input.ConsumeIntegralInRange<size_t>(0, node->Children().size() - 1)].get();
     if (!Plain(child->Name())) break;
     node = child;
-    path.push_back(node->Name());
+    path.emplace_back(node->Name());
   }
   if (path.empty() || input.ConsumeBool()) path.push_back(Name(input, false));
   return path;

@@ -23,7 +23,7 @@ void AddPorts(w95::RegHive& hive, std::string_view list, std::vector<std::string
   const w95::RegNode* key = hive.Find({"SOFTWARE", "Classes", "DXL", std::string(list)});
   if (!key) return;
   for (const auto& child : key->Children()) {
-    const std::string& name = child->Name();
+    const std::string name(child->Name());
     if (name.size() >= kNameBuffer || name.find("DXLQ7") == std::string::npos) continue;
     const size_t comma = name.find(',');
     if (comma != std::string::npos && comma + 1 < name.size()) ports.push_back(name.substr(comma + 1));

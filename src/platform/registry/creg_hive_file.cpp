@@ -51,10 +51,7 @@ std::string BinaryHiveBackupName(std::string_view hiveFileName) {
 
 BinaryHiveFile::BinaryHiveFile(const HiveLayout& layout, std::string windowsPath, fs::path hostPath,
                                fs::path backupPath)
-    : HiveFile(layout, std::move(windowsPath)),
-      hostPath_(std::move(hostPath)),
-      backupPath_(std::move(backupPath)),
-      saved_(std::string(layout.rootName)) {
+    : HiveFile(layout, std::move(windowsPath)), hostPath_(std::move(hostPath)), backupPath_(std::move(backupPath)) {
   const std::string& name = WindowsPath();
   // One open serves both reads: the bytes kept for patching, and libcreg's, so they are of the same file.
   UniqueFd file(hostPath_.empty() ? -1 : OpenHostFile(hostPath_, O_RDONLY));
@@ -64,40 +61,53 @@ BinaryHiveFile::BinaryHiveFile(const HiveLayout& layout, std::string windowsPath
     return;
   }
   RegHive hive{std::string(layout.rootName)};
-  if (auto error = ReadCregOpenFile(file.get(), *bytes, hive)) {
+  if (auto error = ReadCregOpenFileOwned(file.get(), std::move(*bytes), hive)) {
     loadError_ = name + ": " + *error;
     return;
   }
-  CopyRegTree(hive.Root(), saved_.Root());
   hive_ = std::move(hive);
-  savedBytes_ = std::move(*bytes);
+  KeepSavedTree();
+}
+
+void BinaryHiveFile::KeepSavedTree() {
+  saved_.reset();
+  if (hive_.Root().CregKey() != RegNode::kNoCregKey) return;
+  saved_ = std::make_unique<RegHive>(hive_.RootName());
+  CopyRegTree(hive_.Root(), saved_->Root());
 }
 
 DWORD BinaryHiveFile::Commit() {
   if (!Usable()) return ERROR_BADDB;
   DWORD error = ERROR_INVALID_PARAMETER;
+  const std::shared_ptr<const std::string> savedBytes = hive_.Text();  // the file as last read or saved
   RegHive written{hive_.RootName()};
-  if (auto bytes = PatchCreg(savedBytes_, saved_.Root(), hive_.Root())) {
+  auto bytes = saved_ ? PatchCreg(*savedBytes, saved_->Root(), hive_.Root()) : PatchCreg(*savedBytes, hive_.Root());
+  if (bytes) {
     // The new file must read back, through the library, as exactly the tree in memory.
     SetLastError(ERROR_SUCCESS);
-    if (ReadCregBytes(*bytes, written)) {
+    if (ReadCregBytesOwned(std::move(*bytes), written)) {
       if (GetLastError() == ERROR_DISK_FULL) error = ERROR_DISK_FULL;
     } else if (SameRegTree(written.Root(), hive_.Root())) {
-      error = backedUp_ ? ERROR_SUCCESS : ReplaceHostFile(backupPath_, savedBytes_);
-      if (error == ERROR_SUCCESS) error = ReplaceHostFile(hostPath_, *bytes);
+      error = backedUp_ ? ERROR_SUCCESS : ReplaceHostFile(backupPath_, *savedBytes);
+      if (error == ERROR_SUCCESS) error = ReplaceHostFile(hostPath_, *written.Text());
       if (error == ERROR_SUCCESS) {
         backedUp_ = true;
-        savedBytes_ = std::move(*bytes);
-        saved_ = RegHive(hive_.RootName());
-        CopyRegTree(written.Root(), saved_.Root());
         hive_ = std::move(written);
+        KeepSavedTree();
         return ERROR_SUCCESS;
       }
     }
   }
   RegHive undone{hive_.RootName()};  // the change is undone: back to the tree last saved
-  CopyRegTree(saved_.Root(), undone.Root());
-  undone.Root().MarkUnchanged();
+  undone.ShareText(savedBytes);
+  if (saved_) {
+    CopyRegTree(saved_->Root(), undone.Root());
+    undone.Root().MarkUnchanged();
+  } else if (!ReadCregKept(undone)) {
+    // Not expected: libcreg read these very bytes as their navigation says.
+    undone = RegHive(hive_.RootName());
+    ReadCregBytes(*savedBytes, undone);
+  }
   hive_ = std::move(undone);
   return error;
 }

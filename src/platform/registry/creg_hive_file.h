@@ -26,9 +26,13 @@ class BinaryHiveFile : public HiveFile {
  private:
   std::filesystem::path hostPath_;
   std::filesystem::path backupPath_;
-  std::string savedBytes_;
-  RegHive saved_;
+  // The tree the file last saved reads as, kept only when libcreg reads it
+  // otherwise than its navigation entries say; else the hive's keys know
+  // where they are in that file (the hive keeps its bytes), which is compared instead.
+  std::unique_ptr<RegHive> saved_;
   bool backedUp_ = false;
+
+  void KeepSavedTree();
 };
 
 // The name of the copy of a hive kept before the first change ("SYSTEM.DXB").

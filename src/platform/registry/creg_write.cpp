@@ -1,10 +1,12 @@
 #include "platform/registry/creg_write.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "platform/base/text.h"
+#include "platform/registry/creg_read.h"
 
 namespace w95 {
 
@@ -170,13 +172,16 @@ class Patcher {
  public:
   explicit Patcher(std::string bytes) : b_(std::move(bytes)) {}
 
-  bool Run(const RegNode& before, const RegNode& after) {
+  // Against the tree the file reads as, or (null) against the file itself,
+  // which `after` was read from: its keys know their navigation entries.
+  bool Run(const RegNode* before, const RegNode& after) {
     if (b_.size() < kRgknOffset + kHeaderSize || b_.compare(0, 4, "CREG") || b_.compare(kRgknOffset, 4, "RGKN"))
       return false;
     if (!IndexBlocks()) return false;
     uint32_t root = Get32(b_, kRgknOffset + 8);
     if (!Walk(root, 0)) return false;
-    return Patch(root, before, after, true);
+    if (before) return Patch(root, *before, after, true);
+    return after.CregKey() == root && PatchRead(root, after, true);
   }
 
   std::string Take() { return std::move(b_); }
@@ -240,19 +245,49 @@ class Patcher {
     return b_.substr(at + kNameEntryHeaderSize, Get16(b_, at + 12));
   }
 
-  uint32_t FindChild(uint32_t parent, const std::string& name) const {
+  uint32_t FindChild(uint32_t parent, std::string_view name) const {
     for (uint32_t child = Get32(b_, Key(parent) + 16); child != kNone; child = Get32(b_, Key(child) + 20)) {
       if (EqualsNoCase(NameOf(child), name)) return child;
     }
     return kNone;
   }
 
-  static bool SameValues(const RegNode& a, const RegNode& b) {
-    if (a.Values().size() != b.Values().size()) return false;
-    for (size_t i = 0; i < a.Values().size(); ++i) {
-      const auto& x = a.Values()[i];
-      const auto& y = b.Values()[i];
-      if (x.name != y.name || x.type != y.type || x.data != y.data) return false;
+  static bool SameValues(const std::vector<RegValue>& a, const std::vector<RegValue>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].data != b[i].data) return false;
+    }
+    return true;
+  }
+  static bool SameValues(const RegNode& a, const RegNode& b) { return SameValues(a.Values(), b.Values()); }
+
+  // `after` is the key at `key` as read from the file, changed since: its
+  // values as read are in its name entry, its subkeys as read are those that
+  // know their navigation entry. The same changes as Patch makes.
+  bool PatchRead(uint32_t key, const RegNode& after, bool root) {
+    if (after.Changed()) {
+      std::vector<RegValue> before;
+      if (after.HasOriginalText() && !ParseCregEntryValues(after.OriginalText(), before)) return false;
+      if (!SameValues(before, after.Values()) && (root || !RewriteValues(key, after))) return false;
+    }
+    std::vector<uint32_t> kept;
+    for (const auto& child : after.Children())
+      if (child->CregKey() != RegNode::kNoCregKey) kept.push_back(child->CregKey());
+    std::sort(kept.begin(), kept.end());
+    size_t link = Key(key) + 16;
+    for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
+      if (std::binary_search(kept.begin(), kept.end(), child)) {
+        link = Key(child) + 20;
+      } else {
+        Put32(b_, link, Get32(b_, Key(child) + 20));  // a subkey removed
+      }
+    }
+    for (const auto& child : after.Children()) {
+      if (child->CregKey() == RegNode::kNoCregKey) {
+        if (!AddKey(key, *child)) return false;
+      } else if (!ValidKey(child->CregKey()) || !PatchRead(child->CregKey(), *child, false)) {
+        return false;
+      }
     }
     return true;
   }
@@ -376,7 +411,7 @@ class Patcher {
     return true;
   }
 
-  bool Unlink(uint32_t parent, const std::string& name) {
+  bool Unlink(uint32_t parent, std::string_view name) {
     size_t link = Key(parent) + 16;
     for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
       if (EqualsNoCase(NameOf(child), name)) {
@@ -407,7 +442,13 @@ std::string SerializeCreg(const RegNode& root) { return Serializer().Run(root); 
 
 std::optional<std::string> PatchCreg(std::string bytes, const RegNode& before, const RegNode& after) {
   Patcher patcher(std::move(bytes));
-  if (!patcher.Run(before, after)) return std::nullopt;
+  if (!patcher.Run(&before, after)) return std::nullopt;
+  return patcher.Take();
+}
+
+std::optional<std::string> PatchCreg(std::string bytes, const RegNode& after) {
+  Patcher patcher(std::move(bytes));
+  if (!patcher.Run(nullptr, after)) return std::nullopt;
   return patcher.Take();
 }
 

@@ -25,6 +25,9 @@ std::string SerializeCreg(const RegNode& root);
 // `after`, or nothing when the file's structure does not allow the change
 // (values of the root key, or an inconsistent file).
 std::optional<std::string> PatchCreg(std::string bytes, const RegNode& before, const RegNode& after);
+// The same for an `after` read from `bytes` (creg_read.h) and changed since: the
+// file itself tells what it read as.
+std::optional<std::string> PatchCreg(std::string bytes, const RegNode& after);
 
 // The navigation hash of one key name.
 uint32_t CregNameHash(std::string_view name);

@@ -1,50 +1,183 @@
 #include "platform/registry/reg_hive.h"
 
 #include <algorithm>
+#include <bit>
+#include <functional>
 
 #include "platform/base/text.h"
+#include "platform/registry/creg_read.h"
+#include "platform/registry/regedit4.h"
 
 namespace w95 {
 
+namespace {
+
+// A hash of the name as ToUpperAscii spells it, so that names EqualsNoCase
+// finds equal hash alike: ASCII letters folded, double-byte characters as they are.
+size_t FoldedHash(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037ull;
+  auto mix = [&hash](unsigned char c) { hash = (hash ^ c) * 1099511628211ull; };
+  for (size_t i = 0; i < name.size(); ++i) {
+    auto c = static_cast<unsigned char>(name[i]);
+    if (IsCp936LeadByte(c)) {
+      mix(c);
+      if (++i < name.size()) mix(static_cast<unsigned char>(name[i]));
+      continue;
+    }
+    mix(c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - ('a' - 'A')) : c);
+  }
+  return static_cast<size_t>(hash ^ (hash >> 32));
+}
+
+const std::vector<RegValue>& NoValues() {
+  static const std::vector<RegValue> none;
+  return none;
+}
+
+}  // namespace
+
+void SetValueIn(std::vector<RegValue>& values, std::string_view name, DWORD type, std::string data) {
+  for (auto& value : values) {
+    if (EqualsNoCase(value.name, name)) {
+      value.type = type;
+      value.data = std::move(data);
+      return;
+    }
+  }
+  values.push_back(RegValue{std::string(name), type, std::move(data)});
+}
+
+bool RemoveValueIn(std::vector<RegValue>& values, std::string_view name) {
+  auto it =
+      std::find_if(values.begin(), values.end(), [&](const RegValue& value) { return EqualsNoCase(value.name, name); });
+  if (it == values.end()) return false;
+  values.erase(it);
+  return true;
+}
+
+// A hive holds one node per key: its size is most of the tree's memory (docs/performance.md).
+static_assert(sizeof(RegNode) <= 72);
+
+struct RegNode::Extra {
+  std::string name;             // a name not in the file text
+  std::string text;             // a key whose lines are not all in one place: them joined
+  std::vector<RegNode*> index;  // open addressing by FoldedHash; a power of two long, or empty
+};
+
+RegNode::RegNode(std::string_view name) {
+  Rare().name = std::string(name);
+  name_ = extra_->name.data();
+  nameSize_ = static_cast<std::uint32_t>(name.size());
+}
+
+RegNode::RegNode(KeptName, std::string_view name)
+    : name_(name.data()), nameSize_(static_cast<std::uint32_t>(name.size())) {}
+
+RegNode::~RegNode() = default;
+
+RegNode::Extra& RegNode::Rare() {
+  if (!extra_) extra_ = std::make_unique<Extra>();
+  return *extra_;
+}
+
+const std::vector<RegValue>& RegNode::Values() const {
+  if (valuesDeferred_) ParseValues();
+  return values_ ? *values_ : NoValues();
+}
+
+std::vector<RegValue>& RegNode::MutableValues() {
+  if (valuesDeferred_) ParseValues();
+  if (!values_) values_ = std::make_unique<std::vector<RegValue>>();
+  return *values_;
+}
+
+void RegNode::ParseValues() const {
+  valuesDeferred_ = false;
+  auto values = std::make_unique<std::vector<RegValue>>();
+  if (source_ == RegSource::Creg) {
+    ParseCregEntryValues(OriginalText(), *values);
+  } else {
+    ParseRegedit4Values(OriginalText(), *values);
+  }
+  if (values->empty()) return;
+  values->shrink_to_fit();
+  values_ = std::move(values);
+}
+
+void RegNode::DeferValues(RegSource source) {
+  source_ = source;
+  valuesDeferred_ = true;
+}
+
+void RegNode::ShrinkToFit() { children_.shrink_to_fit(); }
+
+void RegNode::ReserveChildren(size_t count) {
+  children_.reserve(count);
+  if (count >= kIndexedFrom) Reindex(count);
+}
+
 RegNode* RegNode::Child(std::string_view name) const {
-  if (childIndex_) {
-    auto it = childIndex_->find(ToUpperAscii(name));
-    return it == childIndex_->end() ? nullptr : it->second;
+  if (extra_ && !extra_->index.empty()) {
+    const std::vector<RegNode*>& index = extra_->index;
+    const size_t mask = index.size() - 1;
+    for (size_t slot = FoldedHash(name) & mask; index[slot]; slot = (slot + 1) & mask)
+      if (EqualsNoCase(index[slot]->Name(), name)) return index[slot];
+    return nullptr;
   }
   for (const auto& child : children_)
     if (EqualsNoCase(child->Name(), name)) return child.get();
   return nullptr;
 }
 
+// Room for `count` children, at most half of the slots taken.
+void RegNode::Reindex(size_t count) {
+  std::vector<RegNode*>& index = Rare().index;
+  index.assign(std::bit_ceil(count * 2 + 2), nullptr);
+  for (const auto& child : children_) IndexChild(child.get());
+}
+
 void RegNode::IndexChild(RegNode* child) {
-  if (!childIndex_) {
-    if (children_.size() < kIndexedFrom) return;
-    childIndex_ = std::make_unique<ChildIndex>();
-    for (const auto& each : children_) childIndex_->emplace(ToUpperAscii(each->Name()), each.get());
-    return;
+  std::vector<RegNode*>& index = extra_->index;
+  const size_t mask = index.size() - 1;
+  size_t slot = FoldedHash(child->Name()) & mask;
+  while (index[slot]) slot = (slot + 1) & mask;
+  index[slot] = child;
+}
+
+RegNode& RegNode::AddChild(std::unique_ptr<RegNode> child) {
+  children_.push_back(std::move(child));
+  RegNode* added = children_.back().get();
+  const bool indexed = extra_ && !extra_->index.empty();
+  if (indexed ? children_.size() * 2 > extra_->index.size() : children_.size() >= kIndexedFrom) {
+    Reindex(children_.size());
+  } else if (indexed) {
+    IndexChild(added);
   }
-  childIndex_->emplace(ToUpperAscii(child->Name()), child);
+  return *added;
 }
 
 RegNode& RegNode::ChildOrNew(std::string_view name) {
   if (RegNode* found = Child(name)) return *found;
-  children_.push_back(std::make_unique<RegNode>(std::string(name)));
-  IndexChild(children_.back().get());
-  return *children_.back();
+  return AddChild(std::make_unique<RegNode>(name));
+}
+
+RegNode& RegNode::ChildOrNewKeptName(std::string_view name) {
+  if (RegNode* found = Child(name)) return *found;
+  return AddChild(std::unique_ptr<RegNode>(new RegNode(KeptName{}, name)));
 }
 
 bool RegNode::RemoveChild(std::string_view name) {
   RegNode* child = Child(name);
   if (!child) return false;
-  if (childIndex_) childIndex_->erase(ToUpperAscii(child->Name()));
   children_.erase(std::find_if(children_.begin(), children_.end(), [&](const auto& c) { return c.get() == child; }));
+  if (extra_ && !extra_->index.empty()) Reindex(children_.size());
   // A key that was only implied by its subkeys' lines must now be written itself.
   if (!hasOriginalText_) changed_ = true;
   return true;
 }
 
 const RegValue* RegNode::Value(std::string_view name) const {
-  for (const auto& value : values_) {
+  for (const auto& value : Values()) {
     if (EqualsNoCase(value.name, name)) return &value;
   }
   return nullptr;
@@ -52,64 +185,68 @@ const RegValue* RegNode::Value(std::string_view name) const {
 
 void RegNode::SetValue(std::string_view name, DWORD type, std::string data) {
   changed_ = true;
-  for (auto& value : values_) {
-    if (EqualsNoCase(value.name, name)) {
-      value.type = type;
-      value.data = std::move(data);
-      return;
-    }
-  }
-  values_.push_back(RegValue{std::string(name), type, std::move(data)});
+  SetValueIn(MutableValues(), name, type, std::move(data));
 }
 
 bool RegNode::RemoveValue(std::string_view name) {
-  auto it = std::find_if(values_.begin(), values_.end(),
-                         [&](const RegValue& value) { return EqualsNoCase(value.name, name); });
-  if (it == values_.end()) return false;
-  values_.erase(it);
+  if (!RemoveValueIn(MutableValues(), name)) return false;
   changed_ = true;
   return true;
 }
 
 void RegNode::AppendOriginalText(std::string_view text) {
   hasOriginalText_ = true;
-  if (originalText_.empty()) {
-    originalText_ = text;
-  } else if (ownText_.empty() && originalText_.data() + originalText_.size() == text.data()) {
-    originalText_ = std::string_view(originalText_.data(), originalText_.size() + text.size());
+  const bool ownText = extra_ && !extra_->text.empty();
+  if (textSize_ == 0) {
+    text_ = text.data();
+  } else if (!ownText && text_ + textSize_ == text.data()) {
+    // the next block of the file: one range
   } else {
     // A key whose header appears twice in the file: its lines joined in a copy of its own.
-    if (ownText_.empty()) ownText_ = std::string(originalText_);
-    ownText_.append(text);
-    originalText_ = ownText_;
+    if (!ownText) Rare().text = std::string(OriginalText());
+    extra_->text.append(text);
+    text_ = extra_->text.data();
+    textSize_ = static_cast<std::uint32_t>(extra_->text.size());
+    return;
   }
+  textSize_ += static_cast<std::uint32_t>(text.size());
 }
 
-std::vector<std::string> SplitKeyPath(std::string_view path) {
-  std::vector<std::string> parts;
-  std::string current;
+namespace {
+
+template <typename Part>
+std::vector<Part> SplitPath(std::string_view path) {
+  std::vector<Part> parts;
+  size_t start = 0;
   for (size_t i = 0; i < path.size(); ++i) {
-    char c = path[i];
-    if (IsCp936LeadByte(static_cast<unsigned char>(c)) && i + 1 < path.size()) {
-      current += c;
-      current += path[++i];
+    if (IsCp936LeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+      ++i;
       continue;
     }
-    if (c == '\\') {
-      if (!current.empty()) parts.push_back(std::move(current));
-      current.clear();
-      continue;
+    if (path[i] == '\\') {
+      if (i > start) parts.emplace_back(path.substr(start, i - start));
+      start = i + 1;
     }
-    current += c;
   }
-  if (!current.empty()) parts.push_back(std::move(current));
+  if (path.size() > start) parts.emplace_back(path.substr(start));
   return parts;
 }
+
+}  // namespace
+
+std::vector<std::string> SplitKeyPath(std::string_view path) { return SplitPath<std::string>(path); }
+std::vector<std::string_view> SplitKeyPathViews(std::string_view path) { return SplitPath<std::string_view>(path); }
 
 RegHive::RegHive(std::string rootName)
     : rootName_(std::move(rootName)), preamble_("REGEDIT4\r\n\r\n"), root_(std::make_unique<RegNode>(rootName_)) {
   // An empty hive has nothing to write for its root until something changes.
   root_->MarkUnchanged();
+}
+
+bool RegHive::InText(std::string_view part) const {
+  if (!text_ || part.empty()) return false;
+  std::less_equal<const char*> before;
+  return before(text_->data(), part.data()) && before(part.data() + part.size(), text_->data() + text_->size());
 }
 
 RegNode* RegHive::Find(const std::vector<std::string>& path) {

@@ -1,16 +1,22 @@
 // One registry hive held in memory: a tree of keys with their values, as read
-// from (and written back to) a REGEDIT4 file.
+// from (and written back to) a hive file.
 //
 // Keys keep the spelling of their first appearance and the order in which they
 // appeared or were created; names compare without regard to case. A key that
 // has not changed since it was read keeps the exact text it had in the file, so
 // that saving a hive rewrites only the keys that changed.
+//
+// The tree is kept small: a hive of thousands of keys is mostly keys nobody asks
+// about. A key read from a file names itself with the bytes of the file the hive
+// keeps (RegHive::KeepText) instead of a copy, and it parses its values from its
+// own part of that file the first time they are asked for; the reader checks
+// every value when it reads the file, so that this later parse cannot fail.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/base/win_types.h"
@@ -23,14 +29,30 @@ struct RegValue {
   std::string data;  // the bytes as stored (a REG_SZ with its NUL)
 };
 
+// A value set in a key's list (names compared without case): a value set
+// again keeps its place, a new one comes last.
+void SetValueIn(std::vector<RegValue>& values, std::string_view name, DWORD type, std::string data);
+bool RemoveValueIn(std::vector<RegValue>& values, std::string_view name);
+
+// What a key's original text is, and so how its values are parsed from it.
+enum class RegSource : std::uint8_t {
+  Regedit4,  // the key's lines of a REGEDIT4 file (regedit4.h)
+  Creg,      // the key's name entry of a binary hive (creg_read.h)
+};
+
 class RegNode {
  public:
-  explicit RegNode(std::string name) : name_(std::move(name)) {}
-  RegNode(const RegNode&) = delete;  // nor moved: the original text may point into the node itself
+  explicit RegNode(std::string_view name);  // the name is copied
+  ~RegNode();
+  RegNode(const RegNode&) = delete;  // nor moved: children and the index point at nodes
   RegNode& operator=(const RegNode&) = delete;
 
-  const std::string& Name() const { return name_; }
-  const std::vector<RegValue>& Values() const { return values_; }
+  std::string_view Name() const { return {name_, nameSize_}; }
+  // Parses the values from the original text on the first call.
+  const std::vector<RegValue>& Values() const;
+  // False while the values wait in the original text.
+  bool ValuesParsed() const { return !valuesDeferred_; }
+  RegSource Source() const { return source_; }
   const std::vector<std::unique_ptr<RegNode>>& Children() const { return children_; }
 
   RegNode* Child(std::string_view name) const;
@@ -43,30 +65,57 @@ class RegNode {
   void SetValue(std::string_view name, DWORD type, std::string data);
   bool RemoveValue(std::string_view name);
 
-  // The text this key had in its file while it is unchanged.
+  // The text (for a binary hive, the bytes) this key had in its file; written
+  // back as it is while the key is unchanged.
   bool Changed() const { return changed_; }
-  std::string_view OriginalText() const { return originalText_; }
+  std::string_view OriginalText() const { return {text_, textSize_}; }
   bool HasOriginalText() const { return hasOriginalText_; }
 
-  // Used by the reader: the key's own lines, and the state "as read". The text
-  // is not copied: it must lie in the file text its hive keeps (RegHive::KeepText).
+  // Used by the readers. Neither the text nor a kept name is copied: both must
+  // lie in the file text the hive keeps (RegHive::KeepText), which outlives the keys.
+  RegNode& ChildOrNewKeptName(std::string_view name);
   void AppendOriginalText(std::string_view text);
+  // The values are in the original text, parsed when first asked for.
+  void DeferValues(RegSource source);
+  // Trims the list of children to its size, once the file is read; or makes
+  // room for `count` of them (and their index) in advance.
+  void ShrinkToFit();
+  void ReserveChildren(size_t count);
+  // A key read from a binary hive: the offset of its navigation entry (relative
+  // to the navigation record) in the file last read or saved.
+  static constexpr std::uint32_t kNoCregKey = 0xFFFFFFFF;
+  std::uint32_t CregKey() const { return cregKey_; }
+  void SetCregKey(std::uint32_t offset) { cregKey_ = offset; }
   void MarkUnchanged() { changed_ = false; }
   void MarkChanged() { changed_ = true; }
 
  private:
-  std::string name_;
-  std::vector<RegValue> values_;
-  std::vector<std::unique_ptr<RegNode>> children_;
-  // The children by their upper-cased names, once there are more than a few:
-  // hives have keys with thousands of subkeys (CLSID, Enum), and reading a hive
-  // looks a key up for every line; most keys have none or a handful, scanned.
-  using ChildIndex = std::unordered_map<std::string, RegNode*>;
+  struct KeptName {};
+  RegNode(KeptName, std::string_view name);
+  // What few keys need: a name of their own, text gathered from several
+  // places of the file, an index of many children.
+  struct Extra;
+  Extra& Rare();
+  std::vector<RegValue>& MutableValues();
+  void ParseValues() const;
+  RegNode& AddChild(std::unique_ptr<RegNode> child);
+  // The children by a hash of their case-folded names, once there are more than
+  // a few: hives have keys with thousands of subkeys (CLSID, Enum), and reading
+  // a hive looks a key up for every line; most keys have none or a handful, scanned.
   static constexpr size_t kIndexedFrom = 16;
+  void Reindex(size_t count);
   void IndexChild(RegNode* child);
-  std::unique_ptr<ChildIndex> childIndex_;
-  std::string_view originalText_;  // within the hive's file text, or ownText_
-  std::string ownText_;            // only for a key whose lines are not all in one place
+
+  const char* name_ = nullptr;
+  const char* text_ = nullptr;  // within the hive's file text, or the key's own copy
+  std::uint32_t nameSize_ = 0;
+  std::uint32_t textSize_ = 0;
+  mutable std::unique_ptr<std::vector<RegValue>> values_;  // null: none, or not parsed yet
+  std::vector<std::unique_ptr<RegNode>> children_;
+  std::unique_ptr<Extra> extra_;
+  std::uint32_t cregKey_ = kNoCregKey;
+  RegSource source_ = RegSource::Regedit4;
+  mutable bool valuesDeferred_ = false;
   bool hasOriginalText_ = false;
   bool changed_ = true;
 };
@@ -74,6 +123,8 @@ class RegNode {
 // Splits a key path at its backslashes; a backslash that is the second byte of
 // a double-byte character does not split. Empty components are dropped.
 std::vector<std::string> SplitKeyPath(std::string_view path);
+// The same, the parts pointing into `path`.
+std::vector<std::string_view> SplitKeyPathViews(std::string_view path);
 
 class RegHive {
  public:
@@ -88,9 +139,12 @@ class RegHive {
   const std::string& Preamble() const { return preamble_; }
   void SetPreamble(std::string text) { preamble_ = std::move(text); }
 
-  // The file text the keys' original text lies in (kept while the hive lives).
+  // The file text the keys' original text and names lie in (kept while the hive lives).
   void KeepText(std::string text) { text_ = std::make_shared<const std::string>(std::move(text)); }
+  void ShareText(std::shared_ptr<const std::string> text) { text_ = std::move(text); }
   const std::shared_ptr<const std::string>& Text() const { return text_; }
+  // Whether `part` lies in the kept text.
+  bool InText(std::string_view part) const;
 
   // Keys by path relative to the root; null when missing.
   RegNode* Find(const std::vector<std::string>& path);

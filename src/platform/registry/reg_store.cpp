@@ -45,15 +45,15 @@ HiveFile::HiveFile(const HiveLayout& layout, std::string windowsPath, std::optio
     loadError_ = windowsPath_ + ": the file cannot be read";
     return;
   }
-  Parse(*bytes);  // the hive keeps the file's text
+  Parse(std::move(*bytes));  // the hive keeps the file's text
 }
 
 HiveFile::HiveFile(const HiveLayout& layout, std::string windowsPath)
     : layout_(layout), windowsPath_(std::move(windowsPath)), hive_(std::string(layout.rootName)) {}
 
-bool HiveFile::Parse(const std::string& bytes) {
+bool HiveFile::Parse(std::string bytes) {
   RegHive hive{std::string(layout_.rootName)};
-  if (auto error = ParseRegedit4(bytes, layout_.fileRoots, hive)) {
+  if (auto error = ParseRegedit4Owned(std::move(bytes), layout_.fileRoots, hive)) {
     loadError_ = windowsPath_ + " line " + std::to_string(error->line) + ": " + error->reason;
     return false;
   }
@@ -67,14 +67,15 @@ DWORD HiveFile::Commit() {
   // Read the new text back first: it must hold what memory holds, and it
   // leaves every key "as read", ready for the next change.
   RegHive written{std::string(layout_.rootName)};
-  DWORD error = ParseRegedit4(bytes, layout_.fileRoots, written) ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
-  if (error == ERROR_SUCCESS) error = hostPath_ ? ReplaceHostFile(*hostPath_, bytes) : ERROR_PATH_NOT_FOUND;
+  DWORD error =
+      ParseRegedit4Owned(std::move(bytes), layout_.fileRoots, written) ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+  if (error == ERROR_SUCCESS) error = hostPath_ ? ReplaceHostFile(*hostPath_, *written.Text()) : ERROR_PATH_NOT_FOUND;
   if (error == ERROR_SUCCESS) {
     hive_ = std::move(written);
     return ERROR_SUCCESS;
   }
   const auto previous = hive_.Text();  // undo the change: the file as last read or written
-  Parse(previous ? *previous : std::string());
+  Parse(previous ? std::string(*previous) : std::string());
   return error;
 }
 

@@ -63,7 +63,7 @@ class HiveFile {
   RegHive hive_;
 
  private:
-  bool Parse(const std::string& bytes);
+  bool Parse(std::string bytes);
 };
 
 class RegistryStore {

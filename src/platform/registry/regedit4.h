@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry/reg_hive.h"
 
@@ -34,6 +35,12 @@ struct RegParseError {
 // Reads `bytes` into `hive` (which should be empty). An empty input is an
 // empty hive. On error the hive is left in an unspecified state.
 std::optional<RegParseError> ParseRegedit4(std::string_view bytes, std::span<const RegRootName> roots, RegHive& hive);
+// The same, the hive keeping `bytes` themselves instead of a copy.
+std::optional<RegParseError> ParseRegedit4Owned(std::string bytes, std::span<const RegRootName> roots, RegHive& hive);
+
+// The values that the lines of one key's original text (as the reader took it)
+// give, into `values`.
+void ParseRegedit4Values(std::string_view text, std::vector<RegValue>& values);
 
 // The file text of `hive`.
 std::string RenderRegedit4(const RegHive& hive);

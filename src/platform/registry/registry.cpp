@@ -161,7 +161,7 @@ LONG RegEnumKeyExA(const RegKey& key, DWORD index, std::string& name, DWORD& nam
   const RegNode* node = nullptr;
   if (LONG error = NodeForReading(open, node)) return error;
   if (index >= node->Children().size()) return ERROR_NO_MORE_ITEMS;
-  const std::string& childName = node->Children()[index]->Name();
+  const std::string_view childName = node->Children()[index]->Name();
   if (childName.size() + 1 > nameSize) return ERROR_MORE_DATA;
   name = childName;
   nameSize = static_cast<DWORD>(childName.size());

@@ -140,6 +140,60 @@ TEST_F(BinaryHiveTest, ChangesThatGrowAnEntryKeepEveryOtherByte) {
   EXPECT_EQ(machine_.Read("C:\\WINDOWS\\SYSTEM.DXB"), before_);
 }
 
+// A deleted key is unlinked from its parent's list and nothing else changes,
+// whether the values of the keys around it were asked for before or not.
+TEST_F(BinaryHiveTest, ADeletedKeyChangesOnlyTheLinkToItWhateverWasAskedBefore) {
+  struct Case {
+    const char* what;
+    const char* deleted;
+    bool askFirst;
+  };
+  const Case cases[] = {
+      {"the middle one, nothing asked", "B", false},
+      {"the middle one, its siblings asked", "B", true},
+      {"the first one, its siblings asked", "A", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegKey parent;
+    ASSERT_EQ(RegCreateKeyExA(RootKey::LocalMachine, "System\\Trio", KEY_ALL_ACCESS, parent), ERROR_SUCCESS);
+    for (const char* name : {"A", "B", "C"}) {
+      RegKey child;
+      ASSERT_EQ(RegCreateKeyExA(parent, name, KEY_ALL_ACCESS, child), ERROR_SUCCESS);
+      ASSERT_EQ(RegSetValueExA(child, "v", REG_SZ, name), ERROR_SUCCESS);
+    }
+    machine_.Activate();  // everything as read from the file
+    ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "System\\Trio", 0, KEY_ALL_ACCESS, parent), ERROR_SUCCESS);
+    if (c.askFirst) {
+      for (const char* name : {"A", "B", "C"}) {
+        RegKey child;
+        ASSERT_EQ(RegOpenKeyExA(parent, name, 0, KEY_READ, child), ERROR_SUCCESS);
+        DWORD size = 0;
+        EXPECT_EQ(RegQueryValueExA(child, "v", nullptr, nullptr, size), ERROR_SUCCESS);
+      }
+    }
+    const std::string old = machine_.Read(kSystemDat);
+    ASSERT_EQ(RegDeleteKeyA(parent, c.deleted), ERROR_SUCCESS);
+    const std::string now = machine_.Read(kSystemDat);
+    ASSERT_EQ(now.size(), old.size());
+    auto changed = Differences(old, now);
+    ASSERT_FALSE(changed.empty());
+    EXPECT_LT(changed.back() - changed.front(), 4u) << "more than one link changed";
+    RegHive hive = ReadBack(false);
+    for (const char* name : {"A", "B", "C"}) {
+      const RegNode* node = hive.Find({"System", "Trio", name});
+      if (std::string_view(name) == c.deleted) {
+        EXPECT_EQ(node, nullptr);
+        continue;
+      }
+      ASSERT_NE(node, nullptr) << name;
+      ASSERT_NE(node->Value("v"), nullptr);
+      EXPECT_EQ(node->Value("v")->data, std::string(name) + '\0');
+    }
+    ASSERT_EQ(RegDeleteKeyA(RegKey::Root(RootKey::LocalMachine), "System\\Trio"), ERROR_SUCCESS);
+  }
+}
+
 TEST_F(BinaryHiveTest, APersistentConnectionIsAddedAsANewKeyWithValues) {
   std::string oldUser = machine_.Read(kUserDat);
   RegKey key;
@@ -185,6 +239,61 @@ TEST_F(BinaryHiveTest, AnEntryThatOutgrowsItsBlockMovesAndTheFileStillReads) {
   EXPECT_EQ(machine_.Read(kSystemDat), file);
   DWORD size = 0;
   EXPECT_EQ(RegQueryValueExA(key, "Big4", nullptr, nullptr, size), ERROR_FILE_NOT_FOUND);
+}
+
+// Keys name themselves by the file's bytes and parse their values from them
+// only when libcreg reads the file the same way; a file it reads otherwise (two
+// subkeys whose names differ only in case, which libcreg's reading merges)
+// keeps libcreg's reading, and changes of either kind of hive save as before.
+TEST_F(BinaryHiveTest, AFileLibcregReadsOtherwiseThanItsNavigationKeepsLibcregsReading) {
+  struct Case {
+    const char* what;
+    bool sameCase;                    // else the second subkey's name is the first's in lower case
+    std::vector<std::string> values;  // of the first subkey, as read
+  };
+  const Case cases[] = {
+      {"names that differ", false, {"a", "b"}},
+      {"the navigation as libcreg reads it", true, {"a"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegHive tree("HKEY_LOCAL_MACHINE");
+    tree.Create({"System", "Dup"}).SetValue("a", REG_SZ, std::string("1\0", 2));
+    tree.Create({"System", "Dux"}).SetValue("b", REG_SZ, std::string("2\0", 2));
+    tree.Create({"System", "Keep"}).SetValue("k", REG_DWORD, Dword(7));
+    std::string file = SerializeCreg(tree.Root());
+    if (!c.sameCase) {
+      const size_t at = file.find("Dux");
+      ASSERT_NE(at, std::string::npos);
+      file.replace(at, 3, "dup");
+    }
+    machine_.Builder().File(kSystemDat, file);
+    machine_.Activate();
+    RegKey system;
+    ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "System", 0, KEY_ALL_ACCESS, system), ERROR_SUCCESS);
+    std::vector<std::string> names;
+    std::string name;
+    for (DWORD size = 64; RegEnumKeyExA(system, static_cast<DWORD>(names.size()), name, size) == ERROR_SUCCESS;
+         size = 64)
+      names.push_back(name);
+    EXPECT_EQ(names, c.sameCase ? (std::vector<std::string>{"Dup", "Dux", "Keep"})
+                                : (std::vector<std::string>{"Dup", "Keep"}));
+    RegKey dup;
+    ASSERT_EQ(RegOpenKeyExA(system, "DUP", 0, KEY_ALL_ACCESS, dup), ERROR_SUCCESS);
+    for (const auto& value : c.values) {
+      DWORD size = 0;
+      EXPECT_EQ(RegQueryValueExA(dup, value, nullptr, nullptr, size), ERROR_SUCCESS) << value;
+    }
+    ASSERT_EQ(RegSetValueExA(dup, "c", REG_SZ, "3"), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyA(system, "Keep"), ERROR_SUCCESS);
+    machine_.Activate();
+    ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "System\\Dup", 0, KEY_READ, dup), ERROR_SUCCESS);
+    std::string data;
+    DWORD size = 8;
+    ASSERT_EQ(RegQueryValueExA(dup, "c", nullptr, &data, size), ERROR_SUCCESS);
+    EXPECT_EQ(data, std::string("3\0", 2));
+    EXPECT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "System\\Keep", 0, KEY_READ, dup), ERROR_FILE_NOT_FOUND);
+  }
 }
 
 TEST_F(BinaryHiveTest, AHiveLibcregCannotReadFailsEveryCallAndStaysByteIdentical) {

@@ -17,7 +17,7 @@ namespace {
 
 std::vector<std::string> ChildNames(const RegNode& node) {
   std::vector<std::string> names;
-  for (const auto& child : node.Children()) names.push_back(child->Name());
+  for (const auto& child : node.Children()) names.emplace_back(child->Name());
   return names;
 }
 

@@ -21,6 +21,10 @@ Parsed Parse(std::string_view text) {
   return parsed;
 }
 
+std::string Dword(std::uint32_t v) {
+  return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
+}
+
 const RegValue* ValueAt(RegHive& hive, std::string_view key, std::string_view name) {
   RegNode* node = hive.Find(SplitKeyPath(key));
   return node ? node->Value(name) : nullptr;
@@ -68,6 +72,96 @@ TEST(Regedit4Read, LineEndsKeysAndDeletions) {
   EXPECT_EQ(parsed.hive.Find({"A", "B"}), nullptr);
   ASSERT_NE(parsed.hive.Find({"a", "c "}), nullptr);
   EXPECT_EQ(parsed.hive.Find({"A"})->Children().size(), 1u);
+}
+
+// Keys parse their values from their own lines when first asked: what they
+// find must be what reading the whole file in order gives, and asking must not
+// change what the file is written back as.
+TEST(Regedit4Read, ValuesParsedWhenFirstAskedAreTheFilesInOrder) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string key;
+    std::vector<RegValue> values;  // in order
+    // Else the key's lines are written together, and deletion lines not at all.
+    bool writtenAsRead = true;
+  };
+  const Case cases[] = {
+      {"a key whose header appears twice: later lines set again in place, or add",
+       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"1\"\r\n\"y\"=dword:2\r\n\r\n"
+       "[HKEY_CURRENT_USER\\B]\r\n\"b\"=\"b\"\r\n\r\n"
+       "[hkey_current_user\\a]\r\n\"X\"=\"2\"\r\n\"z\"=hex:01\r\n\r\n",
+       "A",
+       {{"x", REG_SZ, std::string("2\0", 2)}, {"y", REG_DWORD, Dword(2)}, {"z", REG_BINARY, "\x01"}},
+       false},
+      {"a value removed by the key's second header",
+       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"1\"\r\n\"y\"=\"2\"\r\n\r\n"
+       "[HKEY_CURRENT_USER\\B]\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=-\r\n",
+       "A",
+       {{"y", REG_SZ, std::string("2\0", 2)}},
+       false},
+      {"a key deleted and written again keeps only its later lines",
+       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"old\"=\"1\"\r\n\r\n[-HKEY_CURRENT_USER\\A]\r\n\r\n"
+       "[HKEY_CURRENT_USER\\A]\r\n\"new\"=\"2\"\r\n",
+       "A",
+       {{"new", REG_SZ, std::string("2\0", 2)}},
+       false},
+      {"hex continued over lines with comments and blanks, CR line ends",
+       "REGEDIT4\r\r[HKEY_CURRENT_USER\\A]\r; note\r\"bin\"=hex(7):61,\\ ; more\r   62,00 ;end\r@=dword:1f ; c\r",
+       "A",
+       {{"bin", REG_MULTI_SZ, std::string("ab\0", 3)}, {"", REG_DWORD, Dword(0x1f)}}},
+      {"quoted names and data that look like key lines",
+       "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"[HKEY_CURRENT_USER\\\\B]\"=\"[x]\"\n  \"q\\\"\"=\"\\\\\"\n",
+       "A",
+       {{"[HKEY_CURRENT_USER\\B]", REG_SZ, std::string("[x]\0", 4)}, {"q\"", REG_SZ, std::string("\\\0", 2)}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegHive hive("HKEY_CURRENT_USER");
+    ASSERT_FALSE(ParseRegedit4(c.text, kRoots, hive));
+    RegNode* node = hive.Find(SplitKeyPath(c.key));
+    ASSERT_NE(node, nullptr);
+    EXPECT_FALSE(node->ValuesParsed());
+    const std::vector<RegValue>& values = node->Values();
+    ASSERT_EQ(values.size(), c.values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+      EXPECT_EQ(values[i].name, c.values[i].name);
+      EXPECT_EQ(values[i].type, c.values[i].type);
+      EXPECT_EQ(values[i].data, c.values[i].data);
+    }
+    EXPECT_FALSE(node->Changed());
+    if (c.writtenAsRead) {
+      EXPECT_EQ(RenderRegedit4(hive), c.text);
+    }
+    // A change of the key writes the values it parsed, once, where the key first appeared.
+    node->SetValue("added", REG_SZ, std::string("n\0", 2));
+    RegHive back("HKEY_CURRENT_USER");
+    ASSERT_FALSE(ParseRegedit4(RenderRegedit4(hive), kRoots, back));
+    const RegNode* again = back.Find(SplitKeyPath(c.key));
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(again->Values().size(), c.values.size() + 1);
+    for (size_t i = 0; i < c.values.size(); ++i) EXPECT_EQ(again->Values()[i].data, c.values[i].data);
+  }
+}
+
+// A file is checked whole when it is read, though its values are parsed later:
+// a wrong value line of a key nobody asks about still fails the read, at its line.
+TEST(Regedit4Read, AWrongValueOfAKeyNobodyAsksAboutFailsTheRead) {
+  struct Case {
+    std::string text;
+    size_t line;
+  };
+  const Case cases[] = {
+      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n\n[HKEY_CURRENT_USER\\B]\n\"y\"=dword:123456789\n", 7},
+      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"bin\"=hex:01,\\\n  02,\\\n  zz\n", 6},
+      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\n[HKEY_CURRENT_USER\\A]\n\"open=\"x\"\n", 6},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto parsed = Parse(c.text);
+    ASSERT_TRUE(parsed.error);
+    EXPECT_EQ(parsed.error->line, c.line);
+  }
 }
 
 TEST(Regedit4Read, ClassesRootLinesLandInTheMachineHive) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "support/temp_machine.h"
 
@@ -136,6 +138,79 @@ TEST_F(RegistryTest, AChangeIsSavedAtOnceAndTouchesNothingElse) {
   DWORD size = 4;
   ASSERT_EQ(RegQueryValueExA(again, "mask", nullptr, &data, size), ERROR_SUCCESS);
   EXPECT_EQ(data, std::string("\x07\0\0\0", 4));
+}
+
+// Keys parse their values only when first asked, from the file they were read
+// from, and a save replaces that file: keys asked before a change, after it,
+// or never must all read what the hive holds, then and after a fresh load.
+TEST_F(RegistryTest, ValuesAskedBeforeOrAfterAChangeElsewhereReadAsTheHiveHolds) {
+  constexpr const char* kMfg = "SOFTWARE\\Classes\\DXL\\LocalPrinters\\DXLQ7,LPT1:\\Mfg";
+  struct Case {
+    const char* what;
+    bool askFirst;  // values of the keys read before the change
+    std::function<LONG(RegKey&)> change;
+    std::string abc;  // what System\Test "abc" then holds ("" for none)
+    std::vector<std::string> subkeys;
+  };
+  const std::string abc("abc\0", 4);
+  const Case cases[] = {
+      {"a value of the key set",
+       false,
+       [](RegKey& test) { return RegSetValueExA(test, "Mask", REG_DWORD, std::string("\x07\0\0\0", 4)); },
+       abc,
+       {"12", "Second"}},
+      {"a value of the key set, after asking",
+       true,
+       [](RegKey& test) { return RegSetValueExA(test, "New", REG_SZ, "n"); },
+       abc,
+       {"12", "Second"}},
+      {"a subkey deleted", true, [](RegKey& test) { return RegDeleteKeyA(test, "12"); }, abc, {"Second"}},
+      {"a subkey created",
+       false,
+       [](RegKey& test) {
+         RegKey created;
+         return RegCreateKeyExA(test, "Third", KEY_ALL_ACCESS, created);
+       },
+       abc,
+       {"12", "Second", "Third"}},
+      {"a value deleted", true, [](RegKey& test) { return RegDeleteValueA(test, "abc"); }, "", {"12", "Second"}},
+  };
+  auto read = [&](const char* path, std::string_view name) {
+    RegKey key;
+    if (RegOpenKeyExA(RootKey::LocalMachine, path, 0, KEY_READ, key) != ERROR_SUCCESS) return std::string("<no key>");
+    std::string data;
+    DWORD size = 64;
+    return RegQueryValueExA(key, name, nullptr, &data, size) == ERROR_SUCCESS ? data : std::string();
+  };
+  auto subkeys = [] {
+    std::vector<std::string> names;
+    RegKey key;
+    EXPECT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "System\\Test", 0, KEY_READ, key), ERROR_SUCCESS);
+    std::string name;
+    for (DWORD size = 64; RegEnumKeyExA(key, static_cast<DWORD>(names.size()), name, size) == ERROR_SUCCESS; size = 64)
+      names.push_back(name);
+    return names;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    machine_.Builder().File(kSystemReg, kHive);
+    if (Binary()) machine_.Builder().UseBinaryRegistry();
+    machine_.Activate();
+    if (c.askFirst) {
+      EXPECT_EQ(read(kMfg, ""), std::string("Tavix\0", 6));
+      EXPECT_EQ(read("System\\Test", "abc"), abc);
+    }
+    RegKey test = OpenTest(KEY_ALL_ACCESS);
+    ASSERT_EQ(c.change(test), ERROR_SUCCESS);
+    for (int load = 0; load < 2; ++load) {
+      EXPECT_EQ(read(kMfg, ""), std::string("Tavix\0", 6));
+      EXPECT_EQ(read("System\\Test", "abc"), c.abc);
+      EXPECT_EQ(read("System\\Test", "Mask").size(), 4u);
+      EXPECT_EQ(subkeys(), c.subkeys);
+      machine_.Activate();  // the same from the file saved
+    }
+    EXPECT_EQ(machine_.HiveText().find("Tavix"), initialText_.find("Tavix"));
+  }
 }
 
 TEST_F(RegistryTest, ClassesRootIsALiveViewOfTheMachineClasses) {
