@@ -31,12 +31,18 @@ struct SpelledPath {
   fs::path file;
 };
 
-// The profile cache of a machine, by host path of the file, and the Windows
-// names that resolved in their own spelling.
+// The profile cache of a machine, by host path of the file; the Windows names
+// that resolved in their own spelling; and, by the file name as the caller
+// gave it, the kept text of a watched file with its watch.
 struct ProfileFiles {
-  explicit ProfileFiles(Machine&) {}
+  struct Watched {
+    std::shared_ptr<const IniText> text;
+    std::shared_ptr<const WatchState> watch;
+  };
+  explicit ProfileFiles(Machine& machine) : files(&machine.Watcher()) {}
   IniCache files;
   std::map<std::string, SpelledPath, std::less<>> spelledAsGiven;
+  std::map<std::string, Watched, std::less<>> byName;
 };
 
 ProfileFiles& Profiles() { return Machine::Current().Service<ProfileFiles>(); }
@@ -74,26 +80,40 @@ std::shared_ptr<const IniText> KeptProfile(ProfileFiles& profiles, std::string_v
   return profiles.files.Kept(spelled.file, FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim});
 }
 
-// Remembered only when the walk found every component in the spelling given,
-// without a link: then it gave exactly the spelled path.
-void RememberSpelling(ProfileFiles& profiles, const std::string& path, const fs::path& host) {
+// A name that resolved in its own spelling: remembered, and its file watched
+// from the machine's root down (the walk would find that same file while no
+// event touches any of them).
+std::shared_ptr<const IniText> ReadProfile(ProfileFiles& profiles, std::string_view fileName, const std::string& path,
+                                           const fs::path& host) {
   auto spelled = SpellAsGiven(Machine::Current(), path);
-  if (spelled && spelled->file == host) profiles.spelledAsGiven.insert_or_assign(path, std::move(*spelled));
+  const bool asGiven = spelled && spelled->file == host;
+  auto text = profiles.files.Get(host, [&] { return ReadWholeFile(path); }, asGiven ? &spelled->directories : nullptr);
+  if (!text || !asGiven) return text;
+  if (auto watch = profiles.files.WatchOf(host.native()))
+    profiles.byName.insert_or_assign(std::string(fileName), ProfileFiles::Watched{text, std::move(watch)});
+  profiles.spelledAsGiven.insert_or_assign(path, std::move(*spelled));
+  return text;
 }
 
-// The file's text, read anew only when it changed; empty when it does not exist.
+// The file's text, read anew only when it changed; empty when it does not
+// exist. A watched file that no event touched costs the read of the pending
+// events and nothing else: no path, no stat.
 std::shared_ptr<const IniText> LoadProfile(std::string_view fileName) {
-  std::string path = ProfileFilePath(fileName);
   ProfileFiles& profiles = Profiles();
+  profiles.files.Drain();
+  if (auto named = profiles.byName.find(fileName); named != profiles.byName.end() && named->second.watch->Current()) {
+    SetLastError(ERROR_SUCCESS);  // as the file's open does
+    return named->second.text;
+  }
+  std::string path = ProfileFilePath(fileName);
   std::shared_ptr<const IniText> text = KeptProfile(profiles, path);
   if (text) {
-    SetLastError(ERROR_SUCCESS);  // as the file's open does
+    SetLastError(ERROR_SUCCESS);
     return text;
   }
   if (auto host = HostPath(Machine::Current(), path)) {
-    text = profiles.files.Get(*host, [&] { return ReadWholeFile(path); });
+    text = ReadProfile(profiles, fileName, path, *host);
     if (text) SetLastError(ERROR_SUCCESS);
-    if (text) RememberSpelling(profiles, path, *host);
   } else if (auto bytes = ReadWholeFile(path)) {
     text = std::make_shared<const IniText>(std::move(*bytes));
   }
@@ -156,7 +176,7 @@ DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalT
   const IniText* ini = loaded ? loaded.get() : &empty;
   if (!section) return CopyList(ini->SectionNameViews(), out, size);
   if (!key) return CopyList(ini->KeyNameViews(TrimSpaces(*section)), out, size);
-  if (auto value = ini->Value(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
+  if (auto value = ini->ValueView(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
   std::string_view fallback = defaultValue.value_or("");
   while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
   return CopyString(fallback, out, size);
@@ -166,7 +186,7 @@ UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int d
                            std::string_view fileName) {
   auto ini = LoadProfile(fileName);
   if (!ini) return static_cast<UINT>(defaultValue);
-  auto value = ini->Value(TrimSpaces(section), TrimSpaces(key));
+  auto value = ini->ValueView(TrimSpaces(section), TrimSpaces(key));
   if (!value || value->empty()) return static_cast<UINT>(defaultValue);
   std::string_view text = *value;
   bool negative = !text.empty() && text.front() == '-';
@@ -183,6 +203,7 @@ BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, Optional
   if (!section && !key && !value) {  // flush: the next read of every file goes to the disk
     Cache().Clear();
     Profiles().spelledAsGiven.clear();
+    Profiles().byName.clear();
     return 0;
   }
   if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);
