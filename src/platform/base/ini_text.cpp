@@ -1,5 +1,6 @@
 #include "platform/base/ini_text.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -22,17 +23,77 @@ void TrimRange(const char* data, size_t& begin, size_t& end) {
   while (end > begin && IsBlank(data[end - 1])) --end;
 }
 
-// FNV-1a over the name as ToUpperAscii folds it (a double-byte character's
-// trail byte keeps its case), seeded by the scope.
-size_t FoldedHash(size_t scope, std::string_view name) {
-  constexpr std::uint64_t kPrime = 1099511628211ull;
-  std::uint64_t hash = 14695981039346656037ull ^ (static_cast<std::uint64_t>(scope) * 0x9E3779B97F4A7C15ull);
-  for (size_t i = 0; i < name.size(); ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    hash = (hash ^ Upper(c)) * kPrime;
-    if (IsCp936LeadByte(c) && i + 1 < name.size()) hash = (hash ^ static_cast<unsigned char>(name[++i])) * kPrime;
+// The first '\r' or '\n' from `pos` on (or `size`), eight bytes at a time.
+size_t LineEnd(const char* data, size_t pos, size_t size) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    for (; pos + 8 <= size; pos += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data + pos, sizeof word);
+      const std::uint64_t cr = word ^ ('\r' * kOnes), lf = word ^ ('\n' * kOnes);
+      // The lowest byte found is exact (a false one appears only above a true one).
+      const std::uint64_t found = (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+      if (found) return pos + static_cast<size_t>(std::countr_zero(found) / 8);
+    }
   }
-  return static_cast<size_t>(hash ^ (hash >> 29));
+  while (pos < size && data[pos] != '\r' && data[pos] != '\n') ++pos;
+  return pos;
+}
+
+bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }  // as IsCp936LeadByte
+
+// Eight bytes with every ASCII lower-case letter in upper case.
+std::uint64_t UpperWord(std::uint64_t bytes) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  const std::uint64_t low = bytes & (0x7F * kOnes);
+  const std::uint64_t atLeastA = low + (0x80 - 'a') * kOnes;   // bit 7 where low >= 'a'
+  const std::uint64_t pastZ = low + (0x80 - 'z' - 1) * kOnes;  // bit 7 where low > 'z'
+  const std::uint64_t lower = atLeastA & ~pastZ & ~bytes & (0x80 * kOnes);
+  return bytes - (lower >> 2);  // 0x80 >> 2: 'a' - 'A'
+}
+
+std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) {
+  hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+  return hash ^ (hash >> 32);
+}
+
+// A hash of the name with every ASCII letter in upper case, seeded by the
+// scope. Names equal as ToUpperAscii folds them (which keeps a double-byte
+// character's trail byte) are equal so too, so they hash alike.
+size_t FoldedHash(size_t scope, std::string_view name) {
+  std::uint64_t hash = Mix(static_cast<std::uint64_t>(scope) * 0xC2B2AE3D27D4EB4Full, name.size());
+  const char* at = name.data();
+  size_t left = name.size();
+  for (; left >= 8; at += 8, left -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    hash = Mix(hash, UpperWord(word));
+  }
+  // The last bytes as overlapping loads: which bytes are taken depends on the
+  // length alone (and the length is in the hash).
+  std::uint64_t word = 0;
+  if (name.size() >= 8) {
+    if (left) std::memcpy(&word, name.data() + name.size() - 8, 8);
+  } else if (left >= 4) {
+    std::uint32_t first, last;
+    std::memcpy(&first, at, 4);
+    std::memcpy(&last, at + left - 4, 4);
+    word = first | static_cast<std::uint64_t>(last) << 32;
+  } else if (left >= 2) {
+    std::uint16_t first, last;
+    std::memcpy(&first, at, 2);
+    std::memcpy(&last, at + left - 2, 2);
+    word = first | static_cast<std::uint64_t>(last) << 16;
+  } else if (left == 1) {
+    word = static_cast<unsigned char>(*at);
+  }
+  if (left) hash = Mix(hash, UpperWord(word));
+  // Every bit of every word reaches the low bits the table takes.
+  hash ^= hash >> 33;
+  hash *= 0xFF51AFD7ED558CCDull;
+  hash ^= hash >> 33;
+  hash *= 0xC4CEB9FE1A85EC53ull;
+  return static_cast<size_t>(hash ^ (hash >> 33));
 }
 
 // Whether both fold to the same bytes: ToUpperAscii(a) == ToUpperAscii(b).
@@ -40,10 +101,11 @@ size_t FoldedHash(size_t scope, std::string_view name) {
 // equal prefixes have the same double-byte structure.
 bool FoldedEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;
   for (size_t i = 0; i < a.size(); ++i) {
     const auto ca = static_cast<unsigned char>(a[i]);
     const auto cb = static_cast<unsigned char>(b[i]);
-    if (IsCp936LeadByte(ca)) {
+    if (IsLeadByte(ca)) {
       if (ca != cb) return false;
       if (i + 1 < a.size() && a[i + 1] != b[i + 1]) return false;
       ++i;
@@ -66,8 +128,7 @@ void IniText::Parse() {
   while (pos < size) {
     Line line;
     line.begin = pos;
-    size_t end = pos;
-    while (end < size && data[end] != '\r' && data[end] != '\n') ++end;
+    const size_t end = LineEnd(data, pos, size);
     line.end = end;
     size_t next = end;
     if (next < size && data[next] == '\r') ++next;

@@ -28,6 +28,20 @@ class IniText {
   std::vector<std::string_view> SectionNameViews() const;
   std::vector<std::string_view> KeyNameViews(std::string_view section) const;
   bool HasSection(std::string_view section) const;
+  // Calls `visit` with each section name, then each key of the first section
+  // of that name (views into this text), in file order while it returns true.
+  template <typename Visit>
+  void VisitSectionNames(Visit visit) const {
+    for (const auto& line : lines_)
+      if (line.kind == Kind::Section && !visit(Name(line))) return;
+  }
+  template <typename Visit>
+  void VisitKeyNames(std::string_view section, Visit visit) const {
+    const size_t s = FindSection(section);
+    if (s == static_cast<size_t>(-1)) return;
+    for (size_t i = s + 1; i < lines_.size() && lines_[i].kind != Kind::Section; ++i)
+      if (lines_[i].kind == Kind::Entry && !visit(Name(lines_[i]))) return;
+  }
 
   // Edits; each returns whether the bytes changed.
   bool SetValue(std::string_view section, std::string_view key, std::string_view value);
@@ -84,7 +98,7 @@ class IniText {
 
   std::string bytes_;
   std::vector<Line> lines_;
-  std::vector<Slot> index_;     // a power of two in size, at most half full
+  std::vector<Slot> index_;  // a power of two in size, at most half full
 };
 
 }  // namespace w95

@@ -35,8 +35,7 @@ bool LocalFileSystem(const fs::path& path) {
     case 0x4D44:      // FAT (msdos, vfat)
     case 0x2011BAB0:  // exFAT
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

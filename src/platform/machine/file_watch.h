@@ -53,7 +53,7 @@ class FileWatcher {
   // nullptr when any of that cannot be had; the caller then keeps its stamp
   // rule for this file.
   std::shared_ptr<WatchState> Watch(const std::vector<std::filesystem::path>& directories,
-                                          const std::filesystem::path& file);
+                                    const std::filesystem::path& file);
   // Reads the pending events: every watch they touch is no longer current.
   // One non-blocking read when there are none; nothing before the first watch.
   void Drain();

@@ -81,7 +81,7 @@ class IniCache {
     FileStamp stamp;
     std::shared_ptr<const IniText> text;
     std::shared_ptr<WatchState> watch;  // nullptr: kept by the stamp alone
-    bool reread = false;                      // a flush: read the file before using the entry
+    bool reread = false;                // a flush: read the file before using the entry
 
     bool Watched() const { return watch && watch->Current() && !reread; }
   };

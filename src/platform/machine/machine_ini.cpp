@@ -25,8 +25,10 @@ std::shared_ptr<const IniText> MachineIni(const Machine& machine) {
   auto path = KeptPath(machine);
   if (auto text = cache.Unchanged(path.native())) return text;
   const std::filesystem::path* root = machine.CanonicalRoot();
-  const std::vector<std::filesystem::path> directories = root ? std::vector{*root} : std::vector<std::filesystem::path>{};
-  auto text = cache.Get(path, [&] { return ReadHostFile(path); }, root ? &directories : nullptr);
+  const std::vector<std::filesystem::path> directories =
+      root ? std::vector{*root} : std::vector<std::filesystem::path>{};
+  auto text = cache.Get(
+      path, [&] { return ReadHostFile(path); }, root ? &directories : nullptr);
   if (text) return text;
   static const auto empty = std::make_shared<const IniText>();
   return empty;

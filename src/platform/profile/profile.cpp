@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -39,13 +40,26 @@ struct ProfileFiles {
     std::shared_ptr<const IniText> text;
     std::shared_ptr<const WatchState> watch;
   };
-  explicit ProfileFiles(Machine& machine) : files(&machine.Watcher()) {}
+  explicit ProfileFiles(Machine& machine);
+  ~ProfileFiles();
+  ProfileFiles(const ProfileFiles&) = delete;
+  ProfileFiles& operator=(const ProfileFiles&) = delete;
   IniCache files;
   std::map<std::string, SpelledPath, std::less<>> spelledAsGiven;
   std::map<std::string, Watched, std::less<>> byName;
 };
 
-ProfileFiles& Profiles() { return Machine::Current().Service<ProfileFiles>(); }
+// The profile cache of the current machine. Made only through
+// Machine::Current(), and destroyed with that machine (before Machine::Use
+// makes another current), so while one exists it is the current machine's.
+ProfileFiles* currentProfiles = nullptr;
+
+ProfileFiles::ProfileFiles(Machine& machine) : files(&machine.Watcher()) { currentProfiles = this; }
+ProfileFiles::~ProfileFiles() {
+  if (currentProfiles == this) currentProfiles = nullptr;
+}
+
+ProfileFiles& Profiles() { return currentProfiles ? *currentProfiles : Machine::Current().Service<ProfileFiles>(); }
 IniCache& Cache() { return Profiles().files; }
 
 // The host paths that name each component of `path` in the spelling given,
@@ -87,7 +101,8 @@ std::shared_ptr<const IniText> ReadProfile(ProfileFiles& profiles, std::string_v
                                            const fs::path& host) {
   auto spelled = SpellAsGiven(Machine::Current(), path);
   const bool asGiven = spelled && spelled->file == host;
-  auto text = profiles.files.Get(host, [&] { return ReadWholeFile(path); }, asGiven ? &spelled->directories : nullptr);
+  auto text = profiles.files.Get(
+      host, [&] { return ReadWholeFile(path); }, asGiven ? &spelled->directories : nullptr);
   if (!text || !asGiven) return text;
   if (auto watch = profiles.files.WatchOf(host.native()))
     profiles.byName.insert_or_assign(std::string(fileName), ProfileFiles::Watched{text, std::move(watch)});
@@ -143,20 +158,36 @@ DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
 // Windows 95's lists: whole names only, each ended by a NUL, then the NUL
 // that ends the list, which the count includes. A list that does not fit
 // holds the names that do and answers size - 2.
-DWORD CopyList(const std::vector<std::string_view>& names, std::string& out, DWORD size) {
-  out.clear();
-  if (size < 2) return 0;
-  for (const auto& name : names) {
-    if (out.size() + name.size() + 2 > size) {
-      SetLastError(ERROR_MORE_DATA);
-      return size - 2;
+class ListCopy {
+ public:
+  ListCopy(std::string& out, DWORD size) : out_(out), size_(size) { out_.clear(); }
+  // Whether the name fitted (and the next may be offered).
+  bool operator()(std::string_view name) {
+    if (out_.size() + name.size() + 2 > size_) {
+      full_ = true;
+      return false;
     }
-    out.append(name).push_back('\0');
+    out_.append(name).push_back('\0');
+    return true;
   }
-  return static_cast<DWORD>(out.size()) + 1;
-}
+  DWORD Count() const {
+    if (!full_) return static_cast<DWORD>(out_.size()) + 1;
+    SetLastError(ERROR_MORE_DATA);
+    return size_ - 2;
+  }
 
-std::string_view TrimSpaces(std::string_view text) { return Trim(text, " "); }
+ private:
+  std::string& out_;
+  DWORD size_;
+  bool full_ = false;
+};
+
+// Blanks as Windows 95 trims section and key names it is given: spaces only.
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
 
 }  // namespace
 
@@ -174,8 +205,19 @@ DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalT
   auto loaded = LoadProfile(fileName);
   static const IniText empty;
   const IniText* ini = loaded ? loaded.get() : &empty;
-  if (!section) return CopyList(ini->SectionNameViews(), out, size);
-  if (!key) return CopyList(ini->KeyNameViews(TrimSpaces(*section)), out, size);
+  if (!section || !key) {
+    if (size < 2) {
+      out.clear();
+      return 0;
+    }
+    ListCopy list(out, size);
+    if (!section) {
+      ini->VisitSectionNames(std::ref(list));
+    } else {
+      ini->VisitKeyNames(TrimSpaces(*section), std::ref(list));
+    }
+    return list.Count();
+  }
   if (auto value = ini->ValueView(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
   std::string_view fallback = defaultValue.value_or("");
   while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
