@@ -13,12 +13,14 @@ namespace {
 constexpr size_t npos = std::string::npos;
 
 // The blanks trimmed from names and values: " \t\v\f\x1a".
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a'; }
+[[gnu::always_inline]] inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a';
+}
 
 unsigned char Upper(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - ('a' - 'A')) : c; }
 
 // The range [begin, end) of `data` without its blanks at either end.
-void TrimRange(const char* data, size_t& begin, size_t& end) {
+[[gnu::always_inline]] inline void TrimRange(const char* data, size_t& begin, size_t& end) {
   while (begin < end && IsBlank(data[begin])) ++begin;
   while (end > begin && IsBlank(data[end - 1])) --end;
 }
@@ -43,7 +45,7 @@ size_t LineEnd(const char* data, size_t pos, size_t size) {
 bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }  // as IsCp936LeadByte
 
 // Eight bytes with every ASCII lower-case letter in upper case.
-std::uint64_t UpperWord(std::uint64_t bytes) {
+[[gnu::always_inline]] inline std::uint64_t UpperWord(std::uint64_t bytes) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
   const std::uint64_t low = bytes & (0x7F * kOnes);
   const std::uint64_t atLeastA = low + (0x80 - 'a') * kOnes;   // bit 7 where low >= 'a'
@@ -52,7 +54,7 @@ std::uint64_t UpperWord(std::uint64_t bytes) {
   return bytes - (lower >> 2);  // 0x80 >> 2: 'a' - 'A'
 }
 
-std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) {
+[[gnu::always_inline]] inline std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) {
   hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
   return hash ^ (hash >> 32);
 }
@@ -60,7 +62,7 @@ std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) {
 // A hash of the name with every ASCII letter in upper case, seeded by the
 // scope. Names equal as ToUpperAscii folds them (which keeps a double-byte
 // character's trail byte) are equal so too, so they hash alike.
-size_t FoldedHash(size_t scope, std::string_view name) {
+[[gnu::always_inline]] inline size_t FoldedHash(size_t scope, std::string_view name) {
   std::uint64_t hash = Mix(static_cast<std::uint64_t>(scope) * 0xC2B2AE3D27D4EB4Full, name.size());
   const char* at = name.data();
   size_t left = name.size();
@@ -122,6 +124,7 @@ IniText::IniText(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
 void IniText::Parse() {
   lines_.clear();
+  lines_.reserve(bytes_.size() / 32 + 8);  // about what a profile's lines take
   const char* data = bytes_.data();
   const size_t size = bytes_.size();
   size_t pos = 0;
@@ -175,11 +178,12 @@ void IniText::Parse() {
 }
 
 bool IniText::Insert(size_t scope, size_t lineIndex) {
+  if (lineIndex >= kNoLine) return false;
   const std::string_view name = Name(lines_[lineIndex]);
   const size_t hash = FoldedHash(scope, name);
   Slot& slot = index_[Probe(scope, name, hash)];
-  if (slot.line != npos) return false;
-  slot = Slot{hash, lineIndex};
+  if (slot.line != kNoLine) return false;
+  slot = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(lineIndex)};
   return true;
 }
 
@@ -205,8 +209,8 @@ size_t IniText::Probe(size_t scope, std::string_view name, size_t hash) const {
   const size_t mask = index_.size() - 1;
   for (size_t at = hash & mask;; at = (at + 1) & mask) {
     const Slot& slot = index_[at];
-    if (slot.line == npos) return at;
-    if (slot.hash != hash) continue;
+    if (slot.line == kNoLine) return at;
+    if (slot.hash != static_cast<std::uint32_t>(hash)) continue;
     const Line& line = lines_[slot.line];
     const bool inScope = scope == npos ? line.kind == Kind::Section : line.kind == Kind::Entry && line.scope == scope;
     if (inScope && FoldedEqual(Name(line), name)) return at;
@@ -215,7 +219,8 @@ size_t IniText::Probe(size_t scope, std::string_view name, size_t hash) const {
 
 size_t IniText::Find(size_t scope, std::string_view name) const {
   if (index_.empty()) return npos;
-  return index_[Probe(scope, name, FoldedHash(scope, name))].line;
+  const std::uint32_t line = index_[Probe(scope, name, FoldedHash(scope, name))].line;
+  return line == kNoLine ? npos : line;
 }
 
 size_t IniText::FindSection(std::string_view section) const { return Find(npos, section); }

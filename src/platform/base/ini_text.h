@@ -3,8 +3,11 @@
 // section and the first key of a name win, ';' comment lines, blanks trimmed and
 // one pair of matching quotes removed from values. Edits touch only the lines
 // they change; every other byte (comments, line ends, NULs) stays as it was.
+// Lines are held as offsets into the bytes (names and values are ranges of
+// them), found through one open-addressed index; a lookup builds no string.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,9 +72,10 @@ class IniText {
   // One slot of the index: the line of a section header or an entry, and the
   // hash of its scope and folded name; line == npos when empty.
   struct Slot {
-    size_t hash = 0;
-    size_t line = static_cast<size_t>(-1);
+    std::uint32_t hash = 0;        // its low half
+    std::uint32_t line = kNoLine;  // kNoLine: empty
   };
+  static constexpr std::uint32_t kNoLine = 0xFFFFFFFF;  // a file of more lines keeps the rest out of the index
 
   void Parse();
   // Fills the index, an open-addressed table of the first header of each

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -46,7 +47,24 @@ struct ProfileFiles {
   ProfileFiles& operator=(const ProfileFiles&) = delete;
   IniCache files;
   std::map<std::string, SpelledPath, std::less<>> spelledAsGiven;
-  std::map<std::string, Watched, std::less<>> byName;
+  // Few names (WIN.INI, SYSTEM.INI, ...): a list, scanned.
+  std::vector<std::pair<std::string, Watched>> byName;
+  // What the last call loaded when no cache entry keeps it alive.
+  std::shared_ptr<const IniText> held;
+
+  const Watched* Named(std::string_view fileName) const {
+    for (const auto& [name, watched] : byName)
+      if (name == fileName) return &watched;
+    return nullptr;
+  }
+  void Name(std::string_view fileName, Watched watched) {
+    for (auto& [name, kept] : byName)
+      if (name == fileName) {
+        kept = std::move(watched);
+        return;
+      }
+    byName.emplace_back(std::string(fileName), std::move(watched));
+  }
 };
 
 // The profile cache of the current machine. Made only through
@@ -105,38 +123,39 @@ std::shared_ptr<const IniText> ReadProfile(ProfileFiles& profiles, std::string_v
       host, [&] { return ReadWholeFile(path); }, asGiven ? &spelled->directories : nullptr);
   if (!text || !asGiven) return text;
   if (auto watch = profiles.files.WatchOf(host.native()))
-    profiles.byName.insert_or_assign(std::string(fileName), ProfileFiles::Watched{text, std::move(watch)});
+    profiles.Name(fileName, ProfileFiles::Watched{text, std::move(watch)});
   profiles.spelledAsGiven.insert_or_assign(path, std::move(*spelled));
   return text;
 }
 
 // The file's text, read anew only when it changed; empty when it does not
-// exist. A watched file that no event touched costs the read of the pending
-// events and nothing else: no path, no stat.
-std::shared_ptr<const IniText> LoadProfile(std::string_view fileName) {
+// exist; nullptr on another error. A watched file that no event touched
+// costs the read of the pending events and nothing else: no path, no stat.
+// The text stays valid until the next profile call.
+const IniText* LoadProfile(std::string_view fileName) {
   ProfileFiles& profiles = Profiles();
   profiles.files.Drain();
-  if (auto named = profiles.byName.find(fileName); named != profiles.byName.end() && named->second.watch->Current()) {
+  if (const auto* named = profiles.Named(fileName); named && named->watch->Current()) {
     SetLastError(ERROR_SUCCESS);  // as the file's open does
-    return named->second.text;
+    return named->text.get();
   }
   std::string path = ProfileFilePath(fileName);
   std::shared_ptr<const IniText> text = KeptProfile(profiles, path);
   if (text) {
     SetLastError(ERROR_SUCCESS);
-    return text;
-  }
-  if (auto host = HostPath(Machine::Current(), path)) {
+  } else if (auto host = HostPath(Machine::Current(), path)) {
     text = ReadProfile(profiles, fileName, path, *host);
     if (text) SetLastError(ERROR_SUCCESS);
   } else if (auto bytes = ReadWholeFile(path)) {
     text = std::make_shared<const IniText>(std::move(*bytes));
   }
-  if (text) return text;
-  DWORD error = GetLastError();
-  static const auto empty = std::make_shared<const IniText>();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return empty;
-  return nullptr;
+  if (!text) {
+    DWORD error = GetLastError();
+    static const auto empty = std::make_shared<const IniText>();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) text = empty;
+  }
+  profiles.held = std::move(text);
+  return profiles.held.get();
 }
 
 // Our own write: the kept copy goes, whatever the file's stamp says.
@@ -160,7 +179,11 @@ DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
 // holds the names that do and answers size - 2.
 class ListCopy {
  public:
-  ListCopy(std::string& out, DWORD size) : out_(out), size_(size) { out_.clear(); }
+  // A list of names from `text` is never longer than the text and its NUL.
+  ListCopy(std::string& out, DWORD size, const IniText& text) : out_(out), size_(size) {
+    out_.clear();
+    out_.reserve(std::min<size_t>(size, text.Bytes().size() + 1));
+  }
   // Whether the name fitted (and the next may be offered).
   bool operator()(std::string_view name) {
     if (out_.size() + name.size() + 2 > size_) {
@@ -202,15 +225,15 @@ std::string ProfileFilePath(std::string_view fileName) {
 DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
                                DWORD size, std::string_view fileName) {
   if (size == 0) return 0;
-  auto loaded = LoadProfile(fileName);
+  const IniText* loaded = LoadProfile(fileName);
   static const IniText empty;
-  const IniText* ini = loaded ? loaded.get() : &empty;
+  const IniText* ini = loaded ? loaded : &empty;
   if (!section || !key) {
     if (size < 2) {
       out.clear();
       return 0;
     }
-    ListCopy list(out, size);
+    ListCopy list(out, size, *ini);
     if (!section) {
       ini->VisitSectionNames(std::ref(list));
     } else {
@@ -226,7 +249,7 @@ DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalT
 
 UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int defaultValue,
                            std::string_view fileName) {
-  auto ini = LoadProfile(fileName);
+  const IniText* ini = LoadProfile(fileName);
   if (!ini) return static_cast<UINT>(defaultValue);
   auto value = ini->ValueView(TrimSpaces(section), TrimSpaces(key));
   if (!value || value->empty()) return static_cast<UINT>(defaultValue);
@@ -250,7 +273,7 @@ BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, Optional
   }
   if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);
   std::string_view file = fileName.value_or(kWinIni);
-  auto loaded = LoadProfile(file);
+  const IniText* loaded = LoadProfile(file);
   if (!loaded) return 0;
   IniText ini = *loaded;
   std::string_view sectionName = TrimSpaces(*section);
