@@ -228,3 +228,47 @@ TEST_F(ProfileCacheTest, LookupsCompareAsWindowsDoesOnLargeSections) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names and line ends are handled eight bytes at a time: every length and
+// every place of a line end within those eight bytes must give what a byte
+// at a time gives.
+TEST_F(ProfileCacheTest, EveryNameLengthAndLineEndPlaceIsFoundAsWindowsFindsIt) {
+  const char* ends[] = {"\r\n", "\n", "\r"};
+  std::string text = "[Keys]\r\n";
+  auto keyOf = [](size_t length, bool upper) {
+    std::string key;
+    for (size_t i = 0; i < length; ++i) key.push_back(static_cast<char>((i % 2 == upper ? 'a' : 'A') + i % 26));
+    return key;
+  };
+  for (size_t length = 1; length <= 24; ++length) {
+    text += keyOf(length, false) + "=" + std::to_string(length) + ends[length % 3];
+    // A double-byte character last: its trail byte keeps its case.
+    text += std::string(length, 'q') + "\x81" + "b=trail " + std::to_string(length) + ends[(length + 1) % 3];
+  }
+  text += std::string("nul\0inside=n", 12) + "\r\n";
+  machine.Builder().File(kIniPath, text);
+  std::string out;
+  auto get = [&](std::string_view key) {
+    GetPrivateProfileStringA("KEYS", key, "none", out, 256, kIni);
+    return out;
+  };
+  for (size_t length = 1; length <= 24; ++length) {
+    SCOPED_TRACE(length);
+    std::string other = keyOf(length, true);
+    EXPECT_EQ(get(other), std::to_string(length));
+    for (size_t at : {size_t{0}, length / 2, length - 1}) {
+      std::string changed = other;
+      changed[at] = '9';
+      EXPECT_EQ(get(changed), "none");
+    }
+    const std::string trail = std::string(length, 'Q') + "\x81";
+    EXPECT_EQ(get(trail + "b"), "trail " + std::to_string(length));
+    EXPECT_EQ(get(trail + "B"), "none");
+  }
+  EXPECT_EQ(get(std::string_view("NUL\0INSIDE", 10)), "n");
+  EXPECT_EQ(get("nul"), "none");
+}
+
+}  // namespace
