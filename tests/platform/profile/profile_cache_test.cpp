@@ -4,7 +4,9 @@
 // cannot hide.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
@@ -26,6 +28,15 @@ using dxl::testing::TempMachine;
 constexpr const char* kIni = "TEST.INI";
 constexpr const char* kIniPath = "C:\\WINDOWS\\TEST.INI";
 constexpr time_t kAnHourAgo = 3600;
+
+// Whether this process can have an inotify descriptor at all (the per-user
+// limit of instances is shared with every other process of the user).
+bool InotifyAvailable() {
+  const int fd = inotify_init1(IN_CLOEXEC);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
 
 class ProfileCacheTest : public ::testing::Test {
  public:  // the table of changes below works through the fixture
@@ -93,6 +104,7 @@ TEST_F(ProfileCacheTest, KeptFileHoldsOnlyWhileIdentitySizeAndTimeHold) {
   };
   time_t age = kAnHourAgo;
   for (const bool watched : {true, false}) {
+    if (watched && !InotifyAvailable()) continue;  // the stamp rule alone holds here
     machine.Activate();
     if (!watched) Machine::Current().Watcher().LimitWatches(0);
     for (const auto& change : changes) {
