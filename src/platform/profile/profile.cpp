@@ -143,6 +143,10 @@ const IniText* LoadProfile(std::string_view fileName) {
   std::shared_ptr<const IniText> text = KeptProfile(profiles, path);
   if (text) {
     SetLastError(ERROR_SUCCESS);
+    // Kept under another name of the same file: watched, it serves this name too.
+    if (auto found = profiles.spelledAsGiven.find(path); found != profiles.spelledAsGiven.end())
+      if (auto watch = profiles.files.WatchOf(found->second.file.native()))
+        profiles.Name(fileName, ProfileFiles::Watched{text, std::move(watch)});
   } else if (auto host = HostPath(Machine::Current(), path)) {
     text = ReadProfile(profiles, fileName, path, *host);
     if (text) SetLastError(ERROR_SUCCESS);

@@ -165,6 +165,23 @@ TEST_F(ProfileWatchTest, AChangeByAnotherWriterIsSeenByTheNextCallHoweverFresh) 
   }
 }
 
+// One file asked for by two names (bare, and with its whole path): each name
+// is served by the same watch, so a change is seen under both.
+TEST_F(ProfileWatchTest, TwoNamesOfOneFileSeeItsChange) {
+  machine.Builder().File("C:\\WINDOWS\\TWO.INI", "[s]\nk=1\n");
+  const fs::path host = machine.Builder().HostPath("C:\\WINDOWS\\TWO.INI");
+  const timespec stamp = Modified(host);
+  auto get = [](const char* name) {
+    std::string out;
+    GetPrivateProfileStringA("s", "k", "none", out, 256, name);
+    return out;
+  };
+  for (int round = 0; round < 2; ++round)
+    for (const char* name : {"TWO.INI", "C:\\WINDOWS\\TWO.INI"}) ASSERT_EQ(get(name), "1") << name;
+  Overwrite(host, "[s]\nk=2\n", stamp);
+  for (const char* name : {"C:\\WINDOWS\\TWO.INI", "TWO.INI"}) EXPECT_EQ(get(name), "2") << name;
+}
+
 // The cache itself, on a fresh file and on one an hour old: how often the
 // file is read in three calls, watched, with no watch to be had at all, and
 // with the watches failing part of the way (the root and the Windows
