@@ -31,14 +31,25 @@ double Since(Clock::time_point start) { return std::chrono::duration<double>(Clo
 
 constexpr int kStartYes = 6, kOk = 1;
 
-// Gives the INI files the time of an hour ago, as on a machine in use: a
-// file changed within the last seconds is always read anew.
-void AgeIniFiles(BenchMachine& machine) {
-  const timespec old{std::time(nullptr) - 3600, 0};
-  const timespec times[2] = {old, old};
+// Gives the INI files the time `times` (utimensat's pair).
+void StampIniFiles(BenchMachine& machine, const timespec (&times)[2]) {
   for (const char* path : {"C:\\WINDOWS\\WIN.INI", "C:\\WINDOWS\\SYSTEM.INI"})
     utimensat(AT_FDCWD, machine.Builder().HostPath(path).c_str(), times, 0);
   utimensat(AT_FDCWD, (machine.Root() / "MACHINE.INI").c_str(), times, 0);
+}
+
+// Gives the INI files the time of an hour ago, as on a machine in use.
+void AgeIniFiles(BenchMachine& machine) {
+  const timespec old{std::time(nullptr) - 3600, 0};
+  const timespec times[2] = {old, old};
+  StampIniFiles(machine, times);
+}
+
+// Gives the INI files the time of now, as on a machine just written (copied,
+// or built by a test): a file the stamp rule would read anew on every call.
+void FreshenIniFiles(BenchMachine& machine) {
+  const timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_NOW}};
+  StampIniFiles(machine, times);
 }
 
 // A machine without the crowd of a large installation, with `printers` more
@@ -55,8 +66,9 @@ std::unique_ptr<BenchMachine> SmallMachine(int printers) {
 }
 
 // A whole run on LPT1: with N more printers in [Devices]; the floor is the
-// same run on the same machine without them.
-void BM_PrintersInDevices(benchmark::State& state) {
+// same run on the same machine without them. With `fresh`, both machines'
+// INI files were written just before each run.
+void PrintersInDevices(benchmark::State& state, bool fresh) {
   static std::map<int, std::unique_ptr<BenchMachine>> machines;
   auto& floorMachine = machines[0];
   if (!floorMachine) floorMachine = SmallMachine(0);
@@ -66,14 +78,23 @@ void BM_PrintersInDevices(benchmark::State& state) {
   auto script = [](auto& ui) { ui.Press(kStartYes).Press(kOk); };
   Paired paired;
   for (auto _ : state) {
+    if (fresh) FreshenIniFiles(*floorMachine);
     auto floor = TimedWizardRun(*floorMachine, script);
+    if (fresh) FreshenIniFiles(*machine);
     auto figure = TimedWizardRun(*machine, script);
     if (!floor || !figure) return state.SkipWithError("a run did not reach the results");
     paired.Add(*figure, *floor);
   }
+  if (fresh) {  // as the plain variant expects them
+    AgeIniFiles(*floorMachine);
+    AgeIniFiles(*machine);
+  }
   paired.Report(state);
 }
+void BM_PrintersInDevices(benchmark::State& state) { PrintersInDevices(state, false); }
+void BM_PrintersInDevicesFresh(benchmark::State& state) { PrintersInDevices(state, true); }
 BENCHMARK(BM_PrintersInDevices)->Arg(10)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintersInDevicesFresh)->Arg(10)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 // The floor of one listed file: what any program must do to report its size
 // and time stamp (open, fstat, close, the time formatted).

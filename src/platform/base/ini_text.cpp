@@ -1,18 +1,121 @@
 #include "platform/base/ini_text.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 #include "platform/base/text.h"
 
 namespace w95 {
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\v\f\x1a";
 constexpr size_t npos = std::string::npos;
 
-std::string Unquote(std::string_view value) {
-  if (value.size() > 1 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-    value = value.substr(1, value.size() - 2);
-  return std::string(value);
+// The blanks trimmed from names and values: " \t\v\f\x1a".
+[[gnu::always_inline]] inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a';
+}
+
+unsigned char Upper(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - ('a' - 'A')) : c; }
+
+// The range [begin, end) of `data` without its blanks at either end.
+[[gnu::always_inline]] inline void TrimRange(const char* data, size_t& begin, size_t& end) {
+  while (begin < end && IsBlank(data[begin])) ++begin;
+  while (end > begin && IsBlank(data[end - 1])) --end;
+}
+
+// The first '\r' or '\n' from `pos` on (or `size`), eight bytes at a time.
+size_t LineEnd(const char* data, size_t pos, size_t size) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    for (; pos + 8 <= size; pos += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data + pos, sizeof word);
+      const std::uint64_t cr = word ^ ('\r' * kOnes), lf = word ^ ('\n' * kOnes);
+      // The lowest byte found is exact (a false one appears only above a true one).
+      const std::uint64_t found = (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+      if (found) return pos + static_cast<size_t>(std::countr_zero(found) / 8);
+    }
+  }
+  while (pos < size && data[pos] != '\r' && data[pos] != '\n') ++pos;
+  return pos;
+}
+
+bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }  // as IsCp936LeadByte
+
+// Eight bytes with every ASCII lower-case letter in upper case.
+[[gnu::always_inline]] inline std::uint64_t UpperWord(std::uint64_t bytes) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  const std::uint64_t low = bytes & (0x7F * kOnes);
+  const std::uint64_t atLeastA = low + (0x80 - 'a') * kOnes;   // bit 7 where low >= 'a'
+  const std::uint64_t pastZ = low + (0x80 - 'z' - 1) * kOnes;  // bit 7 where low > 'z'
+  const std::uint64_t lower = atLeastA & ~pastZ & ~bytes & (0x80 * kOnes);
+  return bytes - (lower >> 2);  // 0x80 >> 2: 'a' - 'A'
+}
+
+[[gnu::always_inline]] inline std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) {
+  hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+  return hash ^ (hash >> 32);
+}
+
+// A hash of the name with every ASCII letter in upper case, seeded by the
+// scope. Names equal as ToUpperAscii folds them (which keeps a double-byte
+// character's trail byte) are equal so too, so they hash alike.
+[[gnu::always_inline]] inline size_t FoldedHash(size_t scope, std::string_view name) {
+  std::uint64_t hash = Mix(static_cast<std::uint64_t>(scope) * 0xC2B2AE3D27D4EB4Full, name.size());
+  const char* at = name.data();
+  size_t left = name.size();
+  for (; left >= 8; at += 8, left -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    hash = Mix(hash, UpperWord(word));
+  }
+  // The last bytes as overlapping loads: which bytes are taken depends on the
+  // length alone (and the length is in the hash).
+  std::uint64_t word = 0;
+  if (name.size() >= 8) {
+    if (left) std::memcpy(&word, name.data() + name.size() - 8, 8);
+  } else if (left >= 4) {
+    std::uint32_t first, last;
+    std::memcpy(&first, at, 4);
+    std::memcpy(&last, at + left - 4, 4);
+    word = first | static_cast<std::uint64_t>(last) << 32;
+  } else if (left >= 2) {
+    std::uint16_t first, last;
+    std::memcpy(&first, at, 2);
+    std::memcpy(&last, at + left - 2, 2);
+    word = first | static_cast<std::uint64_t>(last) << 16;
+  } else if (left == 1) {
+    word = static_cast<unsigned char>(*at);
+  }
+  if (left) hash = Mix(hash, UpperWord(word));
+  // Every bit of every word reaches the low bits the table takes.
+  hash ^= hash >> 33;
+  hash *= 0xFF51AFD7ED558CCDull;
+  hash ^= hash >> 33;
+  hash *= 0xC4CEB9FE1A85EC53ull;
+  return static_cast<size_t>(hash ^ (hash >> 33));
+}
+
+// Whether both fold to the same bytes: ToUpperAscii(a) == ToUpperAscii(b).
+// Folding keeps every byte's length and leaves lead bytes as they are, so
+// equal prefixes have the same double-byte structure.
+bool FoldedEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  if (a == b) return true;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto ca = static_cast<unsigned char>(a[i]);
+    const auto cb = static_cast<unsigned char>(b[i]);
+    if (IsLeadByte(ca)) {
+      if (ca != cb) return false;
+      if (i + 1 < a.size() && a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (Upper(ca) != Upper(cb)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -21,76 +124,106 @@ IniText::IniText(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
 void IniText::Parse() {
   lines_.clear();
-  size_t pos = 0;
+  lines_.reserve(bytes_.size() / 32 + 8);  // about what a profile's lines take
+  const char* data = bytes_.data();
   const size_t size = bytes_.size();
+  size_t pos = 0;
   while (pos < size) {
     Line line;
     line.begin = pos;
-    size_t end = pos;
-    while (end < size && bytes_[end] != '\r' && bytes_[end] != '\n') ++end;
+    const size_t end = LineEnd(data, pos, size);
     line.end = end;
     size_t next = end;
-    if (next < bytes_.size() && bytes_[next] == '\r') ++next;
-    if (next < bytes_.size() && bytes_[next] == '\n') ++next;
+    if (next < size && data[next] == '\r') ++next;
+    if (next < size && data[next] == '\n') ++next;
     line.next = next;
     pos = next;
 
-    std::string_view text = Trim(std::string_view(bytes_).substr(line.begin, line.end - line.begin), kBlanks);
-    if (text.empty()) {
+    size_t first = line.begin, last = line.end;
+    TrimRange(data, first, last);
+    size_t nameEnd = last;
+    if (first == last) {
       line.kind = Kind::Blank;
-    } else if (text.front() == ';') {
+    } else if (data[first] == ';') {
       line.kind = Kind::Comment;
-    } else if (text.front() == '[') {
+    } else if (data[first] == '[') {
       line.kind = Kind::Section;
-      auto close = text.find(']');
-      line.name = std::string(Trim(text.substr(1, close == npos ? npos : close - 1), kBlanks));
-    } else if (auto eq = text.find('='); eq != npos) {
+      ++first;
+      if (const void* close = std::memchr(data + first, ']', last - first))
+        nameEnd = static_cast<size_t>(static_cast<const char*>(close) - data);
+    } else if (const void* eq = std::memchr(data + first, '=', last - first)) {
       line.kind = Kind::Entry;
-      line.name = std::string(Trim(text.substr(0, eq), kBlanks));
-      line.value = Unquote(Trim(text.substr(eq + 1), kBlanks));
+      nameEnd = static_cast<size_t>(static_cast<const char*>(eq) - data);
+      size_t valueBegin = nameEnd + 1, valueEnd = last;
+      TrimRange(data, valueBegin, valueEnd);
+      // One pair of matching quotes around the value goes.
+      if (valueEnd - valueBegin > 1 && (data[valueBegin] == '"' || data[valueBegin] == '\'') &&
+          data[valueEnd - 1] == data[valueBegin]) {
+        ++valueBegin;
+        --valueEnd;
+      }
+      line.valueBegin = valueBegin;
+      line.valueSize = valueEnd - valueBegin;
     } else {
       line.kind = Kind::Text;
-      line.name = std::string(text);
     }
-    lines_.push_back(std::move(line));
+    if (line.kind != Kind::Blank && line.kind != Kind::Comment) {
+      TrimRange(data, first, nameEnd);
+      line.nameBegin = first;
+      line.nameSize = nameEnd - first;
+    }
+    lines_.push_back(line);
   }
   Index();
 }
 
+bool IniText::Insert(size_t scope, size_t lineIndex) {
+  if (lineIndex >= kNoLine) return false;
+  const std::string_view name = Name(lines_[lineIndex]);
+  const size_t hash = FoldedHash(scope, name);
+  Slot& slot = index_[Probe(scope, name, hash)];
+  if (slot.line != kNoLine) return false;
+  slot = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(lineIndex)};
+  return true;
+}
+
 void IniText::Index() {
-  sections_.clear();
-  keys_.clear();
-  keys_.reserve(lines_.size());
+  index_.clear();
+  if (lines_.empty()) return;
+  size_t capacity = 16;
+  while (capacity < 2 * lines_.size()) capacity *= 2;
+  index_.assign(capacity, Slot{});
   size_t section = npos;
   for (size_t i = 0; i < lines_.size(); ++i) {
-    const Line& line = lines_[i];
+    Line& line = lines_[i];
     if (line.kind == Kind::Section) {
-      section = sections_.try_emplace(ToUpperAscii(line.name), i).second ? i : npos;
-    } else if (line.kind == Kind::Entry && section != npos) {
-      keys_.try_emplace(KeyOf(section, line.name), i);
+      section = Insert(npos, i) ? i : npos;
+    } else if (line.kind == Kind::Entry) {
+      line.scope = section;
+      if (section != npos) Insert(section, i);
     }
   }
 }
 
-// The key folded as ToUpperAscii folds it, a NUL, then the section's index as
-// raw bytes: one allocation per key at most.
-std::string IniText::KeyOf(size_t sectionIndex, std::string_view key) {
-  std::string joined;
-  joined.reserve(key.size() + 1 + sizeof sectionIndex);
-  for (size_t i = 0; i < key.size(); ++i) {
-    auto c = static_cast<unsigned char>(key[i]);
-    joined.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : key[i]);
-    if (IsCp936LeadByte(c) && i + 1 < key.size()) joined.push_back(key[++i]);  // a trail byte keeps its case
+size_t IniText::Probe(size_t scope, std::string_view name, size_t hash) const {
+  const size_t mask = index_.size() - 1;
+  for (size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = index_[at];
+    if (slot.line == kNoLine) return at;
+    if (slot.hash != static_cast<std::uint32_t>(hash)) continue;
+    const Line& line = lines_[slot.line];
+    const bool inScope = scope == npos ? line.kind == Kind::Section : line.kind == Kind::Entry && line.scope == scope;
+    if (inScope && FoldedEqual(Name(line), name)) return at;
   }
-  joined.push_back('\0');
-  joined.append(reinterpret_cast<const char*>(&sectionIndex), sizeof sectionIndex);
-  return joined;
 }
 
-size_t IniText::FindSection(std::string_view section) const {
-  auto found = sections_.find(ToUpperAscii(section));
-  return found == sections_.end() ? npos : found->second;
+size_t IniText::Find(size_t scope, std::string_view name) const {
+  if (index_.empty()) return npos;
+  const std::uint32_t line = index_[Probe(scope, name, FoldedHash(scope, name))].line;
+  return line == kNoLine ? npos : line;
 }
+
+size_t IniText::FindSection(std::string_view section) const { return Find(npos, section); }
 
 size_t IniText::SectionEnd(size_t index) const {
   size_t i = index + 1;
@@ -98,19 +231,22 @@ size_t IniText::SectionEnd(size_t index) const {
   return i;
 }
 
-size_t IniText::FindKey(size_t sectionIndex, std::string_view key) const {
-  auto found = keys_.find(KeyOf(sectionIndex, key));
-  return found == keys_.end() ? npos : found->second;
-}
+size_t IniText::FindKey(size_t sectionIndex, std::string_view key) const { return Find(sectionIndex, key); }
 
 bool IniText::HasSection(std::string_view section) const { return FindSection(section) != npos; }
 
-std::optional<std::string> IniText::Value(std::string_view section, std::string_view key) const {
+std::optional<std::string_view> IniText::ValueView(std::string_view section, std::string_view key) const {
   size_t s = FindSection(section);
   if (s == npos) return std::nullopt;
   size_t k = FindKey(s, key);
   if (k == npos) return std::nullopt;
-  return lines_[k].value;
+  return ValueOf(lines_[k]);
+}
+
+std::optional<std::string> IniText::Value(std::string_view section, std::string_view key) const {
+  auto value = ValueView(section, key);
+  if (!value) return std::nullopt;
+  return std::string(*value);
 }
 
 std::vector<std::string> IniText::SectionNames() const {
@@ -126,7 +262,7 @@ std::vector<std::string> IniText::KeyNames(std::string_view section) const {
 std::vector<std::string_view> IniText::SectionNameViews() const {
   std::vector<std::string_view> names;
   for (const auto& line : lines_)
-    if (line.kind == Kind::Section) names.push_back(line.name);
+    if (line.kind == Kind::Section) names.push_back(Name(line));
   return names;
 }
 
@@ -135,7 +271,7 @@ std::vector<std::string_view> IniText::KeyNameViews(std::string_view section) co
   size_t s = FindSection(section);
   if (s == npos) return names;
   for (size_t i = s + 1, end = SectionEnd(s); i < end; ++i)
-    if (lines_[i].kind == Kind::Entry) names.push_back(lines_[i].name);
+    if (lines_[i].kind == Kind::Entry) names.push_back(Name(lines_[i]));
   return names;
 }
 
@@ -164,10 +300,9 @@ bool IniText::SetValue(std::string_view section, std::string_view key, std::stri
   }
   if (size_t k = FindKey(s, key); k != npos) {
     const Line& line = lines_[k];
-    if (line.value == value &&
-        bytes_.compare(line.begin, line.end - line.begin, line.name + "=" + std::string(value)) == 0)
-      return false;
-    Splice(line.begin, line.end, line.name + "=" + std::string(value));
+    std::string rewritten = std::string(Name(line)) + "=" + std::string(value);
+    if (ValueOf(line) == value && bytes_.compare(line.begin, line.end - line.begin, rewritten) == 0) return false;
+    Splice(line.begin, line.end, rewritten);
     return true;
   }
   // A new key follows the last entry of the section (or its header).

@@ -10,6 +10,7 @@
 #include <string>
 #include <typeindex>
 
+#include "platform/machine/file_watch.h"
 #include "platform/machine/ini_cache.h"
 
 namespace w95 {
@@ -52,14 +53,18 @@ class Machine {
 
   // The parsed files of the machine directory itself (MACHINE.INI), kept while unchanged.
   IniCache& HostIniFiles() const { return hostIniFiles_; }
+  // The watches over the kept files of this machine (one inotify descriptor,
+  // not inherited by child processes, closed with the machine).
+  FileWatcher& Watcher() const { return watcher_; }
 
  private:
   std::filesystem::path root_;
   std::string windowsDirectory_;
+  mutable FileWatcher watcher_;  // before everything that keeps watched files
   std::map<std::type_index, std::shared_ptr<void>> services_;
   mutable std::optional<std::filesystem::path> canonicalRoot_;
   mutable int rootDescriptor_ = -1;
-  mutable IniCache hostIniFiles_;
+  mutable IniCache hostIniFiles_{&watcher_};
 };
 
 // The root directory from the environment: TSHOOTER_ROOT, or empty when unset.

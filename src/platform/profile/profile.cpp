@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -31,15 +33,51 @@ struct SpelledPath {
   fs::path file;
 };
 
-// The profile cache of a machine, by host path of the file, and the Windows
-// names that resolved in their own spelling.
+// The profile cache of a machine, by host path of the file; the Windows names
+// that resolved in their own spelling; and, by the file name as the caller
+// gave it, the kept text of a watched file with its watch.
 struct ProfileFiles {
-  explicit ProfileFiles(Machine&) {}
+  struct Watched {
+    std::shared_ptr<const IniText> text;
+    std::shared_ptr<const WatchState> watch;
+  };
+  explicit ProfileFiles(Machine& machine);
+  ~ProfileFiles();
+  ProfileFiles(const ProfileFiles&) = delete;
+  ProfileFiles& operator=(const ProfileFiles&) = delete;
   IniCache files;
   std::map<std::string, SpelledPath, std::less<>> spelledAsGiven;
+  // Few names (WIN.INI, SYSTEM.INI, ...): a list, scanned.
+  std::vector<std::pair<std::string, Watched>> byName;
+  // What the last call loaded when no cache entry keeps it alive.
+  std::shared_ptr<const IniText> held;
+
+  const Watched* Named(std::string_view fileName) const {
+    for (const auto& [name, watched] : byName)
+      if (name == fileName) return &watched;
+    return nullptr;
+  }
+  void Name(std::string_view fileName, Watched watched) {
+    for (auto& [name, kept] : byName)
+      if (name == fileName) {
+        kept = std::move(watched);
+        return;
+      }
+    byName.emplace_back(std::string(fileName), std::move(watched));
+  }
 };
 
-ProfileFiles& Profiles() { return Machine::Current().Service<ProfileFiles>(); }
+// The profile cache of the current machine. Made only through
+// Machine::Current(), and destroyed with that machine (before Machine::Use
+// makes another current), so while one exists it is the current machine's.
+ProfileFiles* currentProfiles = nullptr;
+
+ProfileFiles::ProfileFiles(Machine& machine) : files(&machine.Watcher()) { currentProfiles = this; }
+ProfileFiles::~ProfileFiles() {
+  if (currentProfiles == this) currentProfiles = nullptr;
+}
+
+ProfileFiles& Profiles() { return currentProfiles ? *currentProfiles : Machine::Current().Service<ProfileFiles>(); }
 IniCache& Cache() { return Profiles().files; }
 
 // The host paths that name each component of `path` in the spelling given,
@@ -74,34 +112,54 @@ std::shared_ptr<const IniText> KeptProfile(ProfileFiles& profiles, std::string_v
   return profiles.files.Kept(spelled.file, FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim});
 }
 
-// Remembered only when the walk found every component in the spelling given,
-// without a link: then it gave exactly the spelled path.
-void RememberSpelling(ProfileFiles& profiles, const std::string& path, const fs::path& host) {
+// A name that resolved in its own spelling: remembered, and its file watched
+// from the machine's root down (the walk would find that same file while no
+// event touches any of them).
+std::shared_ptr<const IniText> ReadProfile(ProfileFiles& profiles, std::string_view fileName, const std::string& path,
+                                           const fs::path& host) {
   auto spelled = SpellAsGiven(Machine::Current(), path);
-  if (spelled && spelled->file == host) profiles.spelledAsGiven.insert_or_assign(path, std::move(*spelled));
+  const bool asGiven = spelled && spelled->file == host;
+  auto text = profiles.files.Get(
+      host, [&] { return ReadWholeFile(path); }, asGiven ? &spelled->directories : nullptr);
+  if (!text || !asGiven) return text;
+  if (auto watch = profiles.files.WatchOf(host.native()))
+    profiles.Name(fileName, ProfileFiles::Watched{text, std::move(watch)});
+  profiles.spelledAsGiven.insert_or_assign(path, std::move(*spelled));
+  return text;
 }
 
-// The file's text, read anew only when it changed; empty when it does not exist.
-std::shared_ptr<const IniText> LoadProfile(std::string_view fileName) {
-  std::string path = ProfileFilePath(fileName);
+// The file's text, read anew only when it changed; empty when it does not
+// exist; nullptr on another error. A watched file that no event touched
+// costs the read of the pending events and nothing else: no path, no stat.
+// The text stays valid until the next profile call.
+const IniText* LoadProfile(std::string_view fileName) {
   ProfileFiles& profiles = Profiles();
+  profiles.files.Drain();
+  if (const auto* named = profiles.Named(fileName); named && named->watch->Current()) {
+    SetLastError(ERROR_SUCCESS);  // as the file's open does
+    return named->text.get();
+  }
+  std::string path = ProfileFilePath(fileName);
   std::shared_ptr<const IniText> text = KeptProfile(profiles, path);
   if (text) {
-    SetLastError(ERROR_SUCCESS);  // as the file's open does
-    return text;
-  }
-  if (auto host = HostPath(Machine::Current(), path)) {
-    text = profiles.files.Get(*host, [&] { return ReadWholeFile(path); });
+    SetLastError(ERROR_SUCCESS);
+    // Kept under another name of the same file: watched, it serves this name too.
+    if (auto found = profiles.spelledAsGiven.find(path); found != profiles.spelledAsGiven.end())
+      if (auto watch = profiles.files.WatchOf(found->second.file.native()))
+        profiles.Name(fileName, ProfileFiles::Watched{text, std::move(watch)});
+  } else if (auto host = HostPath(Machine::Current(), path)) {
+    text = ReadProfile(profiles, fileName, path, *host);
     if (text) SetLastError(ERROR_SUCCESS);
-    if (text) RememberSpelling(profiles, path, *host);
   } else if (auto bytes = ReadWholeFile(path)) {
     text = std::make_shared<const IniText>(std::move(*bytes));
   }
-  if (text) return text;
-  DWORD error = GetLastError();
-  static const auto empty = std::make_shared<const IniText>();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return empty;
-  return nullptr;
+  if (!text) {
+    DWORD error = GetLastError();
+    static const auto empty = std::make_shared<const IniText>();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) text = empty;
+  }
+  profiles.held = std::move(text);
+  return profiles.held.get();
 }
 
 // Our own write: the kept copy goes, whatever the file's stamp says.
@@ -123,20 +181,40 @@ DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
 // Windows 95's lists: whole names only, each ended by a NUL, then the NUL
 // that ends the list, which the count includes. A list that does not fit
 // holds the names that do and answers size - 2.
-DWORD CopyList(const std::vector<std::string_view>& names, std::string& out, DWORD size) {
-  out.clear();
-  if (size < 2) return 0;
-  for (const auto& name : names) {
-    if (out.size() + name.size() + 2 > size) {
-      SetLastError(ERROR_MORE_DATA);
-      return size - 2;
-    }
-    out.append(name).push_back('\0');
+class ListCopy {
+ public:
+  // A list of names from `text` is never longer than the text and its NUL.
+  ListCopy(std::string& out, DWORD size, const IniText& text) : out_(out), size_(size) {
+    out_.clear();
+    out_.reserve(std::min<size_t>(size, text.Bytes().size() + 1));
   }
-  return static_cast<DWORD>(out.size()) + 1;
-}
+  // Whether the name fitted (and the next may be offered).
+  bool operator()(std::string_view name) {
+    if (out_.size() + name.size() + 2 > size_) {
+      full_ = true;
+      return false;
+    }
+    out_.append(name).push_back('\0');
+    return true;
+  }
+  DWORD Count() const {
+    if (!full_) return static_cast<DWORD>(out_.size()) + 1;
+    SetLastError(ERROR_MORE_DATA);
+    return size_ - 2;
+  }
 
-std::string_view TrimSpaces(std::string_view text) { return Trim(text, " "); }
+ private:
+  std::string& out_;
+  DWORD size_;
+  bool full_ = false;
+};
+
+// Blanks as Windows 95 trims section and key names it is given: spaces only.
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
 
 }  // namespace
 
@@ -151,12 +229,23 @@ std::string ProfileFilePath(std::string_view fileName) {
 DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
                                DWORD size, std::string_view fileName) {
   if (size == 0) return 0;
-  auto loaded = LoadProfile(fileName);
+  const IniText* loaded = LoadProfile(fileName);
   static const IniText empty;
-  const IniText* ini = loaded ? loaded.get() : &empty;
-  if (!section) return CopyList(ini->SectionNameViews(), out, size);
-  if (!key) return CopyList(ini->KeyNameViews(TrimSpaces(*section)), out, size);
-  if (auto value = ini->Value(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
+  const IniText* ini = loaded ? loaded : &empty;
+  if (!section || !key) {
+    if (size < 2) {
+      out.clear();
+      return 0;
+    }
+    ListCopy list(out, size, *ini);
+    if (!section) {
+      ini->VisitSectionNames(std::ref(list));
+    } else {
+      ini->VisitKeyNames(TrimSpaces(*section), std::ref(list));
+    }
+    return list.Count();
+  }
+  if (auto value = ini->ValueView(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
   std::string_view fallback = defaultValue.value_or("");
   while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
   return CopyString(fallback, out, size);
@@ -164,9 +253,9 @@ DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalT
 
 UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int defaultValue,
                            std::string_view fileName) {
-  auto ini = LoadProfile(fileName);
+  const IniText* ini = LoadProfile(fileName);
   if (!ini) return static_cast<UINT>(defaultValue);
-  auto value = ini->Value(TrimSpaces(section), TrimSpaces(key));
+  auto value = ini->ValueView(TrimSpaces(section), TrimSpaces(key));
   if (!value || value->empty()) return static_cast<UINT>(defaultValue);
   std::string_view text = *value;
   bool negative = !text.empty() && text.front() == '-';
@@ -183,11 +272,12 @@ BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, Optional
   if (!section && !key && !value) {  // flush: the next read of every file goes to the disk
     Cache().Clear();
     Profiles().spelledAsGiven.clear();
+    Profiles().byName.clear();
     return 0;
   }
   if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);
   std::string_view file = fileName.value_or(kWinIni);
-  auto loaded = LoadProfile(file);
+  const IniText* loaded = LoadProfile(file);
   if (!loaded) return 0;
   IniText ini = *loaded;
   std::string_view sectionName = TrimSpaces(*section);

@@ -4,9 +4,11 @@
 // Sections and keys are matched without regard to case after trimming blanks;
 // the first section and the first key of a name win. A null key lists the
 // keys, a null section the sections (each name ended by a NUL); a null value
-// deletes the key, a null key the section; all three null only flushes (there
-// is no cache: every call reads the file anew). Every write replaces the file
-// atomically.
+// deletes the key, a null key the section; all three null only flushes (every
+// file's bytes are read anew at the next call). Every write replaces the file
+// atomically. Parsed files are kept per machine (ini_cache.h): a file found in
+// its own spelling is watched (file_watch.h) and used without a stat while no
+// event touched it, any other by its stamp; docs/profile.md, "Kept files".
 //
 // `out` receives what Windows copies into a buffer of `size` bytes, without the
 // terminating NUL. A value: its size is the returned count; one that does not

@@ -4,7 +4,9 @@
 // cannot hide.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
@@ -26,6 +28,15 @@ using dxl::testing::TempMachine;
 constexpr const char* kIni = "TEST.INI";
 constexpr const char* kIniPath = "C:\\WINDOWS\\TEST.INI";
 constexpr time_t kAnHourAgo = 3600;
+
+// Whether this process can have an inotify descriptor at all (the per-user
+// limit of instances is shared with every other process of the user).
+bool InotifyAvailable() {
+  const int fd = inotify_init1(IN_CLOEXEC);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
 
 class ProfileCacheTest : public ::testing::Test {
  public:  // the table of changes below works through the fixture
@@ -49,17 +60,19 @@ class ProfileCacheTest : public ::testing::Test {
 };
 
 // Each change is made after a first read of "[s] k=1" an hour old; `expected`
-// is what the next read must give.
+// is what the next read must give where the file is watched, `byStamp` where
+// no watch can be had and the stamp rule alone holds.
 struct Change {
   const char* name;
   std::function<void(ProfileCacheTest&, const std::filesystem::path&, timespec)> apply;
   const char* expected;
+  const char* byStamp = nullptr;  // when it differs
 };
 
 TEST_F(ProfileCacheTest, KeptFileHoldsOnlyWhileIdentitySizeAndTimeHold) {
   const Change changes[] = {
-      {"same size and time, same inode: kept (the rule's blind spot)",
-       [](auto& t, auto& p, timespec old) { t.Overwrite(p, "[s]\nk=2\n", old); }, "1"},
+      {"same size and time, same inode: seen by its event, kept by the stamp (the rule's blind spot)",
+       [](auto& t, auto& p, timespec old) { t.Overwrite(p, "[s]\nk=2\n", old); }, "2", "1"},
       {"another time, one nanosecond later",
        [](auto& t, auto& p, timespec old) {
          t.Overwrite(p, "[s]\nk=2\n", {old.tv_sec, old.tv_nsec + 1});
@@ -90,14 +103,19 @@ TEST_F(ProfileCacheTest, KeptFileHoldsOnlyWhileIdentitySizeAndTimeHold) {
        "2"},
   };
   time_t age = kAnHourAgo;
-  for (const auto& change : changes) {
-    SCOPED_TRACE(change.name);
-    machine.Builder().File(kIniPath, "[s]\nk=1\n");
-    const timespec old = Ago(++age, 123456789);  // never the time of the case before
-    SetModified(Host(), old);
-    ASSERT_EQ(Get("k"), "1");
-    change.apply(*this, Host(), old);
-    EXPECT_EQ(Get("k"), change.expected);
+  for (const bool watched : {true, false}) {
+    if (watched && !InotifyAvailable()) continue;  // the stamp rule alone holds here
+    machine.Activate();
+    if (!watched) Machine::Current().Watcher().LimitWatches(0);
+    for (const auto& change : changes) {
+      SCOPED_TRACE(std::string(change.name) + (watched ? "" : " (no watch to be had)"));
+      machine.Builder().File(kIniPath, "[s]\nk=1\n");
+      const timespec old = Ago(++age, 123456789);  // never the time of the case before
+      SetModified(Host(), old);
+      ASSERT_EQ(Get("k"), "1");
+      change.apply(*this, Host(), old);
+      EXPECT_EQ(Get("k"), !watched && change.byStamp ? change.byStamp : change.expected);
+    }
   }
 }
 
@@ -219,6 +237,50 @@ TEST_F(ProfileCacheTest, LookupsCompareAsWindowsDoesOnLargeSections) {
                 "A"),
             "none");
   EXPECT_EQ(get("later"), "none");
+}
+
+}  // namespace
+
+namespace {
+
+// Names and line ends are handled eight bytes at a time: every length and
+// every place of a line end within those eight bytes must give what a byte
+// at a time gives.
+TEST_F(ProfileCacheTest, EveryNameLengthAndLineEndPlaceIsFoundAsWindowsFindsIt) {
+  const char* ends[] = {"\r\n", "\n", "\r"};
+  std::string text = "[Keys]\r\n";
+  auto keyOf = [](size_t length, bool upper) {
+    std::string key;
+    for (size_t i = 0; i < length; ++i) key.push_back(static_cast<char>((i % 2 == upper ? 'a' : 'A') + i % 26));
+    return key;
+  };
+  for (size_t length = 1; length <= 24; ++length) {
+    text += keyOf(length, false) + "=" + std::to_string(length) + ends[length % 3];
+    // A double-byte character last: its trail byte keeps its case.
+    text += std::string(length, 'q') + "\x81" + "b=trail " + std::to_string(length) + ends[(length + 1) % 3];
+  }
+  text += std::string("nul\0inside=n", 12) + "\r\n";
+  machine.Builder().File(kIniPath, text);
+  std::string out;
+  auto get = [&](std::string_view key) {
+    GetPrivateProfileStringA("KEYS", key, "none", out, 256, kIni);
+    return out;
+  };
+  for (size_t length = 1; length <= 24; ++length) {
+    SCOPED_TRACE(length);
+    std::string other = keyOf(length, true);
+    EXPECT_EQ(get(other), std::to_string(length));
+    for (size_t at : {size_t{0}, length / 2, length - 1}) {
+      std::string changed = other;
+      changed[at] = '9';
+      EXPECT_EQ(get(changed), "none");
+    }
+    const std::string trail = std::string(length, 'Q') + "\x81";
+    EXPECT_EQ(get(trail + "b"), "trail " + std::to_string(length));
+    EXPECT_EQ(get(trail + "B"), "none");
+  }
+  EXPECT_EQ(get(std::string_view("NUL\0INSIDE", 10)), "n");
+  EXPECT_EQ(get("nul"), "none");
 }
 
 }  // namespace
