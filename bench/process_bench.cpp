@@ -66,12 +66,15 @@ std::optional<Cost> RunProcess(const std::vector<std::string>& argv, const std::
 // backend, which the run on LPT1: does not visit.
 class ProcessMachine {
  public:
-  explicit ProcessMachine(bool smbServer)
-      : root_(fs::temp_directory_path() /
-              ("dxl-bench-process-" + std::to_string(getpid()) + (smbServer ? "-smb" : ""))),
+  // With `printers`, that many more printers on LPT2: in WIN.INI [Devices],
+  // which the run on LPT1: judges one by one.
+  explicit ProcessMachine(bool smbServer, int printers = 0)
+      : root_(fs::temp_directory_path() / ("dxl-bench-process-" + std::to_string(getpid()) +
+                                           (smbServer ? "-smb" : "") + "-" + std::to_string(printers))),
         builder_(root_) {
     builder_.InstallPrintingSystem();
     if (smbServer) builder_.MachineIni("Server FILESRV", "Backend", "smb");
+    if (printers > 0) AddPrinters(printers);
     for (const auto& entry : fs::recursive_directory_iterator(root_)) initial_.insert(entry.path());
   }
   ~ProcessMachine() {
@@ -89,6 +92,14 @@ class ProcessMachine {
   }
 
  private:
+  void AddPrinters(int printers) {
+    std::string winIni = builder_.Read(builder_.InWindows("WIN.INI"));
+    std::string lines;
+    for (int i = 0; i < printers; ++i) lines += "Office Printer " + std::to_string(i) + "=OFFICEDRV,LPT2:\r\n";
+    winIni.insert(winIni.find("[Devices]\r\n") + 11, lines);
+    builder_.WinIni(winIni);
+  }
+
   fs::path root_;
   tools::MachineBuilder builder_;
   std::set<fs::path> initial_;
@@ -135,6 +146,26 @@ BENCHMARK(BM_ProcessWholeConsoleRun)->Unit(benchmark::kMillisecond)->Iterations(
 
 void BM_ProcessWholeConsoleRunSmbServer(benchmark::State& state) { WholeConsoleRun(state, true); }
 BENCHMARK(BM_ProcessWholeConsoleRunSmbServer)->Unit(benchmark::kMillisecond)->Iterations(40);
+
+// A whole console run on LPT1: of the standard machine with N more printers
+// in [Devices], against the same run on the standard machine; both machines
+// are written just before the benchmark (their INI files are seconds old).
+void BM_ProcessPrintersInDevices(benchmark::State& state) {
+  ProcessMachine standard(false), crowded(false, static_cast<int>(state.range(0)));
+  Paired cpu, wall;
+  for (auto _ : state) {
+    auto floor = RunProcess({DXL_PROGRAM}, ConsoleEnvironment(standard), "#6\n#1\n");
+    auto figure = RunProcess({DXL_PROGRAM}, ConsoleEnvironment(crowded), "#6\n#1\n");
+    standard.Clean();
+    crowded.Clean();
+    if (!floor || !figure) return state.SkipWithError("a run failed");
+    cpu.Add(figure->cpu, floor->cpu);
+    wall.Add(figure->wall, floor->wall);
+  }
+  cpu.Report(state, "cpu_ms");
+  wall.Report(state, "wall_ms");
+}
+BENCHMARK(BM_ProcessPrintersInDevices)->Arg(10)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 // Start-up to the first console page (the input ends there, so the program
 // leaves), against a program that starts and exits.
