@@ -69,8 +69,8 @@ class ProcessMachine {
   // With `printers`, that many more printers on LPT2: in WIN.INI [Devices],
   // which the run on LPT1: judges one by one.
   explicit ProcessMachine(bool smbServer, int printers = 0)
-      : root_(fs::temp_directory_path() / ("dxl-bench-process-" + std::to_string(getpid()) +
-                                           (smbServer ? "-smb" : "") + "-" + std::to_string(printers))),
+      : root_(fs::temp_directory_path() / ("dxl-bench-process-" + std::to_string(getpid()) + (smbServer ? "-smb" : "") +
+                                           "-" + std::to_string(printers))),
         builder_(root_) {
     builder_.InstallPrintingSystem();
     if (smbServer) builder_.MachineIni("Server FILESRV", "Backend", "smb");
