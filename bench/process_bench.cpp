@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <set>
 #include <string>
@@ -116,15 +117,15 @@ struct Command {
   std::string input;
 };
 
-// The program and its floor in turn in every iteration, the machine cleaned
+// The program and its floor in turn in every iteration, the machines cleaned
 // after each pair; CPU and wall time reported as medians and their ratios.
-void RunPaired(benchmark::State& state, const ProcessMachine& machine, const Command& floorCommand,
-               const Command& program) {
+void RunPaired(benchmark::State& state, std::initializer_list<const ProcessMachine*> machines,
+               const Command& floorCommand, const Command& program) {
   Paired cpu, wall;
   for (auto _ : state) {
     auto floor = RunProcess(floorCommand.argv, floorCommand.environment, floorCommand.input);
     auto figure = RunProcess(program.argv, program.environment, program.input);
-    machine.Clean();
+    for (const auto* machine : machines) machine->Clean();
     if (!floor || !figure) return state.SkipWithError("a program failed");
     cpu.Add(figure->cpu, floor->cpu);
     wall.Add(figure->wall, floor->wall);
@@ -137,7 +138,7 @@ void RunPaired(benchmark::State& state, const ProcessMachine& machine, const Com
 // the floor program reading every file of the machine once.
 void WholeConsoleRun(benchmark::State& state, bool smbServer) {
   ProcessMachine machine(smbServer);
-  RunPaired(state, machine, {{DXL_FLOOR_PROGRAM, machine.Root().string()}, {}, ""},
+  RunPaired(state, {&machine}, {{DXL_FLOOR_PROGRAM, machine.Root().string()}, {}, ""},
             {{DXL_PROGRAM}, ConsoleEnvironment(machine), "#6\n#1\n"});
 }
 
@@ -152,18 +153,8 @@ BENCHMARK(BM_ProcessWholeConsoleRunSmbServer)->Unit(benchmark::kMillisecond)->It
 // are written just before the benchmark (their INI files are seconds old).
 void BM_ProcessPrintersInDevices(benchmark::State& state) {
   ProcessMachine standard(false), crowded(false, static_cast<int>(state.range(0)));
-  Paired cpu, wall;
-  for (auto _ : state) {
-    auto floor = RunProcess({DXL_PROGRAM}, ConsoleEnvironment(standard), "#6\n#1\n");
-    auto figure = RunProcess({DXL_PROGRAM}, ConsoleEnvironment(crowded), "#6\n#1\n");
-    standard.Clean();
-    crowded.Clean();
-    if (!floor || !figure) return state.SkipWithError("a run failed");
-    cpu.Add(figure->cpu, floor->cpu);
-    wall.Add(figure->wall, floor->wall);
-  }
-  cpu.Report(state, "cpu_ms");
-  wall.Report(state, "wall_ms");
+  RunPaired(state, {&standard, &crowded}, {{DXL_PROGRAM}, ConsoleEnvironment(standard), "#6\n#1\n"},
+            {{DXL_PROGRAM}, ConsoleEnvironment(crowded), "#6\n#1\n"});
 }
 BENCHMARK(BM_ProcessPrintersInDevices)->Arg(10)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(30);
 
@@ -171,7 +162,7 @@ BENCHMARK(BM_ProcessPrintersInDevices)->Arg(10)->Arg(1000)->Arg(4000)->Unit(benc
 // leaves), against a program that starts and exits.
 void BM_ProcessStartToFirstConsolePage(benchmark::State& state) {
   ProcessMachine machine(false);
-  RunPaired(state, machine, {{DXL_FLOOR_PROGRAM}, {}, ""}, {{DXL_PROGRAM}, ConsoleEnvironment(machine), ""});
+  RunPaired(state, {&machine}, {{DXL_FLOOR_PROGRAM}, {}, ""}, {{DXL_PROGRAM}, ConsoleEnvironment(machine), ""});
 }
 BENCHMARK(BM_ProcessStartToFirstConsolePage)->Unit(benchmark::kMillisecond)->Iterations(40);
 
@@ -188,7 +179,7 @@ void BM_ProcessStartToFirstQtPage(benchmark::State& state) {
   environment.push_back("TSHOOTER_ROOT=" + machine.Root().string());
   environment.push_back("TSHOOTER_UI=qt");
   environment.push_back("TSHOOTER_UNATTENDED=1");
-  RunPaired(state, machine, {{DXL_QT_FLOOR_PROGRAM}, qt, ""}, {{DXL_PROGRAM}, environment, ""});
+  RunPaired(state, {&machine}, {{DXL_QT_FLOOR_PROGRAM}, qt, ""}, {{DXL_PROGRAM}, environment, ""});
 }
 BENCHMARK(BM_ProcessStartToFirstQtPage)->Unit(benchmark::kMillisecond)->Iterations(40);
 #endif
