@@ -31,9 +31,9 @@ int TestPortOpen(unsigned portNumber) {
 
 int FindOtherPrintersOnPort(std::string_view portName, std::vector<std::string>& names) {
   names.clear();
+  std::string value;  // one buffer for every printer's value
   for (const std::string& entry : ReadWinIniKeys("Devices")) {
     if (FindTextNoCase(entry, kPrinterName)) continue;
-    std::string value;
     w95::GetProfileStringA("Devices", entry, "", value, kDeviceValueSize);
     if (FindTextNoCase(value, portName)) names.push_back(entry);
   }

@@ -1,5 +1,6 @@
 #include "checks/profile_values.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/profile/profile.h"
@@ -10,6 +11,9 @@ namespace {
 
 constexpr w95::DWORD kFirstSize = 1024;
 constexpr w95::DWORD kLargestSize = 1u << 30;
+// Each try asks for eight times the last: a list of thousands of names (a
+// [Devices] of 4,000 printers is 80 KB) is read in four tries, not eight.
+constexpr w95::DWORD kGrowth = 8;
 
 // Calls `read(out, size)` with growing sizes while the answer may be cut:
 // a value fills size - 1 characters when cut; a list answers size - 2 when
@@ -17,7 +21,7 @@ constexpr w95::DWORD kLargestSize = 1u << 30;
 template <typename Read>
 std::string ReadUncut(w95::DWORD cutLength, Read read) {
   std::string out;
-  for (w95::DWORD size = kFirstSize;; size *= 2) {
+  for (w95::DWORD size = kFirstSize;; size = std::min(size * kGrowth, kLargestSize)) {
     w95::DWORD length = read(out, size);
     if (length < size - cutLength || size >= kLargestSize) return out;
   }
