@@ -1,11 +1,12 @@
 // Lists and values read whole whatever their length: the reader asks with
 // growing buffers, and a length at the edge of any of them must not be cut.
+#include "checks/profile_values.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "checks/profile_values.h"
 #include "support/temp_machine.h"
 
 namespace dxl {
