@@ -4,18 +4,11 @@
 
 namespace w95 {
 
-namespace {
-
-// Longer than the coarsest timestamp of a file system a machine may sit on (2 s on FAT).
-constexpr time_t kSettleSeconds = 3;
-
-bool Settled(const FileStamp& stamp) {
+bool StampSettled(const timespec& modified) {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
-  return stamp.modified.tv_sec + kSettleSeconds < now.tv_sec;
+  return modified.tv_sec + kStampSettleSeconds < now.tv_sec;
 }
-
-}  // namespace
 
 bool FileStamp::operator==(const FileStamp& other) const {
   return device == other.device && inode == other.inode && size == other.size &&
@@ -80,7 +73,7 @@ std::shared_ptr<const IniText> IniCache::Get(const std::filesystem::path& path, 
   // Parsing is a function of the bytes alone: the same bytes read anew (after
   // a flush, or a rewrite that changed nothing) need no second parse.
   auto text = earlier && earlier->Bytes() == *bytes ? earlier : std::make_shared<const IniText>(std::move(*bytes));
-  if (stamp && (watch || Settled(*stamp)))
+  if (stamp && (watch || StampSettled(stamp->modified)))
     entries_.insert_or_assign(path.native(), Entry{*stamp, text, std::move(watch)});
   return text;
 }

@@ -41,6 +41,12 @@ struct FileStamp {
   bool operator==(const FileStamp& other) const;
 };
 
+// A stamp is trusted only once its modification time is older than the
+// coarsest clock tick of a file system a machine may sit on (2 s on FAT): a
+// second change within the same tick would leave it unchanged.
+inline constexpr time_t kStampSettleSeconds = 3;
+bool StampSettled(const timespec& modified);
+
 // The stamp of a regular file (symbolic links followed); nullopt for anything else.
 std::optional<FileStamp> RegularFileStamp(const std::filesystem::path& path);
 

@@ -16,6 +16,7 @@
 #include "platform/base/text.h"
 #include "platform/machine/host_errors.h"
 #include "platform/machine/host_open.h"
+#include "platform/machine/ini_cache.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/replace_leftovers.h"
 
@@ -125,7 +126,6 @@ struct KeptSpelling {
   time_t retryAfter = 0;  // while nothing is kept: not tried again before
 };
 
-constexpr time_t kSettleSeconds = 3;
 constexpr std::size_t kMaxKeptSpellings = 64;
 
 time_t NowSeconds() {
@@ -317,7 +317,7 @@ void KeepSpelling(Machine& machine, const ParsedPath& path, const fs::path& host
   auto& slot = spellings[key];
   slot = std::make_unique<KeptSpelling>();
   KeptSpelling& spelling = *slot;
-  spelling.retryAfter = now + kSettleSeconds;
+  spelling.retryAfter = now + kStampSettleSeconds;
 
   // The walk again, with the walk's own lookup, holding each directory open.
   int fd = fcntl(machine.RootDescriptor(), F_DUPFD_CLOEXEC, 0);
@@ -338,7 +338,7 @@ void KeepSpelling(Machine& machine, const ParsedPath& path, const fs::path& host
       break;
     }
     spelling.path.push_back({fd, dirStat.st_dev, dirStat.st_ino, dirStat.st_mtim, dirStat.st_ctim});
-    if (dirStat.st_mtim.tv_sec + kSettleSeconds >= now) break;  // changed in the last seconds
+    if (!StampSettled(dirStat.st_mtim)) break;  // changed in the last seconds
     struct stat st;
     auto entry = FindEntry(dir, given[i], parts[i], st);
     if (!entry || S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode) || entry->filename() != held[i]) break;

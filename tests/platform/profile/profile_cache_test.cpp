@@ -4,7 +4,6 @@
 // cannot hide.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,25 +17,18 @@
 #include "platform/machine/machine.h"
 #include "platform/machine/machine_ini.h"
 #include "platform/profile/profile.h"
+#include "support/file_changes.h"
 #include "support/temp_machine.h"
 
 namespace {
 
 using namespace w95;
+using dxl::testing::InotifyAvailable;
 using dxl::testing::TempMachine;
 
 constexpr const char* kIni = "TEST.INI";
 constexpr const char* kIniPath = "C:\\WINDOWS\\TEST.INI";
 constexpr time_t kAnHourAgo = 3600;
-
-// Whether this process can have an inotify descriptor at all (the per-user
-// limit of instances is shared with every other process of the user).
-bool InotifyAvailable() {
-  const int fd = inotify_init1(IN_CLOEXEC);
-  if (fd < 0) return false;
-  close(fd);
-  return true;
-}
 
 class ProfileCacheTest : public ::testing::Test {
  public:  // the table of changes below works through the fixture
@@ -46,14 +38,11 @@ class ProfileCacheTest : public ::testing::Test {
     GetPrivateProfileStringA("s", key, "none", out, 256, kIni);
     return out;
   }
-  // Writes `bytes` into the file as it is (same inode) and gives it `modified`.
-  void Overwrite(const std::filesystem::path& path, std::string_view bytes, timespec modified) {
-    std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out).write(bytes.data(), bytes.size());
-    SetModified(path, modified);
+  static void Overwrite(const std::filesystem::path& path, std::string_view bytes, timespec modified) {
+    ASSERT_TRUE(dxl::testing::Overwrite(path, bytes, modified));
   }
   static void SetModified(const std::filesystem::path& path, timespec modified) {
-    timespec times[2] = {modified, modified};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ASSERT_TRUE(dxl::testing::SetModified(path, modified));
   }
   static timespec Ago(time_t seconds, long nanoseconds = 0) { return {std::time(nullptr) - seconds, nanoseconds}; }
   TempMachine machine;

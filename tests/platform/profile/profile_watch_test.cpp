@@ -21,12 +21,14 @@
 #include "platform/machine/machine.h"
 #include "platform/machine/machine_ini.h"
 #include "platform/profile/profile.h"
+#include "support/file_changes.h"
 #include "support/temp_machine.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace w95;
+using dxl::testing::InotifyAvailable;
 using dxl::testing::TempMachine;
 
 constexpr const char* kIni = "C:\\WINDOWS\\SUB\\TEST.INI";  // three directories to watch
@@ -36,12 +38,8 @@ void Write(const fs::path& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
 }
 
-// Writes `bytes` into the file as it is (same inode) and gives it `modified`:
-// a change within one tick of the file system's clock.
 void Overwrite(const fs::path& path, std::string_view bytes, timespec modified) {
-  std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out).write(bytes.data(), bytes.size());
-  const timespec times[2] = {modified, modified};
-  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  ASSERT_TRUE(dxl::testing::Overwrite(path, bytes, modified));
 }
 
 timespec Modified(const fs::path& path) {
@@ -64,15 +62,6 @@ std::vector<bool> InotifyDescriptors() {
     closeOnExec.push_back((flags & O_CLOEXEC) != 0);
   }
   return closeOnExec;
-}
-
-// Whether this process can have an inotify descriptor at all (the per-user
-// limit of instances is shared with every other process of the user).
-bool InotifyAvailable() {
-  const int fd = inotify_init1(IN_CLOEXEC);
-  if (fd < 0) return false;
-  close(fd);
-  return true;
 }
 
 class ProfileWatchTest : public ::testing::Test {
