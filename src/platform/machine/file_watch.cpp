@@ -44,6 +44,7 @@ bool LocalFileSystem(const fs::path& path) {
 FileWatcher::~FileWatcher() { Close(); }
 
 void FileWatcher::Close() {
+  ready_.Stop();
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
 }
@@ -53,6 +54,7 @@ bool FileWatcher::Open() {
   if (unavailable_) return false;
   fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   unavailable_ = fd_ < 0;
+  if (!unavailable_ && !readEachTime_) ready_.Start(fd_);
   return !unavailable_;
 }
 
@@ -93,7 +95,13 @@ void FileWatcher::RetireAll() {
 }
 
 void FileWatcher::Drain() {
-  if (fd_ < 0) return;
+  if (fd_ < 0 || !ready_.Signalled()) return;
+  ReadEvents();
+  // Read empty: events queued from now on complete the poll armed anew.
+  if (fd_ >= 0 && ready_.Active()) ready_.Rearm();
+}
+
+void FileWatcher::ReadEvents() {
   alignas(inotify_event) char buffer[4096 + sizeof(inotify_event)];
   for (;;) {
     const ssize_t got = read(fd_, buffer, sizeof buffer);

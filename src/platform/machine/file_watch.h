@@ -28,6 +28,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/machine/readiness_ring.h"
+
 namespace w95 {
 
 // Whether a watched file may have changed since its watch was armed.
@@ -55,8 +57,16 @@ class FileWatcher {
   std::shared_ptr<WatchState> Watch(const std::vector<std::filesystem::path>& directories,
                                     const std::filesystem::path& file);
   // Reads the pending events: every watch they touch is no longer current.
-  // One non-blocking read when there are none; nothing before the first watch.
+  // Nothing before the first watch; while none are pending, no system call
+  // (an io_uring poll of the queue says so), or one non-blocking read where
+  // no ring can be had.
   void Drain();
+  // Reads the queue at every Drain, as where no ring can be had; for tests
+  // of both ways.
+  void ReadEachTime() {
+    readEachTime_ = true;
+    ready_.Stop();
+  }
   // At most `count` kernel watches from now on, as if the per-user limit were
   // reached; for tests of the stamp rule's fallback.
   void LimitWatches(size_t count) { limit_ = count; }
@@ -69,11 +79,14 @@ class FileWatcher {
 
   bool Open();
   int Add(const std::filesystem::path& path, unsigned mask);
+  void ReadEvents();
   void RetireAll();
   void Close();
 
   int fd_ = -1;
   bool unavailable_ = false;
+  bool readEachTime_ = false;
+  ReadinessRing ready_;  // the queue's readiness
   size_t limit_ = static_cast<size_t>(-1);
   std::unordered_map<int, std::vector<Interest>> interests_;  // by watch descriptor
 };
