@@ -32,10 +32,10 @@ int TestPortOpen(unsigned portNumber) {
 int FindOtherPrintersOnPort(std::string_view portName, std::vector<std::string>& names) {
   names.clear();
   std::string value;  // one buffer for every printer's value
-  for (const std::string& entry : ReadWinIniKeys("Devices")) {
+  for (std::string_view entry : ReadWinIniKeys("Devices")) {
     if (FindTextNoCase(entry, kPrinterName)) continue;
     w95::GetProfileStringA("Devices", entry, "", value, kDeviceValueSize);
-    if (FindTextNoCase(value, portName)) names.push_back(entry);
+    if (FindTextNoCase(value, portName)) names.emplace_back(entry);
   }
   return names.empty() ? 1 : 0;
 }

@@ -34,19 +34,10 @@ std::string ReadWinIniValue(std::string_view section, std::string_view key) {
       1, [&](std::string& out, w95::DWORD size) { return w95::GetProfileStringA(section, key, "", out, size); });
 }
 
-std::vector<std::string> ReadWinIniKeys(std::string_view section) {
-  std::string list = ReadUncut(2, [&](std::string& out, w95::DWORD size) {
+KeyNames ReadWinIniKeys(std::string_view section) {
+  return KeyNames(ReadUncut(2, [&](std::string& out, w95::DWORD size) {
     return w95::GetProfileStringA(section, std::nullopt, "", out, size);
-  });
-  std::vector<std::string> keys;
-  size_t begin = 0;
-  while (begin < list.size()) {
-    size_t end = list.find('\0', begin);
-    if (end == std::string::npos) end = list.size();
-    if (end > begin) keys.emplace_back(list, begin, end - begin);
-    begin = end + 1;
-  }
-  return keys;
+  }));
 }
 
 }  // namespace dxl

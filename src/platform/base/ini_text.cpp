@@ -1,5 +1,6 @@
 #include "platform/base/ini_text.h"
 
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -44,16 +45,6 @@ size_t LineEnd(const char* data, size_t pos, size_t size) {
 
 bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }  // as IsCp936LeadByte
 
-// Eight bytes with every ASCII lower-case letter in upper case.
-[[gnu::always_inline]] inline std::uint64_t UpperWord(std::uint64_t bytes) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  const std::uint64_t low = bytes & (0x7F * kOnes);
-  const std::uint64_t atLeastA = low + (0x80 - 'a') * kOnes;   // bit 7 where low >= 'a'
-  const std::uint64_t pastZ = low + (0x80 - 'z' - 1) * kOnes;  // bit 7 where low > 'z'
-  const std::uint64_t lower = atLeastA & ~pastZ & ~bytes & (0x80 * kOnes);
-  return bytes - (lower >> 2);  // 0x80 >> 2: 'a' - 'A'
-}
-
 [[gnu::always_inline]] inline std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) {
   hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
   return hash ^ (hash >> 32);
@@ -69,7 +60,7 @@ bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }  // as IsCp9
   for (; left >= 8; at += 8, left -= 8) {
     std::uint64_t word;
     std::memcpy(&word, at, sizeof word);
-    hash = Mix(hash, UpperWord(word));
+    hash = Mix(hash, UpperAsciiWord(word));
   }
   // The last bytes as overlapping loads: which bytes are taken depends on the
   // length alone (and the length is in the hash).
@@ -89,7 +80,7 @@ bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }  // as IsCp9
   } else if (left == 1) {
     word = static_cast<unsigned char>(*at);
   }
-  if (left) hash = Mix(hash, UpperWord(word));
+  if (left) hash = Mix(hash, UpperAsciiWord(word));
   // Every bit of every word reaches the low bits the table takes.
   hash ^= hash >> 33;
   hash *= 0xFF51AFD7ED558CCDull;
@@ -123,6 +114,8 @@ bool FoldedEqual(std::string_view a, std::string_view b) {
 IniText::IniText(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
 void IniText::Parse() {
+  static std::atomic<std::uint64_t> parses{0};
+  parse_ = ++parses;
   lines_.clear();
   lines_.reserve(bytes_.size() / 32 + 8);  // about what a profile's lines take
   const char* data = bytes_.data();
@@ -184,6 +177,7 @@ bool IniText::Insert(size_t scope, size_t lineIndex) {
   Slot& slot = index_[Probe(scope, name, hash)];
   if (slot.line != kNoLine) return false;
   slot = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(lineIndex)};
+  lines_[lineIndex].indexed = true;
   return true;
 }
 
@@ -240,6 +234,36 @@ std::optional<std::string_view> IniText::ValueView(std::string_view section, std
   if (s == npos) return std::nullopt;
   size_t k = FindKey(s, key);
   if (k == npos) return std::nullopt;
+  return ValueOf(lines_[k]);
+}
+
+// Looks a few lines ahead only, so that a lookup never walks a long run of
+// comments: the walk stops at the next header, and only an indexed entry
+// (the first of its name) is what the index would give.
+size_t IniText::KeyAfter(size_t sectionIndex, size_t line, std::string_view key) const {
+  constexpr size_t kLookAhead = 4;
+  for (size_t i = line + 1; i < lines_.size() && i <= line + kLookAhead; ++i) {
+    const Line& next = lines_[i];
+    if (next.kind == Kind::Section) return npos;
+    if (next.kind != Kind::Entry) continue;
+    if (next.indexed && next.scope == sectionIndex && FoldedEqual(Name(next), key)) return i;
+    return npos;
+  }
+  return npos;
+}
+
+std::optional<std::string_view> IniText::ValueView(std::string_view section, std::string_view key,
+                                                   Cursor& cursor) const {
+  if (cursor.text != parse_ || cursor.section == npos || !FoldedEqual(Name(lines_[cursor.section]), section)) {
+    cursor = Cursor{parse_, FindSection(section), npos};
+    cursor.line = cursor.section;
+  }
+  const size_t s = cursor.section;
+  if (s == npos) return std::nullopt;
+  size_t k = KeyAfter(s, cursor.line, key);
+  if (k == npos) k = FindKey(s, key);
+  if (k == npos) return std::nullopt;
+  cursor.line = k;
   return ValueOf(lines_[k]);
 }
 

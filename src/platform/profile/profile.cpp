@@ -51,6 +51,9 @@ struct ProfileFiles {
   std::vector<std::pair<std::string, Watched>> byName;
   // What the last call loaded when no cache entry keeps it alive.
   std::shared_ptr<const IniText> held;
+  // Where the last value was found: a caller going through a section's keys
+  // in order finds each without the index.
+  IniText::Cursor cursor;
 
   const Watched* Named(std::string_view fileName) const {
     for (const auto& [name, watched] : byName)
@@ -245,7 +248,8 @@ DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalT
     }
     return list.Count();
   }
-  if (auto value = ini->ValueView(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
+  if (auto value = ini->ValueView(TrimSpaces(*section), TrimSpaces(*key), Profiles().cursor))
+    return CopyString(*value, out, size);
   std::string_view fallback = defaultValue.value_or("");
   while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
   return CopyString(fallback, out, size);

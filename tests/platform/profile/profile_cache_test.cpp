@@ -228,6 +228,32 @@ TEST_F(ProfileCacheTest, LookupsCompareAsWindowsDoesOnLargeSections) {
   EXPECT_EQ(get("later"), "none");
 }
 
+// A caller going through a section's keys in file order is answered from
+// the entry after the last one found; whatever order the keys come in, each
+// answer is the index's: the first key of a name in the first section of a
+// name, across comments, blank lines, lines without '=' and another section.
+TEST_F(ProfileCacheTest, KeysAskedForInAnyOrderAnswerAsTheIndexDoes) {
+  machine.Builder().File(kIniPath,
+                         "[Devices]\nA=1\n;c\nB=2\nA=3\n\n\n\n\n\nC=4\nText line\nD=5\n[Other]\nE=6\n"
+                         "[devices]\nF=7\nA=8\n");
+  std::string out;
+  auto get = [&](std::string_view section, std::string_view key) {
+    GetPrivateProfileStringA(section, key, "none", out, 256, kIni);
+    return out;
+  };
+  const std::pair<const char*, const char*> asked[] = {
+      {"A", "1"}, {"B", "2"}, {"A", "1"},    {"C", "4"}, {"D", "5"},         {"E", "none"},
+      {"F", "none"}, {"A", "1"}, {"d", "5"}, {"c", "4"}, {"Text line", "none"}, {"B", "2"},
+  };
+  for (const auto& [key, value] : asked) EXPECT_EQ(get("Devices", key), value) << key;
+  EXPECT_EQ(get("Other", "E"), "6");
+  EXPECT_EQ(get("DEVICES", "D"), "5");
+  ASSERT_TRUE(WritePrivateProfileStringA("Devices", "B", "9", kIni));
+  EXPECT_EQ(get("Devices", "A"), "1");
+  EXPECT_EQ(get("Devices", "B"), "9");
+  EXPECT_EQ(get("Devices", "A"), "1");
+}
+
 }  // namespace
 
 namespace {
