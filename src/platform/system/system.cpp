@@ -3,10 +3,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace w95 {
 
 void ExitProcess(UINT exitCode) {
   std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+  __lsan_do_leak_check();  // what an ordinary exit checks
+#endif
   std::_Exit(static_cast<int>(exitCode));
 }
 
