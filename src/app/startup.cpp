@@ -4,6 +4,7 @@
 #include "platform/files/files.h"
 #include "platform/system/instance.h"
 #include "platform/system/system.h"
+#include "ports/port_list.h"
 
 namespace dxl {
 
@@ -23,6 +24,7 @@ int TroubleshooterApp::InitInstance() {
   }
   helpFilePath = w95::GetWindowsDirectoryA() + "\\" + kHelpFileName;
   reportPath = w95::GetTempPathA() + kReportFileName;
+  ReadPortListSources();  // while the Qt pages may still be loading
   InstallUiBackend();
   WizardDriver();
   return 0;

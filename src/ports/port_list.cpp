@@ -60,6 +60,11 @@ std::vector<std::string> MissingRemotePortEntries(const std::vector<w95::PortInf
   return entries;
 }
 
+void ReadPortListSources() {
+  const auto ports = SpoolerPortRecords();
+  if (CanReadClassesRoot()) MissingRemotePortEntries(ports);
+}
+
 PortChoice ChoosePort(std::string_view entryText, const std::vector<w95::PortInfo2>& ports) {
   PortChoice choice;
   size_t at = entryText.find(kParallel);

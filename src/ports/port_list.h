@@ -25,6 +25,11 @@ bool CanReadClassesRoot();
 // spooler does not list, in enumeration order, each text once.
 std::vector<std::string> MissingRemotePortEntries(const std::vector<w95::PortInfo2>& ports);
 
+// Reads what the port list is made of (WIN.INI, the connections, the
+// registry), so that the start page finds it kept: done while the Qt pages
+// load, the page then waits for none of it. Nothing is shown or changed.
+void ReadPortListSources();
+
 // What the selected entry text names.
 struct PortChoice {
   std::int32_t portNumber = 0;
