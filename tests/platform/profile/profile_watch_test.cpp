@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
+#include <linux/io_uring.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -64,10 +67,38 @@ std::vector<bool> InotifyDescriptors() {
   return closeOnExec;
 }
 
-class ProfileWatchTest : public ::testing::Test {
+// The descriptors of one kind (the link /proc shows, "anon_inode:inotify")
+// this process holds.
+size_t Descriptors(std::string_view kind) {
+  size_t count = 0;
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code ec;
+    count += fs::read_symlink(entry.path(), ec).string() == kind;
+  }
+  return count;
+}
+
+bool RingAvailable() {
+  io_uring_params params{};
+  const long ring = syscall(__NR_io_uring_setup, 2, &params);
+  if (ring < 0) return false;
+  close(static_cast<int>(ring));
+  return true;
+}
+
+// Each test runs with the events' queue polled through an io_uring (where
+// one can be had) and read at every call, as where none can.
+class ProfileWatchTest : public ::testing::TestWithParam<bool> {
  public:
   void SetUp() override {
     if (!InotifyAvailable()) GTEST_SKIP() << "no inotify descriptor to be had here";
+    Activate();
+  }
+  bool ReadEachTime() const { return GetParam(); }
+  // A fresh machine (nothing kept), its watcher in this test's way.
+  void Activate() {
+    machine.Activate();
+    if (ReadEachTime()) Machine::Current().Watcher().ReadEachTime();
   }
   fs::path Host() { return machine.Builder().HostPath(kIniPath); }
   std::string Get() {
@@ -82,7 +113,7 @@ class ProfileWatchTest : public ::testing::Test {
 // never by the stamp rule, which reads a file this fresh on every call), then
 // changes it without changing the stamp where it can; the next call must see
 // `expected`. `undo` puts the machine's directories back.
-TEST_F(ProfileWatchTest, AChangeByAnotherWriterIsSeenByTheNextCallHoweverFresh) {
+TEST_P(ProfileWatchTest, AChangeByAnotherWriterIsSeenByTheNextCallHoweverFresh) {
   struct Case {
     const char* name;
     std::function<void(const fs::path& file, timespec stamp)> apply;
@@ -138,10 +169,19 @@ TEST_F(ProfileWatchTest, AChangeByAnotherWriterIsSeenByTheNextCallHoweverFresh) 
        },
        "3"},
       {"deleted", [](const fs::path& file, timespec) { fs::remove(file); }, "none"},
+      {"rewritten by another process",
+       [](const fs::path& file, timespec stamp) {
+         const pid_t child = fork();
+         if (child == 0) _exit(dxl::testing::Overwrite(file, "[s]\nk=4\n", stamp) ? 0 : 1);
+         int status = 0;
+         ASSERT_EQ(waitpid(child, &status, 0), child);
+         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+       },
+       "4"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    machine.Activate();  // nothing kept from the case before
+    Activate();  // nothing kept from the case before
     machine.Builder().File(kIniPath, "[s]\nk=1\n");
     for (const char* name : {"OTHER.INI", "NEW.INI"}) fs::remove(Host().parent_path() / name);
     const timespec stamp = Modified(Host());
@@ -156,7 +196,7 @@ TEST_F(ProfileWatchTest, AChangeByAnotherWriterIsSeenByTheNextCallHoweverFresh) 
 
 // One file asked for by two names (bare, and with its whole path): each name
 // is served by the same watch, so a change is seen under both.
-TEST_F(ProfileWatchTest, TwoNamesOfOneFileSeeItsChange) {
+TEST_P(ProfileWatchTest, TwoNamesOfOneFileSeeItsChange) {
   machine.Builder().File("C:\\WINDOWS\\TWO.INI", "[s]\nk=1\n");
   const fs::path host = machine.Builder().HostPath("C:\\WINDOWS\\TWO.INI");
   const timespec stamp = Modified(host);
@@ -175,7 +215,7 @@ TEST_F(ProfileWatchTest, TwoNamesOfOneFileSeeItsChange) {
 // file is read in three calls, watched, with no watch to be had at all, and
 // with the watches failing part of the way (the root and the Windows
 // directory watched, the file not).
-TEST_F(ProfileWatchTest, AFileIsKeptByItsWatchOrElseByTheStampRule) {
+TEST_P(ProfileWatchTest, AFileIsKeptByItsWatchOrElseByTheStampRule) {
   const fs::path file = machine.Builder().HostPath("C:\\WINDOWS\\TEST.INI");
   const fs::path root = fs::canonical(machine.Root());
   const std::vector<fs::path> directories = {root, root / "WINDOWS"};
@@ -202,6 +242,7 @@ TEST_F(ProfileWatchTest, AFileIsKeptByItsWatchOrElseByTheStampRule) {
     }
     FileWatcher watcher;
     if (c.limit) watcher.LimitWatches(*c.limit);
+    if (ReadEachTime()) watcher.ReadEachTime();
     IniCache cache(&watcher);
     int reads = 0;
     auto read = [&]() -> std::optional<std::string> {
@@ -222,7 +263,7 @@ TEST_F(ProfileWatchTest, AFileIsKeptByItsWatchOrElseByTheStampRule) {
 
 // Past the kernel's queue, events are lost: the overflow itself must retire
 // every watch, or a change whose event was dropped would never be seen.
-TEST_F(ProfileWatchTest, AnOverflowOfTheEventQueueMakesEveryFileReadAnew) {
+TEST_P(ProfileWatchTest, AnOverflowOfTheEventQueueMakesEveryFileReadAnew) {
   long queued = 0;
   std::ifstream("/proc/sys/fs/inotify/max_queued_events") >> queued;
   if (queued <= 0 || queued > 200000) GTEST_SKIP() << "queue limit " << queued;
@@ -241,7 +282,7 @@ TEST_F(ProfileWatchTest, AnOverflowOfTheEventQueueMakesEveryFileReadAnew) {
   EXPECT_EQ(Get(), "3");
 }
 
-TEST_F(ProfileWatchTest, MachineIniIsWatchedTooAndOurOwnWritesAreSeenAtOnce) {
+TEST_P(ProfileWatchTest, MachineIniIsWatchedTooAndOurOwnWritesAreSeenAtOnce) {
   const fs::path path = machine.Root() / "MACHINE.INI";
   Write(path, "[Clock]\nBias=1\n");
   const timespec stamp = Modified(path);
@@ -259,17 +300,26 @@ TEST_F(ProfileWatchTest, MachineIniIsWatchedTooAndOurOwnWritesAreSeenAtOnce) {
 
 // One descriptor per machine, made at the first watch, not inherited by a
 // program the run starts, and closed with the machine.
-TEST_F(ProfileWatchTest, TheWatchesBelongToTheMachine) {
+TEST_P(ProfileWatchTest, TheWatchesBelongToTheMachine) {
   const size_t before = InotifyDescriptors().size();
+  const size_t ringsBefore = Descriptors("anon_inode:[io_uring]");
   machine.Builder().File(kIniPath, "[s]\nk=1\n");
-  machine.Activate();
+  Activate();
   ASSERT_EQ(Get(), "1");
   ASSERT_EQ(MachineSetting(Machine::Current(), "Clock", "Bias"), std::nullopt);
   auto held = InotifyDescriptors();
   ASSERT_EQ(held.size(), before + 1);
   for (bool closeOnExec : held) EXPECT_TRUE(closeOnExec);
-  machine.Activate();
+  // The ring, where one can be had (io_uring descriptors are always closed on exec).
+  EXPECT_EQ(Descriptors("anon_inode:[io_uring]"), ringsBefore + (RingAvailable() && !ReadEachTime() ? 1 : 0));
+  Activate();
   EXPECT_EQ(InotifyDescriptors().size(), before);
+  EXPECT_EQ(Descriptors("anon_inode:[io_uring]"), ringsBefore);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, ProfileWatchTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& way) {
+                           return way.param ? "ReadEachTime" : "PolledRing";
+                         });
 
 }  // namespace
