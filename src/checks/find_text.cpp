@@ -21,6 +21,28 @@ bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
   return true;
 }
 
+// Eight bytes from `data`, the first in the lowest bits.
+std::uint64_t Load(const char* data) {
+  std::uint64_t word;
+  std::memcpy(&word, data, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  return word;
+}
+
+// Eight bytes of `text` from `at` on, the first in the lowest bits (fewer at
+// its end, the rest zero).
+std::uint64_t WordAt(std::string_view text, size_t at) {
+  std::uint64_t word = 0;
+  if (at + 8 <= text.size()) {
+    word = Load(text.data() + at);
+  } else if (text.size() >= 8) {  // the text's last eight bytes, the ones before `at` shifted out
+    word = Load(text.data() + text.size() - 8) >> 8 * (at + 8 - text.size());
+  } else {
+    for (size_t i = at; i < text.size(); ++i) word |= std::uint64_t{static_cast<unsigned char>(text[i])} << 8 * (i - at);
+  }
+  return word;
+}
+
 }  // namespace
 
 // The pattern's first byte is looked for eight positions at a time; each
@@ -30,21 +52,14 @@ std::optional<size_t> FindTextNoCase(std::string_view text, std::string_view pat
   constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
   const size_t positions = text.size() - pattern.size() + 1;
   const std::uint64_t first = Upper(pattern[0]) * kOnes;
-  size_t at = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    for (; at + 8 <= positions; at += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, text.data() + at, sizeof word);
-      const std::uint64_t differ = w95::UpperAsciiWord(word) ^ first;
-      // Every byte that equals is marked (and some above one that does).
-      for (std::uint64_t marked = (differ - kOnes) & ~differ & kHighs; marked; marked &= marked - 1) {
-        const size_t candidate = at + static_cast<size_t>(std::countr_zero(marked) / 8);
-        if (MatchesAt(text, candidate, pattern)) return candidate;
-      }
+  for (size_t at = 0; at < positions; at += 8) {
+    const std::uint64_t differ = w95::UpperAsciiWord(WordAt(text, at)) ^ first;
+    std::uint64_t marked = (differ - kOnes) & ~differ & kHighs;  // every equal byte (and some above one)
+    if (positions - at < 8) marked &= (std::uint64_t{1} << 8 * (positions - at)) - 1;
+    for (; marked; marked &= marked - 1) {
+      const size_t candidate = at + static_cast<size_t>(std::countr_zero(marked) / 8);
+      if (MatchesAt(text, candidate, pattern)) return candidate;
     }
-  }
-  for (; at < positions; ++at) {
-    if (MatchesAt(text, at, pattern)) return at;
   }
   return std::nullopt;
 }
