@@ -1,11 +1,6 @@
 #include "platform/registry/creg_read.h"
 
-// Debian's libcreg headers announce libbfio, whose headers it does not ship;
-// nothing here uses its file I/O handles.
-#include <libcreg/features.h>
-#undef LIBCREG_HAVE_BFIO
 #include <fcntl.h>
-#include <libcreg.h>
 #include <malloc.h>
 #include <stdlib.h>
 #include <sys/mman.h>
@@ -19,16 +14,20 @@
 #include "platform/base/last_error.h"
 #include "platform/machine/host_errors.h"
 #include "platform/machine/host_open.h"
+#include "platform/registry/creg_library.h"
 
 namespace w95 {
 
 namespace {
 
+// Called only once ReadThroughLibrary has the library.
+const CregLibrary& Lib() { return *Creg(); }
+
 class Key {
  public:
   Key() = default;
   ~Key() {
-    if (key_) libcreg_key_free(&key_, nullptr);
+    if (key_) Lib().libcreg_key_free(&key_, nullptr);
   }
   Key(const Key&) = delete;
   Key& operator=(const Key&) = delete;
@@ -42,7 +41,7 @@ class Key {
 class Value {
  public:
   ~Value() {
-    if (value_) libcreg_value_free(&value_, nullptr);
+    if (value_) Lib().libcreg_value_free(&value_, nullptr);
   }
   libcreg_value_t** Out() { return &value_; }
   libcreg_value_t* Get() const { return value_; }
@@ -58,9 +57,9 @@ std::string TrimNul(std::string text) {
 
 bool KeyName(libcreg_key_t* key, std::string& name) {
   size_t size = 0;
-  if (libcreg_key_get_name_size(key, &size, nullptr) != 1) return false;
+  if (Lib().libcreg_key_get_name_size(key, &size, nullptr) != 1) return false;
   std::string bytes(size, '\0');
-  if (size && libcreg_key_get_name(key, reinterpret_cast<uint8_t*>(bytes.data()), size, nullptr) != 1) return false;
+  if (size && Lib().libcreg_key_get_name(key, reinterpret_cast<uint8_t*>(bytes.data()), size, nullptr) != 1) return false;
   name = TrimNul(std::move(bytes));
   return true;
 }
@@ -69,14 +68,14 @@ bool ReadValue(libcreg_value_t* value, RegNode& node) {
   size_t nameSize = 0;
   uint32_t type = 0;
   size_t dataSize = 0;
-  if (libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
+  if (Lib().libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
   std::string name(nameSize, '\0');
-  if (nameSize && libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name.data()), nameSize, nullptr) != 1)
+  if (nameSize && Lib().libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name.data()), nameSize, nullptr) != 1)
     return false;
-  if (libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
-  if (libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
+  if (Lib().libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
+  if (Lib().libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
   std::string data(dataSize, '\0');
-  if (dataSize && libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data.data()), dataSize, nullptr) != 1)
+  if (dataSize && Lib().libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data.data()), dataSize, nullptr) != 1)
     return false;
   node.SetValue(TrimNul(std::move(name)), type, std::move(data));
   return true;
@@ -87,20 +86,20 @@ constexpr int kMaxDepth = 512;
 
 bool ReadKey(libcreg_key_t* key, RegNode& node, int depth) {
   if (depth > kMaxDepth) return false;
-  if (libcreg_key_is_corrupted(key, nullptr) == 1) return false;
+  if (Lib().libcreg_key_is_corrupted(key, nullptr) == 1) return false;
   int values = 0;
-  if (libcreg_key_get_number_of_values(key, &values, nullptr) != 1) return false;
+  if (Lib().libcreg_key_get_number_of_values(key, &values, nullptr) != 1) return false;
   for (int i = 0; i < values; ++i) {
     Value value;
-    if (libcreg_key_get_value_by_index(key, i, value.Out(), nullptr) != 1) return false;
+    if (Lib().libcreg_key_get_value_by_index(key, i, value.Out(), nullptr) != 1) return false;
     if (!ReadValue(value.Get(), node)) return false;
   }
   int subKeys = 0;
-  if (libcreg_key_get_number_of_sub_keys(key, &subKeys, nullptr) != 1) return false;
+  if (Lib().libcreg_key_get_number_of_sub_keys(key, &subKeys, nullptr) != 1) return false;
   for (int i = 0; i < subKeys; ++i) {
     Key sub;
     std::string name;
-    if (libcreg_key_get_sub_key_by_index(key, i, sub.Out(), nullptr) != 1) return false;
+    if (Lib().libcreg_key_get_sub_key_by_index(key, i, sub.Out(), nullptr) != 1) return false;
     if (!KeyName(sub.Get(), name)) return false;
     RegNode& child = node.ChildOrNew(name);
     if (!ReadKey(sub.Get(), child, depth + 1)) return false;
@@ -275,15 +274,15 @@ class LibraryCheck {
  public:
   Check Key(libcreg_key_t* key, const RegNode& node, int depth) {
     if (depth > kMaxDepth) return Check::Damaged;
-    if (libcreg_key_is_corrupted(key, nullptr) == 1) return Check::Damaged;
+    if (Lib().libcreg_key_is_corrupted(key, nullptr) == 1) return Check::Damaged;
     int values = 0;
-    if (libcreg_key_get_number_of_values(key, &values, nullptr) != 1) return Check::Damaged;
+    if (Lib().libcreg_key_get_number_of_values(key, &values, nullptr) != 1) return Check::Damaged;
     std::string_view entry = node.HasOriginalText() ? node.OriginalText() : std::string_view();
     if (values != (entry.empty() ? 0 : static_cast<int>(Get16(entry, 14)))) return Check::Differs;
     size_t at = entry.empty() ? 0 : kNameEntryHeader + Get16(entry, 12);
     for (int i = 0; i < values; ++i) {
       Value value;
-      if (libcreg_key_get_value_by_index(key, i, value.Out(), nullptr) != 1) return Check::Damaged;
+      if (Lib().libcreg_key_get_value_by_index(key, i, value.Out(), nullptr) != 1) return Check::Damaged;
       uint32_t type = 0;
       if (!ReadValueBytes(value.Get(), type)) return Check::Damaged;
       if (at + kValueHeader > entry.size()) return Check::Differs;
@@ -297,11 +296,11 @@ class LibraryCheck {
       at += nameSize + dataSize;
     }
     int subKeys = 0;
-    if (libcreg_key_get_number_of_sub_keys(key, &subKeys, nullptr) != 1) return Check::Damaged;
+    if (Lib().libcreg_key_get_number_of_sub_keys(key, &subKeys, nullptr) != 1) return Check::Damaged;
     if (static_cast<size_t>(subKeys) != node.Children().size()) return Check::Differs;
     for (int i = 0; i < subKeys; ++i) {
       ::w95::Key sub;
-      if (libcreg_key_get_sub_key_by_index(key, i, sub.Out(), nullptr) != 1) return Check::Damaged;
+      if (Lib().libcreg_key_get_sub_key_by_index(key, i, sub.Out(), nullptr) != 1) return Check::Damaged;
       if (!KeyName(sub.Get(), name_)) return Check::Damaged;
       const RegNode& child = *node.Children()[static_cast<size_t>(i)];
       if (child.Name() != name_) return Check::Differs;
@@ -316,15 +315,15 @@ class LibraryCheck {
   bool ReadValueBytes(libcreg_value_t* value, uint32_t& type) {
     size_t nameSize = 0;
     size_t dataSize = 0;
-    if (libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
+    if (Lib().libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
     name_.resize(nameSize);
-    if (nameSize && libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name_.data()), nameSize, nullptr) != 1)
+    if (nameSize && Lib().libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name_.data()), nameSize, nullptr) != 1)
       return false;
-    if (libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
-    if (libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
+    if (Lib().libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
+    if (Lib().libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
     data_.resize(dataSize);
     if (dataSize &&
-        libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data_.data()), dataSize, nullptr) != 1)
+        Lib().libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data_.data()), dataSize, nullptr) != 1)
       return false;
     return true;
   }
@@ -336,18 +335,20 @@ class LibraryCheck {
 // Reads the hive's kept file (open at `fd`) through libcreg: into the tree the
 // navigation reader built when `check`, else into a tree of libcreg's own.
 std::optional<std::string> ReadThroughLibrary(int fd, RegHive& hive, bool check, bool& differs) {
+  std::string unavailable;
+  if (!Creg(&unavailable)) return "the registry library cannot be loaded (" + unavailable + ")";
   const std::string path = "/proc/self/fd/" + std::to_string(fd);
   libcreg_file_t* file = nullptr;
-  if (libcreg_file_initialize(&file, nullptr) != 1) return "the registry library cannot start";
+  if (Lib().libcreg_file_initialize(&file, nullptr) != 1) return "the registry library cannot start";
   std::optional<std::string> failure;
   differs = false;
-  if (libcreg_file_set_ascii_codepage(file, LIBCREG_CODEPAGE_WINDOWS_936, nullptr) != 1 ||
-      libcreg_file_open(file, path.c_str(), LIBCREG_OPEN_READ, nullptr) != 1) {
+  if (Lib().libcreg_file_set_ascii_codepage(file, LIBCREG_CODEPAGE_WINDOWS_936, nullptr) != 1 ||
+      Lib().libcreg_file_open(file, path.c_str(), LIBCREG_OPEN_READ, nullptr) != 1) {
     failure = "not a Windows 95 registry file";
   } else {
     Key root;
-    int found = libcreg_file_get_root_key(file, root.Out(), nullptr);
-    if (libcreg_file_is_corrupted(file, nullptr) != 0 || found == -1) failure = "the registry file is damaged";
+    int found = Lib().libcreg_file_get_root_key(file, root.Out(), nullptr);
+    if (Lib().libcreg_file_is_corrupted(file, nullptr) != 0 || found == -1) failure = "the registry file is damaged";
     if (!failure && check) {
       // A file without a root key reads as an empty tree.
       Check result = found == 1 ? LibraryCheck().Key(root.Get(), hive.Root(), 0)
@@ -357,10 +358,10 @@ std::optional<std::string> ReadThroughLibrary(int fd, RegHive& hive, bool check,
     } else if (!failure && found == 1 && !ReadKey(root.Get(), hive.Root(), 0)) {
       failure = "the registry file is damaged";
     }
-    if (!failure && libcreg_file_is_corrupted(file, nullptr) != 0) failure = "the registry file is damaged";
-    libcreg_file_close(file, nullptr);
+    if (!failure && Lib().libcreg_file_is_corrupted(file, nullptr) != 0) failure = "the registry file is damaged";
+    Lib().libcreg_file_close(file, nullptr);
   }
-  libcreg_file_free(&file, nullptr);
+  Lib().libcreg_file_free(&file, nullptr);
   // libcreg allocates some ten times the file's size in small pieces while it
   // reads; freed, they would stay with the process (malloc keeps that much).
   malloc_trim(0);
