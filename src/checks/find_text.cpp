@@ -38,7 +38,8 @@ std::uint64_t WordAt(std::string_view text, size_t at) {
   } else if (text.size() >= 8) {  // the text's last eight bytes, the ones before `at` shifted out
     word = Load(text.data() + text.size() - 8) >> 8 * (at + 8 - text.size());
   } else {
-    for (size_t i = at; i < text.size(); ++i) word |= std::uint64_t{static_cast<unsigned char>(text[i])} << 8 * (i - at);
+    for (size_t i = at; i < text.size(); ++i)
+      word |= std::uint64_t{static_cast<unsigned char>(text[i])} << 8 * (i - at);
   }
   return word;
 }

@@ -14,15 +14,30 @@
 namespace w95 {
 
 // Every function of libcreg the hive reader calls.
-#define W95_CREG_FUNCTIONS(X)                                                                                        \
-  X(libcreg_file_initialize)                                                                                         \
-  X(libcreg_file_free) X(libcreg_file_set_ascii_codepage) X(libcreg_file_open) X(libcreg_file_close)                 \
-      X(libcreg_file_is_corrupted) X(libcreg_file_get_root_key) X(libcreg_key_free) X(libcreg_key_is_corrupted)      \
-          X(libcreg_key_get_name_size) X(libcreg_key_get_name) X(libcreg_key_get_number_of_sub_keys)                 \
-              X(libcreg_key_get_sub_key_by_index) X(libcreg_key_get_number_of_values)                                \
-                  X(libcreg_key_get_value_by_index) X(libcreg_value_free) X(libcreg_value_get_name_size)             \
-                      X(libcreg_value_get_name) X(libcreg_value_get_value_type) X(libcreg_value_get_value_data_size) \
-                          X(libcreg_value_get_value_data)
+// clang-format off
+#define W95_CREG_FUNCTIONS(X) \
+  X(libcreg_file_initialize) \
+  X(libcreg_file_free) \
+  X(libcreg_file_set_ascii_codepage) \
+  X(libcreg_file_open) \
+  X(libcreg_file_close) \
+  X(libcreg_file_is_corrupted) \
+  X(libcreg_file_get_root_key) \
+  X(libcreg_key_free) \
+  X(libcreg_key_is_corrupted) \
+  X(libcreg_key_get_name_size) \
+  X(libcreg_key_get_name) \
+  X(libcreg_key_get_number_of_sub_keys) \
+  X(libcreg_key_get_sub_key_by_index) \
+  X(libcreg_key_get_number_of_values) \
+  X(libcreg_key_get_value_by_index) \
+  X(libcreg_value_free) \
+  X(libcreg_value_get_name_size) \
+  X(libcreg_value_get_name) \
+  X(libcreg_value_get_value_type) \
+  X(libcreg_value_get_value_data_size) \
+  X(libcreg_value_get_value_data)
+// clang-format on
 
 struct CregLibrary {
 #define W95_CREG_POINTER(name) decltype(&::name) name = nullptr;

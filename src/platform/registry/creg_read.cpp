@@ -59,7 +59,8 @@ bool KeyName(libcreg_key_t* key, std::string& name) {
   size_t size = 0;
   if (Lib().libcreg_key_get_name_size(key, &size, nullptr) != 1) return false;
   std::string bytes(size, '\0');
-  if (size && Lib().libcreg_key_get_name(key, reinterpret_cast<uint8_t*>(bytes.data()), size, nullptr) != 1) return false;
+  if (size && Lib().libcreg_key_get_name(key, reinterpret_cast<uint8_t*>(bytes.data()), size, nullptr) != 1)
+    return false;
   name = TrimNul(std::move(bytes));
   return true;
 }
@@ -75,7 +76,8 @@ bool ReadValue(libcreg_value_t* value, RegNode& node) {
   if (Lib().libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
   if (Lib().libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
   std::string data(dataSize, '\0');
-  if (dataSize && Lib().libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data.data()), dataSize, nullptr) != 1)
+  if (dataSize &&
+      Lib().libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data.data()), dataSize, nullptr) != 1)
     return false;
   node.SetValue(TrimNul(std::move(name)), type, std::move(data));
   return true;
@@ -317,7 +319,8 @@ class LibraryCheck {
     size_t dataSize = 0;
     if (Lib().libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
     name_.resize(nameSize);
-    if (nameSize && Lib().libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name_.data()), nameSize, nullptr) != 1)
+    if (nameSize &&
+        Lib().libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name_.data()), nameSize, nullptr) != 1)
       return false;
     if (Lib().libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
     if (Lib().libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;

@@ -242,8 +242,18 @@ TEST_F(ProfileCacheTest, KeysAskedForInAnyOrderAnswerAsTheIndexDoes) {
     return out;
   };
   const std::pair<const char*, const char*> asked[] = {
-      {"A", "1"}, {"B", "2"}, {"A", "1"},    {"C", "4"}, {"D", "5"},         {"E", "none"},
-      {"F", "none"}, {"A", "1"}, {"d", "5"}, {"c", "4"}, {"Text line", "none"}, {"B", "2"},
+      {"A", "1"},
+      {"B", "2"},
+      {"A", "1"},
+      {"C", "4"},
+      {"D", "5"},
+      {"E", "none"},
+      {"F", "none"},
+      {"A", "1"},
+      {"d", "5"},
+      {"c", "4"},
+      {"Text line", "none"},
+      {"B", "2"},
   };
   for (const auto& [key, value] : asked) EXPECT_EQ(get("Devices", key), value) << key;
   EXPECT_EQ(get("Other", "E"), "6");
