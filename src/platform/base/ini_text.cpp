@@ -117,22 +117,28 @@ void IniText::Parse() {
   static std::atomic<std::uint64_t> parses{0};
   parse_ = ++parses;
   lines_.clear();
+  // Lines hold 32-bit offsets: a larger text has none (every lookup misses).
+  if (bytes_.size() >= kNoLine) {
+    index_.clear();
+    return;
+  }
   lines_.reserve(bytes_.size() / 32 + 8);  // about what a profile's lines take
   const char* data = bytes_.data();
   const size_t size = bytes_.size();
   size_t pos = 0;
   while (pos < size) {
     Line line;
-    line.begin = pos;
+    const size_t begin = pos;
     const size_t end = LineEnd(data, pos, size);
-    line.end = end;
     size_t next = end;
     if (next < size && data[next] == '\r') ++next;
     if (next < size && data[next] == '\n') ++next;
-    line.next = next;
+    line.begin = static_cast<std::uint32_t>(begin);
+    line.end = static_cast<std::uint32_t>(end);
+    line.next = static_cast<std::uint32_t>(next);
     pos = next;
 
-    size_t first = line.begin, last = line.end;
+    size_t first = begin, last = end;
     TrimRange(data, first, last);
     size_t nameEnd = last;
     if (first == last) {
@@ -155,15 +161,15 @@ void IniText::Parse() {
         ++valueBegin;
         --valueEnd;
       }
-      line.valueBegin = valueBegin;
-      line.valueSize = valueEnd - valueBegin;
+      line.valueBegin = static_cast<std::uint32_t>(valueBegin);
+      line.valueSize = static_cast<std::uint32_t>(valueEnd - valueBegin);
     } else {
       line.kind = Kind::Text;
     }
     if (line.kind != Kind::Blank && line.kind != Kind::Comment) {
       TrimRange(data, first, nameEnd);
-      line.nameBegin = first;
-      line.nameSize = nameEnd - first;
+      line.nameBegin = static_cast<std::uint32_t>(first);
+      line.nameSize = static_cast<std::uint32_t>(nameEnd - first);
     }
     lines_.push_back(line);
   }
@@ -193,7 +199,7 @@ void IniText::Index() {
     if (line.kind == Kind::Section) {
       section = Insert(npos, i) ? i : npos;
     } else if (line.kind == Kind::Entry) {
-      line.scope = section;
+      line.scope = section == npos ? kNoLine : static_cast<std::uint32_t>(section);
       if (section != npos) Insert(section, i);
     }
   }

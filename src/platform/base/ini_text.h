@@ -66,18 +66,20 @@ class IniText {
 
  private:
   enum class Kind : unsigned char { Blank, Comment, Section, Entry, Text };
+  static constexpr std::uint32_t kNoLine = 0xFFFFFFFF;  // a file of more lines keeps the rest out of the index
   // A line as offsets into the bytes: its name (section name, key, or the
   // whole trimmed text of a Text line) and an entry's value (trimmed and
   // unquoted) are ranges of the line itself.
+  // Offsets of 32 bits: a text of 4 GiB or more holds no lines (Parse).
   struct Line {
-    size_t begin = 0;  // first byte of the line
-    size_t end = 0;    // one past its last byte, line break excluded
-    size_t next = 0;   // first byte of the following line
-    size_t nameBegin = 0;
-    size_t nameSize = 0;
-    size_t valueBegin = 0;
-    size_t valueSize = 0;
-    size_t scope = static_cast<size_t>(-1);  // an entry: the header of its indexed section (npos: none)
+    std::uint32_t begin = 0;  // first byte of the line
+    std::uint32_t end = 0;    // one past its last byte, line break excluded
+    std::uint32_t next = 0;   // first byte of the following line
+    std::uint32_t nameBegin = 0;
+    std::uint32_t nameSize = 0;
+    std::uint32_t valueBegin = 0;
+    std::uint32_t valueSize = 0;
+    std::uint32_t scope = kNoLine;  // an entry: the header of its indexed section (kNoLine: none)
     Kind kind = Kind::Blank;
     bool indexed = false;  // the first of its name in its scope: what a lookup finds
   };
@@ -87,7 +89,6 @@ class IniText {
     std::uint32_t hash = 0;        // its low half
     std::uint32_t line = kNoLine;  // kNoLine: empty
   };
-  static constexpr std::uint32_t kNoLine = 0xFFFFFFFF;  // a file of more lines keeps the rest out of the index
 
   void Parse();
   // Fills the index, an open-addressed table of the first header of each
