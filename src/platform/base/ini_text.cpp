@@ -18,8 +18,6 @@ constexpr size_t npos = std::string::npos;
   return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a';
 }
 
-unsigned char Upper(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - ('a' - 'A')) : c; }
-
 // The range [begin, end) of `data` without its blanks at either end.
 [[gnu::always_inline]] inline void TrimRange(const char* data, size_t& begin, size_t& end) {
   while (begin < end && IsBlank(data[begin])) ++begin;
@@ -41,72 +39,6 @@ size_t LineEnd(const char* data, size_t pos, size_t size) {
   }
   while (pos < size && data[pos] != '\r' && data[pos] != '\n') ++pos;
   return pos;
-}
-
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }  // as IsCp936LeadByte
-
-[[gnu::always_inline]] inline std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) {
-  hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
-  return hash ^ (hash >> 32);
-}
-
-// A hash of the name with every ASCII letter in upper case, seeded by the
-// scope. Names equal as ToUpperAscii folds them (which keeps a double-byte
-// character's trail byte) are equal so too, so they hash alike.
-[[gnu::always_inline]] inline size_t FoldedHash(size_t scope, std::string_view name) {
-  std::uint64_t hash = Mix(static_cast<std::uint64_t>(scope) * 0xC2B2AE3D27D4EB4Full, name.size());
-  const char* at = name.data();
-  size_t left = name.size();
-  for (; left >= 8; at += 8, left -= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    hash = Mix(hash, UpperAsciiWord(word));
-  }
-  // The last bytes as overlapping loads: which bytes are taken depends on the
-  // length alone (and the length is in the hash).
-  std::uint64_t word = 0;
-  if (name.size() >= 8) {
-    if (left) std::memcpy(&word, name.data() + name.size() - 8, 8);
-  } else if (left >= 4) {
-    std::uint32_t first, last;
-    std::memcpy(&first, at, 4);
-    std::memcpy(&last, at + left - 4, 4);
-    word = first | static_cast<std::uint64_t>(last) << 32;
-  } else if (left >= 2) {
-    std::uint16_t first, last;
-    std::memcpy(&first, at, 2);
-    std::memcpy(&last, at + left - 2, 2);
-    word = first | static_cast<std::uint64_t>(last) << 16;
-  } else if (left == 1) {
-    word = static_cast<unsigned char>(*at);
-  }
-  if (left) hash = Mix(hash, UpperAsciiWord(word));
-  // Every bit of every word reaches the low bits the table takes.
-  hash ^= hash >> 33;
-  hash *= 0xFF51AFD7ED558CCDull;
-  hash ^= hash >> 33;
-  hash *= 0xC4CEB9FE1A85EC53ull;
-  return static_cast<size_t>(hash ^ (hash >> 33));
-}
-
-// Whether both fold to the same bytes: ToUpperAscii(a) == ToUpperAscii(b).
-// Folding keeps every byte's length and leaves lead bytes as they are, so
-// equal prefixes have the same double-byte structure.
-bool FoldedEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  if (a == b) return true;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto ca = static_cast<unsigned char>(a[i]);
-    const auto cb = static_cast<unsigned char>(b[i]);
-    if (IsLeadByte(ca)) {
-      if (ca != cb) return false;
-      if (i + 1 < a.size() && a[i + 1] != b[i + 1]) return false;
-      ++i;
-    } else if (Upper(ca) != Upper(cb)) {
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace
@@ -179,7 +111,7 @@ void IniText::Parse() {
 bool IniText::Insert(size_t scope, size_t lineIndex) {
   if (lineIndex >= kNoLine) return false;
   const std::string_view name = Name(lines_[lineIndex]);
-  const size_t hash = FoldedHash(scope, name);
+  const size_t hash = FoldedNameHash(name, scope);
   Slot& slot = index_[Probe(scope, name, hash)];
   if (slot.line != kNoLine) return false;
   slot = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(lineIndex)};
@@ -213,13 +145,13 @@ size_t IniText::Probe(size_t scope, std::string_view name, size_t hash) const {
     if (slot.hash != static_cast<std::uint32_t>(hash)) continue;
     const Line& line = lines_[slot.line];
     const bool inScope = scope == npos ? line.kind == Kind::Section : line.kind == Kind::Entry && line.scope == scope;
-    if (inScope && FoldedEqual(Name(line), name)) return at;
+    if (inScope && EqualsNoCase(Name(line), name)) return at;
   }
 }
 
 size_t IniText::Find(size_t scope, std::string_view name) const {
   if (index_.empty()) return npos;
-  const std::uint32_t line = index_[Probe(scope, name, FoldedHash(scope, name))].line;
+  const std::uint32_t line = index_[Probe(scope, name, FoldedNameHash(name, scope))].line;
   return line == kNoLine ? npos : line;
 }
 
@@ -252,7 +184,7 @@ size_t IniText::KeyAfter(size_t sectionIndex, size_t line, std::string_view key)
     const Line& next = lines_[i];
     if (next.kind == Kind::Section) return npos;
     if (next.kind != Kind::Entry) continue;
-    if (next.indexed && next.scope == sectionIndex && FoldedEqual(Name(next), key)) return i;
+    if (next.indexed && next.scope == sectionIndex && EqualsNoCase(Name(next), key)) return i;
     return npos;
   }
   return npos;
@@ -260,7 +192,7 @@ size_t IniText::KeyAfter(size_t sectionIndex, size_t line, std::string_view key)
 
 std::optional<std::string_view> IniText::ValueView(std::string_view section, std::string_view key,
                                                    Cursor& cursor) const {
-  if (cursor.text != parse_ || cursor.section == npos || !FoldedEqual(Name(lines_[cursor.section]), section)) {
+  if (cursor.text != parse_ || cursor.section == npos || !EqualsNoCase(Name(lines_[cursor.section]), section)) {
     cursor = Cursor{parse_, FindSection(section), npos};
     cursor.line = cursor.section;
   }

@@ -10,6 +10,7 @@ unsigned char FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;  // the common case: spelt alike
   for (size_t i = 0; i < a.size(); ++i) {
     auto ca = static_cast<unsigned char>(a[i]);
     auto cb = static_cast<unsigned char>(b[i]);

@@ -203,13 +203,16 @@ FileHandle CreateFileA(std::string_view fileName, DWORD desiredAccess, DWORD sha
   if (parsed->kind == PathKind::Device) return FileHandle(OpenDeviceFile(machine, *parsed, desiredAccess));
   if (parsed->kind == PathKind::Unc)
     return FileHandle(OpenUncFile(machine, *parsed, desiredAccess, creationDisposition));
-  if (creationDisposition == OPEN_EXISTING && !(desiredAccess & GENERIC_WRITE))
+  // An existing file opened to read: one call for a name spelt as held, and
+  // what the walk found kept for a name spelt otherwise.
+  const bool readsExisting = creationDisposition == OPEN_EXISTING && !(desiredAccess & GENERIC_WRITE);
+  if (readsExisting)
     if (auto file = OpenSpelledFile(machine, *parsed, desiredAccess, shareMode)) return std::move(*file);
   struct stat st;
   auto host = HostPath(machine, fileName, Lookup::ParentOnly, &st);
   if (!host) return FileHandle();
   FileHandle file(OpenLocalFile(*host, st, desiredAccess, shareMode, creationDisposition));
-  if (file && creationDisposition == OPEN_EXISTING && !(desiredAccess & GENERIC_WRITE)) {
+  if (file && readsExisting) {
     const DWORD error = GetLastError();
     KeepSpelling(machine, *parsed, *host);
     SetLastError(error);

@@ -115,9 +115,13 @@ struct KeptSpelling {
   KeptSpelling() = default;
   KeptSpelling(const KeptSpelling&) = delete;
   KeptSpelling& operator=(const KeptSpelling&) = delete;
-  ~KeptSpelling() {
+  ~KeptSpelling() { Release(); }
+  // Closes every descriptor: nothing kept.
+  void Release() {
     for (const auto& dir : path) close(dir.fd);
+    path.clear();
     if (last >= 0) close(last);
+    last = -1;
   }
   // The root and every directory whose entry the walk looked up, then the
   // directory that holds the file (`last`, whose entries need not stay).
@@ -356,12 +360,7 @@ void KeepSpelling(Machine& machine, const ParsedPath& path, const fs::path& host
     struct stat st;
     holds = holds && fstat(on.fd, &st) == 0 && Holds(on, st);
   }
-  if (!holds) {
-    for (const auto& on : spelling.path) close(on.fd);
-    spelling.path.clear();
-    if (spelling.last >= 0) close(spelling.last);
-    spelling.last = -1;
-  }
+  if (!holds) spelling.Release();
 }
 
 std::optional<std::string> ReadHostFile(const fs::path& path) { return ReadRegularHostFile(path); }

@@ -213,11 +213,7 @@ class ListCopy {
 };
 
 // Blanks as Windows 95 trims section and key names it is given: spaces only.
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
+std::string_view TrimSpaces(std::string_view text) { return Trim(text, " "); }
 
 }  // namespace
 

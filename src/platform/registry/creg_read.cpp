@@ -65,20 +65,28 @@ bool KeyName(libcreg_key_t* key, std::string& name) {
   return true;
 }
 
-bool ReadValue(libcreg_value_t* value, RegNode& node) {
+// The value's name (with its NULs), type and data as libcreg reads them, into
+// `name` and `data` (which a caller may reuse from value to value).
+bool LibraryValue(libcreg_value_t* value, std::string& name, uint32_t& type, std::string& data) {
   size_t nameSize = 0;
-  uint32_t type = 0;
   size_t dataSize = 0;
   if (Lib().libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
-  std::string name(nameSize, '\0');
+  name.resize(nameSize);
   if (nameSize && Lib().libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name.data()), nameSize, nullptr) != 1)
     return false;
   if (Lib().libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
   if (Lib().libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
-  std::string data(dataSize, '\0');
+  data.resize(dataSize);
   if (dataSize &&
       Lib().libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data.data()), dataSize, nullptr) != 1)
     return false;
+  return true;
+}
+
+bool ReadValue(libcreg_value_t* value, RegNode& node) {
+  std::string name, data;
+  uint32_t type = 0;
+  if (!LibraryValue(value, name, type, data)) return false;
   node.SetValue(TrimNul(std::move(name)), type, std::move(data));
   return true;
 }
@@ -286,7 +294,7 @@ class LibraryCheck {
       Value value;
       if (Lib().libcreg_key_get_value_by_index(key, i, value.Out(), nullptr) != 1) return Check::Damaged;
       uint32_t type = 0;
-      if (!ReadValueBytes(value.Get(), type)) return Check::Damaged;
+      if (!LibraryValue(value.Get(), name_, type, data_)) return Check::Damaged;
       if (at + kValueHeader > entry.size()) return Check::Differs;
       const size_t nameSize = Get16(entry, at + 8);
       const size_t dataSize = Get16(entry, at + 10);
@@ -313,24 +321,7 @@ class LibraryCheck {
   }
 
  private:
-  // The value's name and data into name_ and data_ (reused: nothing allocated per value).
-  bool ReadValueBytes(libcreg_value_t* value, uint32_t& type) {
-    size_t nameSize = 0;
-    size_t dataSize = 0;
-    if (Lib().libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
-    name_.resize(nameSize);
-    if (nameSize &&
-        Lib().libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name_.data()), nameSize, nullptr) != 1)
-      return false;
-    if (Lib().libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
-    if (Lib().libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
-    data_.resize(dataSize);
-    if (dataSize &&
-        Lib().libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data_.data()), dataSize, nullptr) != 1)
-      return false;
-    return true;
-  }
-
+  // Reused from value to value: nothing allocated per value.
   std::string name_;
   std::string data_;
 };

@@ -12,23 +12,6 @@ namespace w95 {
 
 namespace {
 
-// A hash of the name as ToUpperAscii spells it, so that names EqualsNoCase
-// finds equal hash alike: ASCII letters folded, double-byte characters as they are.
-size_t FoldedHash(std::string_view name) {
-  std::uint64_t hash = 14695981039346656037ull;
-  auto mix = [&hash](unsigned char c) { hash = (hash ^ c) * 1099511628211ull; };
-  for (size_t i = 0; i < name.size(); ++i) {
-    auto c = static_cast<unsigned char>(name[i]);
-    if (IsCp936LeadByte(c)) {
-      mix(c);
-      if (++i < name.size()) mix(static_cast<unsigned char>(name[i]));
-      continue;
-    }
-    mix(c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - ('a' - 'A')) : c);
-  }
-  return static_cast<size_t>(hash ^ (hash >> 32));
-}
-
 const std::vector<RegValue>& NoValues() {
   static const std::vector<RegValue> none;
   return none;
@@ -61,7 +44,7 @@ static_assert(sizeof(RegNode) <= 72);
 struct RegNode::Extra {
   std::string name;             // a name not in the file text
   std::string text;             // a key whose lines are not all in one place: them joined
-  std::vector<RegNode*> index;  // open addressing by FoldedHash; a power of two long, or empty
+  std::vector<RegNode*> index;  // open addressing by FoldedNameHash; a power of two long, or empty
 };
 
 RegNode::RegNode(std::string_view name) {
@@ -120,7 +103,7 @@ RegNode* RegNode::Child(std::string_view name) const {
   if (extra_ && !extra_->index.empty()) {
     const std::vector<RegNode*>& index = extra_->index;
     const size_t mask = index.size() - 1;
-    for (size_t slot = FoldedHash(name) & mask; index[slot]; slot = (slot + 1) & mask)
+    for (size_t slot = FoldedNameHash(name) & mask; index[slot]; slot = (slot + 1) & mask)
       if (EqualsNoCase(index[slot]->Name(), name)) return index[slot];
     return nullptr;
   }
@@ -139,7 +122,7 @@ void RegNode::Reindex(size_t count) {
 void RegNode::IndexChild(RegNode* child) {
   std::vector<RegNode*>& index = extra_->index;
   const size_t mask = index.size() - 1;
-  size_t slot = FoldedHash(child->Name()) & mask;
+  size_t slot = FoldedNameHash(child->Name()) & mask;
   while (index[slot]) slot = (slot + 1) & mask;
   index[slot] = child;
 }
