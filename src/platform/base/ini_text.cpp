@@ -24,23 +24,6 @@ constexpr size_t npos = std::string::npos;
   while (end > begin && IsBlank(data[end - 1])) --end;
 }
 
-// The first '\r' or '\n' from `pos` on (or `size`), eight bytes at a time.
-size_t LineEnd(const char* data, size_t pos, size_t size) {
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
-    for (; pos + 8 <= size; pos += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, data + pos, sizeof word);
-      const std::uint64_t cr = word ^ ('\r' * kOnes), lf = word ^ ('\n' * kOnes);
-      // The lowest byte found is exact (a false one appears only above a true one).
-      const std::uint64_t found = (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
-      if (found) return pos + static_cast<size_t>(std::countr_zero(found) / 8);
-    }
-  }
-  while (pos < size && data[pos] != '\r' && data[pos] != '\n') ++pos;
-  return pos;
-}
-
 }  // namespace
 
 IniText::IniText(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
@@ -61,7 +44,7 @@ void IniText::Parse() {
   while (pos < size) {
     Line line;
     const size_t begin = pos;
-    const size_t end = LineEnd(data, pos, size);
+    const size_t end = FindLineEnd(bytes_, pos);
     size_t next = end;
     if (next < size && data[next] == '\r') ++next;
     if (next < size && data[next] == '\n') ++next;

@@ -1,5 +1,8 @@
 #include "platform/base/text.h"
 
+#include <bit>
+#include <cstring>
+
 namespace w95 {
 
 bool IsCp936LeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
@@ -36,6 +39,24 @@ std::string ToUpperAscii(std::string_view text) {
     }
   }
   return out;
+}
+
+size_t FindLineEnd(std::string_view text, size_t pos) {
+  const char* data = text.data();
+  const size_t size = text.size();
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    for (; pos + 8 <= size; pos += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data + pos, sizeof word);
+      const std::uint64_t cr = word ^ ('\r' * kOnes), lf = word ^ ('\n' * kOnes);
+      // The lowest byte found is exact (a false one appears only above a true one).
+      const std::uint64_t found = (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+      if (found) return pos + static_cast<size_t>(std::countr_zero(found) / 8);
+    }
+  }
+  while (pos < size && data[pos] != '\r' && data[pos] != '\n') ++pos;
+  return pos;
 }
 
 std::string_view Trim(std::string_view text, std::string_view blanks) {

@@ -77,6 +77,10 @@ namespace detail {
   return static_cast<size_t>(hash ^ (hash >> 33));
 }
 
+// The first '\r' or '\n' of `text` from `pos` on (or its size), eight bytes
+// at a time: where a line of an INI or REGEDIT4 text ends.
+size_t FindLineEnd(std::string_view text, size_t pos);
+
 // Strips the characters of `blanks` from both ends.
 std::string_view Trim(std::string_view text, std::string_view blanks = " \t");
 

@@ -35,9 +35,7 @@ class Lines {
  private:
   void Find(size_t pos) {
     begin_ = pos;
-    // A plain loop: find_first_of runs memchr over the set for every byte.
-    size_t end = pos;
-    while (end < bytes_.size() && bytes_[end] != '\r' && bytes_[end] != '\n') ++end;
+    size_t end = FindLineEnd(bytes_, pos);
     end_ = end;
     if (end < bytes_.size() && bytes_[end] == '\r') ++end;
     if (end < bytes_.size() && bytes_[end] == '\n') ++end;
