@@ -61,7 +61,7 @@ BinaryHiveFile::BinaryHiveFile(const HiveLayout& layout, std::string windowsPath
     return;
   }
   RegHive hive{std::string(layout.rootName)};
-  if (auto error = ReadCregOpenFileOwned(file.get(), std::move(*bytes), hive)) {
+  if (auto error = ReadCregOpenFile(file.get(), std::move(*bytes), hive)) {
     loadError_ = name + ": " + *error;
     return;
   }

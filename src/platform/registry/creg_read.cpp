@@ -397,7 +397,7 @@ std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHi
   if (fd.get() < 0) return "not a Windows 95 registry file";
   auto bytes = ReadOpenHostFile(fd.get());
   if (!bytes) return "the file cannot be read";
-  return ReadCregOpenFile(fd.get(), *bytes, hive);
+  return ReadCregOpenFile(fd.get(), std::move(*bytes), hive);
 }
 
 std::optional<std::string> ReadCregFileByLibrary(const std::filesystem::path& path, RegHive& hive) {
@@ -409,11 +409,7 @@ std::optional<std::string> ReadCregFileByLibrary(const std::filesystem::path& pa
   return ReadCopied(fd.get(), hive);
 }
 
-std::optional<std::string> ReadCregOpenFile(int fd, std::string_view bytes, RegHive& hive) {
-  return ReadCregOpenFileOwned(fd, std::string(bytes), hive);
-}
-
-std::optional<std::string> ReadCregOpenFileOwned(int fd, std::string bytes, RegHive& hive) {
+std::optional<std::string> ReadCregOpenFile(int fd, std::string bytes, RegHive& hive) {
   hive.KeepText(std::move(bytes));
   return ReadKept(fd, hive);
 }
@@ -437,7 +433,7 @@ std::optional<std::string> ReadCregBytesOwned(std::string bytes, RegHive& hive) 
     SetLastError(ErrorFromErrno(errno));
     return "the hive could not be read back";
   }
-  return ReadCregOpenFileOwned(fd.get(), std::move(bytes), hive);
+  return ReadCregOpenFile(fd.get(), std::move(bytes), hive);
 }
 
 bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values) {

@@ -22,11 +22,11 @@ std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHi
 // The same for hive bytes held in memory (read through an anonymous memory
 // file; when it cannot be written, the last error says why).
 std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive);
-// The same for the file open at `fd` (from OpenHostFile), whose bytes are `bytes`:
-// libcreg reads that very file, not whatever its name points to by then.
-std::optional<std::string> ReadCregOpenFile(int fd, std::string_view bytes, RegHive& hive);
-// The same, the hive keeping `bytes` themselves instead of a copy.
-std::optional<std::string> ReadCregOpenFileOwned(int fd, std::string bytes, RegHive& hive);
+// The same for the file open at `fd` (from OpenHostFile), whose bytes are
+// `bytes`, which the hive keeps: libcreg reads that very file, not whatever
+// its name points to by then.
+std::optional<std::string> ReadCregOpenFile(int fd, std::string bytes, RegHive& hive);
+// ReadCregBytes, the hive keeping `bytes` themselves instead of a copy.
 std::optional<std::string> ReadCregBytesOwned(std::string bytes, RegHive& hive);
 // libcreg's reading of the file alone, names and values copied into the tree
 // (what a file gets that libcreg reads otherwise than its navigation says).
