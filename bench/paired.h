@@ -17,13 +17,18 @@ class Paired {
     figures_.push_back(figure);
     floors_.push_back(floor);
   }
-  // Counters "<unit>" and "floor_<unit>" (medians, seconds times `scale`) and "ratio_<unit>".
-  void Report(benchmark::State& state, const std::string& unit = "ms", double scale = 1e3) {
+  // Counters "<unit>" and "floor_<unit>" (medians, seconds times `scale`) and "ratio_<unit>";
+  // with a goal, "goal" (the largest ratio that meets it) and "met_<unit>" (1 or 0).
+  void Report(benchmark::State& state, const std::string& unit = "ms", double scale = 1e3, double goal = 0) {
     if (figures_.empty()) return;
     const double figure = Median(figures_), floor = Median(floors_);
+    const double ratio = floor > 0 ? figure / floor : 0;
     state.counters[unit] = figure * scale;
     state.counters["floor_" + unit] = floor * scale;
-    state.counters["ratio_" + unit] = floor > 0 ? figure / floor : 0;
+    state.counters["ratio_" + unit] = ratio;
+    if (goal <= 0) return;
+    state.counters["goal"] = goal;
+    state.counters["met_" + unit] = ratio <= goal ? 1 : 0;
   }
 
  private:

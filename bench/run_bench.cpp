@@ -91,7 +91,7 @@ void BM_VerifySetupFiles(benchmark::State& state) {
   theApp().reportPath = kReport;
   w95::ui::SetBackend(std::make_unique<w95::ui::ScriptedBackend>());
   for (auto _ : state) {
-    theApp().allFilesCorrect = 1;
+    theApp().allFilesCorrect = true;
     benchmark::DoNotOptimize(theApp().VerifySetupFiles());
     if (!theApp().allFilesCorrect) return state.SkipWithError("a file of the standard installation was judged wrong");
   }

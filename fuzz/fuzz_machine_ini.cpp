@@ -5,6 +5,7 @@
 // while every other section keeps its settings.
 #include "fuzz_machine.h"
 #include "fuzz_require.h"
+#include "platform/base/case_rules.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"

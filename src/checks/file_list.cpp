@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 
 namespace dxl {

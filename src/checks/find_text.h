@@ -1,15 +1,11 @@
-// Case-insensitive search used by the "contains" tests of the configuration checks.
+// The search of the configuration checks' "contains" tests: the text rule of
+// platform/base/case_rules.h (ASCII letters folded, every other byte as it is).
 #pragma once
 
-#include <cstddef>
-#include <optional>
-#include <string_view>
+#include "platform/base/case_rules.h"
 
 namespace dxl {
 
-// First position of `pattern` in `text`, comparing bytewise with ASCII A-Z folded
-// to a-z (every other byte, including both bytes of a double-byte character, must
-// match exactly). None when the pattern is empty or does not occur.
-std::optional<size_t> FindTextNoCase(std::string_view text, std::string_view pattern);
+using w95::FindTextNoCase;
 
 }  // namespace dxl

@@ -34,10 +34,16 @@ std::string ReadWinIniValue(std::string_view section, std::string_view key) {
       1, [&](std::string& out, w95::DWORD size) { return w95::GetProfileStringA(section, key, "", out, size); });
 }
 
-KeyNames ReadWinIniKeys(std::string_view section) {
-  return KeyNames(ReadUncut(2, [&](std::string& out, w95::DWORD size) {
+std::vector<std::string> ReadWinIniKeys(std::string_view section) {
+  const std::string list = ReadUncut(2, [&](std::string& out, w95::DWORD size) {
     return w95::GetProfileStringA(section, std::nullopt, "", out, size);
-  }));
+  });
+  std::vector<std::string> names;
+  for (size_t at = 0, end; at < list.size(); at = end + 1) {
+    end = std::min(list.find('\0', at), list.size());
+    if (end > at) names.emplace_back(list, at, end - at);
+  }
+  return names;
 }
 
 }  // namespace dxl

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "checks/find_text.h"
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"

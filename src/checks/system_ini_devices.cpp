@@ -6,6 +6,7 @@
 #include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/system_ini_text.h"
+#include "platform/base/case_rules.h"
 #include "platform/base/ini_text.h"
 #include "platform/profile/profile.h"
 
@@ -19,6 +20,7 @@ constexpr std::string_view kMarkedKey = "@evice";
 
 // Positions past the end read as the end of the text: a control character.
 char At(std::string_view text, size_t at) { return at < text.size() ? text[at] : '\0'; }
+std::string_view From(std::string_view text, size_t at) { return text.substr(std::min(at, text.size())); }
 
 size_t SkipSpaces(std::string_view text, size_t at) {
   while (At(text, at) == ' ') ++at;
@@ -57,11 +59,11 @@ std::uint8_t CheckDeviceLine(std::string_view sectionText, std::string_view file
   if (!found) return bit;
   bool wrong = false;
   size_t at = SkipSpaces(sectionText, LineStart(sectionText, *found));
-  if (!MatchesAtNoCase(sectionText, at, kDeviceKey)) wrong = true;
+  if (!w95::TextStartsWithNoCase(From(sectionText, at), kDeviceKey)) wrong = true;
   at = SkipSpaces(sectionText, at + kDeviceKey.size());
   if (At(sectionText, at) != '=') wrong = true;
   at = SkipSpaces(sectionText, at + 1);
-  if (!MatchesAtNoCase(sectionText, at, fileName)) wrong = true;
+  if (!w95::TextStartsWithNoCase(From(sectionText, at), fileName)) wrong = true;
   at = SkipSpaces(sectionText, at + fileName.size());
   if (!IsControlCharacter(At(sectionText, at))) wrong = true;
   return wrong ? bit : 0;
@@ -97,7 +99,7 @@ int RemoveDeviceLine(std::string_view fileName) {
   auto found = FindTextNoCase(section, fileName);
   if (!found) return 1;
   size_t lineStart = LineStart(section, *found);
-  if (!MatchesAtNoCase(section, lineStart, kDeviceKey)) return 1;
+  if (!w95::TextStartsWithNoCase(From(section, lineStart), kDeviceKey)) return 1;
   // The key must be "device" itself: the marked name of a longer key ("devicex")
   // would be no key the profile functions can delete, and the line would stay marked.
   if (At(section, SkipSpaces(section, lineStart + kDeviceKey.size())) != '=') return 1;

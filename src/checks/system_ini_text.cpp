@@ -76,9 +76,4 @@ size_t LineStart(std::string_view section, size_t at) {
   return at;
 }
 
-bool MatchesAtNoCase(std::string_view text, size_t at, std::string_view word) {
-  if (at > text.size() || text.size() - at < word.size()) return false;
-  return FindTextNoCase(text.substr(at, word.size()), word) == 0u;
-}
-
 }  // namespace dxl

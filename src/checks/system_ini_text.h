@@ -41,7 +41,4 @@ bool IsControlCharacter(char c);
 // not a control character.
 size_t LineStart(std::string_view section, size_t at);
 
-// Whether `word` stands at `at` in `text`, ASCII letters without regard to case.
-bool MatchesAtNoCase(std::string_view text, size_t at, std::string_view word);
-
 }  // namespace dxl

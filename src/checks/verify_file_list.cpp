@@ -10,9 +10,11 @@
 #include "checks/installed_files.h"
 #include "engine/shared/report_file.h"
 #include "engine/shared/step_outcome.h"
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
+#include "resources/dialog_templates.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 #include "wizard/pages/page_end_code.h"
@@ -22,7 +24,6 @@ namespace dxl {
 
 namespace {
 
-constexpr int kDeleteFilePage = 140;
 constexpr int kBackupNumbers = 1000;
 constexpr std::string_view kApdFile = "DXLQ7APD.APD";
 constexpr std::string_view kNotExamined[] = {".hlp", ".txt", ".ini"};
@@ -102,15 +103,15 @@ void TroubleshooterApp::VerifyFileList(std::string sectionText) {
 
     if (found == 1) continue;
     statusFlags |= ErrorRecorded | RerunSetup;
-    allFilesCorrect = 0;
+    allFilesCorrect = false;
     if (found == -1) {
-      someFileMissing = 1;
+      someFileMissing = true;
       Append(*this, ReportLine(msg::kErrorPrefix, FormatPrintf(LoadMessage(msg::kNotFound), {path})));
       continue;
     }
 
     currentFileName = name;
-    const PageEndCode answer = ShowPage(kDeleteFilePage);
+    const PageEndCode answer = ShowPage(tmpl::kDeleteFilePage);
     std::string suffix = LoadMessage(msg::kNotFixedSuffix);
     if (answer == page_end::DeleteFile) {
       if (auto backup = ScheduleRename(directory, name, path)) {
@@ -120,7 +121,7 @@ void TroubleshooterApp::VerifyFileList(std::string sectionText) {
         } else if (w95::EqualsNoCase(name, kResidentProgram)) {
           RemoveLoadEntry();
         }
-        restartNeeded = 1;
+        restartNeeded = true;
       }
     }
     Append(*this, ReportLine(msg::kErrorPrefix, path + suffix));

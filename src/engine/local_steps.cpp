@@ -17,7 +17,7 @@ StepEnd FindPrinterOnPort(TroubleshooterApp& app) {
   const int answer = FindDriverPorts(app.portNotLocal, app.portNumber, app.printerPorts, kPrinterPortsSize);
   if (answer < 0) {
     // No printer of the family at all: only the checks that do not need one.
-    app.skipPortChecks = 1;
+    app.skipPortChecks = true;
     return SkipTo(8);
   }
   std::string ports;

@@ -46,7 +46,7 @@ StepEnd CheckConnection(TroubleshooterApp& app) {
   }
   // On screen from here to the end of the wizard; the driver takes it down.
   app.networkWaitDialog = CreateCheckingNetworkDialog();
-  if (app.networkWaitDialog) app.networkWaitShown = 1;
+  if (app.networkWaitDialog) app.networkWaitShown = true;
   if (!Port(app.PortName()).GetRemoteName().empty()) return StepEnd::Passed;
   WriteStepLine(app, msg::kNetworkErrorPrefix, msg::kNotConnectedToNetwork, app.PortName());
   return Stop(NoNetworkConnection);

@@ -80,7 +80,7 @@ PortChoice ChoosePort(std::string_view entryText, const std::vector<w95::PortInf
   bool listed = std::any_of(ports.begin(), ports.end(), [&](const w95::PortInfo2& port) {
     return port.pPortName.find(shortened) != std::string::npos;
   });
-  choice.portNotLocal = listed ? 0 : 1;
+  choice.portNotLocal = !listed;
   return choice;
 }
 

@@ -33,7 +33,7 @@ void ReadPortListSources();
 // What the selected entry text names.
 struct PortChoice {
   std::int32_t portNumber = 0;
-  std::int32_t portNotLocal = 1;
+  bool portNotLocal = true;
   // The entry names a parallel port LPT0 to LPT9 that the checks can work on.
   bool checkable = false;
 };

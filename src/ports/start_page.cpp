@@ -16,14 +16,12 @@ namespace dxl {
 
 namespace {
 
-constexpr int kStartPageTemplate = 102;
-constexpr int kRegistryReadErrorPage = 148;
 constexpr w95::UINT kRegistryErrorExitCode = 1;
 constexpr std::size_t kEntryBufferSize = 256;
 
 }  // namespace
 
-StartPage::StartPage() : WizardPage(kStartPageTemplate) {}
+StartPage::StartPage() : WizardPage(tmpl::kStartPage) {}
 
 void StartPage::OnInitDialog(w95::ui::DialogView& view) {
   view.SetWindowIcon(IconXpm(kProgramIcon));
@@ -34,7 +32,7 @@ void StartPage::OnInitDialog(w95::ui::DialogView& view) {
   const std::vector<w95::PortInfo2> ports = SpoolerPortRecords();
   for (const auto& entry : SpoolerPortEntries(ports)) view.AddString(ctl::kPortList, entry);
   if (!CanReadClassesRoot()) {
-    ShowPage(kRegistryReadErrorPage);
+    ShowPage(tmpl::kRegistryReadErrorPage);
     w95::ExitProcess(kRegistryErrorExitCode);
   }
   for (const auto& entry : MissingRemotePortEntries(ports)) view.AddString(ctl::kPortList, entry);

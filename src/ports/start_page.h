@@ -14,7 +14,7 @@ class StartPage : public WizardPage {
 
   // The port the selected entry names, and whether it is not a local port.
   std::int32_t selectedPortNumber = 0;
-  std::int32_t selectedPortNotLocal = 0;
+  bool selectedPortNotLocal = false;
 
  protected:
   void OnInitDialog(w95::ui::DialogView& view) override;  // FillPortList

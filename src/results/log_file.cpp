@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/files/files.h"

@@ -13,14 +13,13 @@ namespace dxl {
 
 namespace {
 
-constexpr int kTemplate = 142;
 constexpr std::size_t kLogPathBuffer = w95::kMaxPath;  // logPath holds at most 259 bytes
 constexpr std::size_t kFileNameRead = 256;             // the Save-As buffer starts with at most 255
 const std::string kFilter("*.*\0*.*\0", 8);
 
 }  // namespace
 
-ResultsDialog::ResultsDialog() : WizardPage(kTemplate) {}
+ResultsDialog::ResultsDialog() : WizardPage(tmpl::kResultsDialog) {}
 
 void ResultsDialog::OnInitDialog(w95::ui::DialogView& view) {
   const TroubleshooterApp& app = theApp();

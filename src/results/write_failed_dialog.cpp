@@ -1,13 +1,12 @@
 #include "results/write_failed_dialog.h"
 
+#include "resources/dialog_templates.h"
 #include "wizard/pages/standard_page.h"
 
 namespace dxl {
 
-namespace {
-constexpr int kTemplate = 143;
-}  // namespace
+namespace {}  // namespace
 
-PageEndCode WriteFailedDialog() { return ShowPage(kTemplate); }
+PageEndCode WriteFailedDialog() { return ShowPage(tmpl::kWriteFailedDialog); }
 
 }  // namespace dxl

@@ -7,6 +7,7 @@
 #include "platform/files/files.h"
 #include "platform/system/system.h"
 #include "platform/ui/backend.h"
+#include "resources/dialog_templates.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 #include "results/results_dialog.h"
@@ -16,8 +17,6 @@
 namespace dxl::driver {
 
 namespace {
-
-constexpr int kFinishPage = 145;
 
 std::string Summary(const TroubleshooterApp& app) {
   const std::string description = app.GetPortDescription();
@@ -46,7 +45,7 @@ void AppendToLog(const TroubleshooterApp& app, unsigned messageId) {
 // log file only when it holds this run's report.
 void Finish(const TroubleshooterApp& app, PageEndCode resultsCode) {
   const bool haveLog = resultsCode == ResultSaved && LogFileExists(app);
-  if (ShowPage(kFinishPage) == page_end::RestartWindows) {
+  if (ShowPage(tmpl::kFinishPage) == page_end::RestartWindows) {
     if (haveLog) AppendToLog(app, msg::kRestartWindows);
     w95::ExitWindowsEx(w95::EWX_REBOOT, 0);
     w95::ui::CurrentBackend().PlatformNote(w95::DescribeRestart(w95::LastRestart()));
@@ -60,7 +59,7 @@ void Finish(const TroubleshooterApp& app, PageEndCode resultsCode) {
 void ClosingSequence(TroubleshooterApp& app) {
   if (app.networkWaitShown) {
     app.networkWaitDialog.reset();
-    app.networkWaitShown = 0;
+    app.networkWaitShown = false;
   }
   const unsigned closing = (app.statusFlags & RunCompleted) ? msg::kRunCompleted : msg::kRunStopped;
   AppendToReport(app, ReportLine(0, LoadMessage(closing)));

@@ -6,6 +6,7 @@
 #include "checks/ini_checks.h"
 #include "checks/spooler_settings.h"
 #include "engine/shared/step_outcome.h"
+#include "resources/dialog_templates.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 #include "wizard/driver_states.h"
@@ -45,18 +46,29 @@ int TurnBidiOn(const TroubleshooterApp&) { return EnableBidi(); }
 int TurnDosSpoolOn(const TroubleshooterApp& app) { return EnableDosSpooling(app.portNumber); }
 
 constexpr std::array<FixPage, 6> kFixPages{{
-    {OtherPrinterOnPort, 149, OtherPrinterFinding, MoveOtherPrinter},
-    {SystemIniIncomplete, 133, SystemIniFinding, AddDevices},
-    {WinIniIncomplete, 134, WinIniFinding, AddLoad},
-    {VirtualMemoryOff, 135, PagingFinding, TurnPagingOn},
-    {BidiSupportOff, 136, BidiFinding, TurnBidiOn},
-    {DosSpoolingOff, 137, DosSpoolFinding, TurnDosSpoolOn},
+    {OtherPrinterOnPort, tmpl::kOtherPrinterPage, OtherPrinterFinding, MoveOtherPrinter},
+    {SystemIniIncomplete, tmpl::kSystemIniPage, SystemIniFinding, AddDevices},
+    {WinIniIncomplete, tmpl::kWinIniPage, WinIniFinding, AddLoad},
+    {VirtualMemoryOff, tmpl::kVirtualMemoryPage, PagingFinding, TurnPagingOn},
+    {BidiSupportOff, tmpl::kBidiSupportPage, BidiFinding, TurnBidiOn},
+    {DosSpoolingOff, tmpl::kDosSpoolingPage, DosSpoolFinding, TurnDosSpoolOn},
 }};
 
 const FixPage* FindFixPage(int state) {
   for (const auto& page : kFixPages)
     if (page.state == state) return &page;
   return nullptr;
+}
+
+// Yes (mend) and No go on with the checks; Exit and a cancelled page end them.
+ResultCode StateAfterFixPage(PageEndCode code) {
+  switch (code) {
+    case page_end::Fix:
+    case page_end::Continue: return RunNextStep;
+    case page_end::Exit:
+    case page_end::Cancel:
+    default: return ChecksFinished;
+  }
 }
 
 // The SYSTEM.INI line names each missing driver on a line of its own.
@@ -70,16 +82,10 @@ void ShowFixPage(TroubleshooterApp& app, const FixPage& page) {
   app.statusFlags |= ErrorRecorded;
   std::string line = LoadMessage(msg::kErrorPrefix) + page.finding(app);
   unsigned suffix = msg::kNotFixedSuffix;
-  if (code == page_end::Fix) {
-    StepOutcome.result = RunNextStep;
-    if (page.fix(app) != 0) {
-      suffix = msg::kFixedSuffix;
-      app.restartNeeded = 1;
-    }
-  } else if (code == page_end::Continue || code == page_end::Exit) {
-    StepOutcome.result = code;
-  } else {
-    StepOutcome.result = ChecksFinished;  // cancelled
+  StepOutcome.result = StateAfterFixPage(code);
+  if (code == page_end::Fix && page.fix(app) != 0) {
+    suffix = msg::kFixedSuffix;
+    app.restartNeeded = true;
   }
   line += LoadMessage(suffix) + "\r\n";
   if (page.state == SystemIniIncomplete) {

@@ -6,6 +6,7 @@
 #include "engine/shared/step_outcome.h"
 #include "ports/port/port.h"
 #include "ports/printer_discovery.h"
+#include "resources/dialog_templates.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 #include "wizard/driver_states.h"
@@ -29,16 +30,17 @@ constexpr PageEndCode kContinue = page_end::Continue;
 constexpr PageEndCode kAnyway = page_end::ContinueAnyway;
 
 constexpr std::array<InformPage, 10> kInformPages{{
-    {PortDriverFault, 132, kNone, kContinue, RunNextStep, false},
-    {RegistryEntriesWrong, 138, kNone, kContinue, RunNextStep, false},
-    {InstalledFilesWrong, 141, ErrorRecorded, kContinue, RunNextStep, true},
-    {NoNetworkConnection, 157, NetworkErrorRecorded, kContinue, ChecksFinished, true},
-    {ServerUnreachable, 151, NetworkErrorRecorded, kContinue, ChecksFinished, true},
-    {NetworkPrinterUnreachable, 152, NetworkErrorRecorded, kContinue, ChecksFinished, true},
-    {ServerDirectoryUnreachable, 153, NetworkErrorRecorded, kContinue, ChecksFinished, true},
-    {ServerDriverFileMissing, 154, NetworkErrorRecorded, kContinue, ChecksFinished, true},
-    {ServerDataFileMissing, 155, NetworkErrorRecorded, kAnyway, RunNextStep, true},
-    {ServerFileMismatch, 156, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {PortDriverFault, tmpl::kPortUnavailablePage, kNone, kContinue, RunNextStep, false},
+    {RegistryEntriesWrong, tmpl::kRegistryEntriesPage, kNone, kContinue, RunNextStep, false},
+    {InstalledFilesWrong, tmpl::kFilesMissingPage, ErrorRecorded, kContinue, RunNextStep, true},
+    {NoNetworkConnection, tmpl::kNoNetworkConnectionPage, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {ServerUnreachable, tmpl::kServerUnreachablePage, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {NetworkPrinterUnreachable, tmpl::kNetworkPrinterUnreachablePage, NetworkErrorRecorded, kContinue, ChecksFinished,
+     true},
+    {ServerDirectoryUnreachable, tmpl::kServerDirectoryPage, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {ServerDriverFileMissing, tmpl::kServerDriverFilePage, NetworkErrorRecorded, kContinue, ChecksFinished, true},
+    {ServerDataFileMissing, tmpl::kServerDataFilePage, NetworkErrorRecorded, kAnyway, RunNextStep, true},
+    {ServerFileMismatch, tmpl::kServerFileVersionPage, NetworkErrorRecorded, kContinue, ChecksFinished, true},
 }};
 
 const InformPage* FindInformPage(int state) {
@@ -70,10 +72,10 @@ void InformPageState(TroubleshooterApp& app, int state) {
 }
 
 void PrinterPortState(TroubleshooterApp& app) {
-  const PageEndCode code = ShowPage(131);
+  const PageEndCode code = ShowPage(tmpl::kPrinterPortPage);
   if (code == page_end::ContinueAnyway) {
     // Check what can be checked without the printer on this port.
-    app.skipPortChecks = 1;
+    app.skipPortChecks = true;
     StepOutcome.nextStep = 3;
     StepOutcome.result = RunNextStep;
   } else if (code == page_end::Continue) {
@@ -84,7 +86,7 @@ void PrinterPortState(TroubleshooterApp& app) {
 }
 
 void PersistenceState(TroubleshooterApp& app) {
-  const PageEndCode code = ShowPage(158);
+  const PageEndCode code = ShowPage(tmpl::kConnectionNotPersistentPage);
   app.statusFlags |= NetworkErrorRecorded;
   const std::string portName = app.PortName();
   const std::string remoteName = Port(portName).GetRemoteName();

@@ -9,14 +9,13 @@
 #include "machine_builder/printing_files.h"
 #include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
+#include "resources/dialog_templates.h"
 #include "support/program_test.h"
 
 namespace dxl {
 namespace {
 
 using w95::ui::ScriptedBackend;
-
-constexpr int kExit = 1014;
 
 std::string Cp936(std::string_view utf8) { return *w95::Utf8ToCp936(utf8); }
 
@@ -68,7 +67,7 @@ TEST_F(SetupFiles, ExitOnTheMainListSkipsThePclList) {
   tools::SetDoPcl(Builder(), 1);
   tools::SetPrintingFileVersion(Builder(), "DXLQ7PSM.DLL", "1.0.0.0");
   tools::RemovePrintingFile(Builder(), "DXLQ7PCL.DLL");
-  script_->Press(kExit);
+  script_->Press(ctl::kExit);
   EXPECT_EQ(theApp().VerifySetupFiles(), 0);
   EXPECT_EQ(StepOutcome.result, ChecksFinished);
   EXPECT_EQ(Report().find("DXLQ7PCL.DLL"), std::string::npos);

@@ -8,6 +8,7 @@
 #include "machine_builder/printing_files.h"
 #include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
+#include "resources/dialog_templates.h"
 #include "support/program_test.h"
 
 namespace dxl {
@@ -15,9 +16,6 @@ namespace {
 
 using w95::ui::ScriptedBackend;
 
-constexpr int kYes = 1018;
-constexpr int kNo = 1019;
-constexpr int kExit = 1014;
 constexpr const char* kWininit = "C:\\WINDOWS\\WININIT.INI";
 
 std::string Cp936(std::string_view utf8) { return *w95::Utf8ToCp936(utf8); }
@@ -50,8 +48,8 @@ TEST_F(FileList, RightFilesWriteNothing) {
   EXPECT_TRUE(Pages().empty());
   EXPECT_FALSE(machine_.Exists(kReport));
   EXPECT_EQ(theApp().statusFlags, RunCompleted);
-  EXPECT_EQ(theApp().allFilesCorrect, 1);
-  EXPECT_EQ(theApp().someFileMissing, 0);
+  EXPECT_TRUE(theApp().allFilesCorrect);
+  EXPECT_FALSE(theApp().someFileMissing);
   EXPECT_EQ(theApp().apdRequirement.fileName, "DXLQ7APD.APD");
   EXPECT_EQ(theApp().apdRequirement.date, "1997/07/01");
   EXPECT_EQ(theApp().apdRequirement.time, "12:00:00");
@@ -66,8 +64,8 @@ TEST_F(FileList, MissingFileIsRecordedWithoutAPage) {
   EXPECT_TRUE(Pages().empty());
   EXPECT_EQ(Report(), Cp936("错误: C:\\WINDOWS\\SYSTEM\\DXLQ7PSM.DLL 未找到。\r\n"
                             "错误: C:\\WINDOWS\\Dxl\\DXLQ7APD.APD 未找到。\r\n"));
-  EXPECT_EQ(theApp().someFileMissing, 1);
-  EXPECT_EQ(theApp().allFilesCorrect, 0);
+  EXPECT_TRUE(theApp().someFileMissing);
+  EXPECT_FALSE(theApp().allFilesCorrect);
   EXPECT_EQ(theApp().statusFlags, RunCompleted | ErrorRecorded | RerunSetup);
   EXPECT_EQ(theApp().apdRequirement.fileName, "DXLQ7APD.APD") << "filled before the file is examined";
 }
@@ -75,7 +73,7 @@ TEST_F(FileList, MissingFileIsRecordedWithoutAPage) {
 TEST_F(FileList, YesRenamesAWrongDriverToTheNextFreeBackupName) {
   tools::SetPrintingFileVersion(Builder(), "DXLQ7EM.386", "2.10.0.29");
   Builder().File("C:\\WINDOWS\\SYSTEM\\DXLQ7EM.000", "old").File("C:\\WINDOWS\\SYSTEM\\dxlq7em.001", "older");
-  script_->Press(kYes);
+  script_->Press(ctl::kYes);
   theApp().VerifyFileList(StandardList());
 
   ASSERT_EQ(Pages(), std::vector<int>{140});
@@ -88,16 +86,16 @@ TEST_F(FileList, YesRenamesAWrongDriverToTheNextFreeBackupName) {
   EXPECT_EQ(Report(), WrongFileLines("C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386", " - 将被重命名为 DXLQ7EM.002",
                                      "当前版本=2.10.0.29 时间标志=1997/06/28 17:40:02 大小=28672\r\n",
                                      "所需版本=2.10.0.30 时间标志=1997/06/28 17:40:02 大小=28672\r\n"));
-  EXPECT_EQ(theApp().restartNeeded, 1);
-  EXPECT_EQ(theApp().allFilesCorrect, 0);
-  EXPECT_EQ(theApp().someFileMissing, 0);
+  EXPECT_TRUE(theApp().restartNeeded);
+  EXPECT_FALSE(theApp().allFilesCorrect);
+  EXPECT_FALSE(theApp().someFileMissing);
   EXPECT_EQ(theApp().statusFlags, RunCompleted | ErrorRecorded | RerunSetup);
   EXPECT_TRUE(machine_.Exists("C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386")) << "renamed only when Windows starts";
 }
 
 TEST_F(FileList, YesOnTheResidentProgramTakesItOutOfTheLoadLine) {
   tools::SetPrintingFileTime(Builder(), "DXLHRC.EXE", "1997/06/28 17:42:11");
-  script_->Press(kYes);
+  script_->Press(ctl::kYes);
   theApp().VerifyFileList(StandardList());
   EXPECT_EQ(machine_.Read(kWininit), "[Rename]\r\nC:\\WINDOWS\\DXLHRC.000=C:\\WINDOWS\\DXLHRC.EXE\r\n");
   EXPECT_EQ(machine_.Read("C:\\WINDOWS\\WIN.INI").find("DXLHRC"), std::string::npos);
@@ -107,7 +105,7 @@ TEST_F(FileList, YesOnTheResidentProgramTakesItOutOfTheLoadLine) {
 TEST_F(FileList, NoLeavesEverythingAndGoesOn) {
   tools::SetPrintingFileSize(Builder(), "DXLQ7.DRV", 300);  // cuts the version resource short
   tools::RemovePrintingFile(Builder(), "DXLHRC.BIN");
-  script_->Press(kNo);
+  script_->Press(ctl::kNo);
   theApp().VerifyFileList(StandardList());
   EXPECT_EQ(Pages(), std::vector<int>{140});
   EXPECT_FALSE(machine_.Exists(kWininit));
@@ -115,7 +113,7 @@ TEST_F(FileList, NoLeavesEverythingAndGoesOn) {
                                      "所需版本=2.10.0.31 时间标志=1997/07/01 12:00:00 大小=181248\r\n") +
                           Cp936("错误: C:\\WINDOWS\\Dxl\\DXLHRC.BIN 未找到。\r\n"))
       << "a file cut short loses its version: no current-values line";
-  EXPECT_EQ(theApp().restartNeeded, 0);
+  EXPECT_FALSE(theApp().restartNeeded);
   EXPECT_EQ(theApp().statusFlags, RunCompleted | ErrorRecorded | RerunSetup);
 }
 
@@ -129,8 +127,8 @@ TEST_F(FileList, ExitOrEscStopsTheList) {
     ResetProgramState();
     theApp().reportPath = kReport;
     StepOutcome.result = RunNextStep;
-    script_->Press(kNo);
-    esc ? script_->Cancel() : script_->Press(kExit);
+    script_->Press(ctl::kNo);
+    esc ? script_->Cancel() : script_->Press(ctl::kExit);
     const size_t shownBefore = script_->Shown().size();
     theApp().VerifyFileList(StandardList());
     EXPECT_EQ(script_->Shown().size() - shownBefore, 2u);
@@ -141,7 +139,7 @@ TEST_F(FileList, ExitOrEscStopsTheList) {
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 6);
     EXPECT_EQ(theApp().statusFlags, ErrorRecorded | RerunSetup);
     EXPECT_EQ(StepOutcome.result, ChecksFinished);
-    EXPECT_EQ(theApp().someFileMissing, 0);
+    EXPECT_FALSE(theApp().someFileMissing);
   }
 }
 
@@ -177,11 +175,11 @@ TEST_F(FileList, AllBackupNamesTakenSchedulesNothing) {
     std::snprintf(name, sizeof name, "C:\\WINDOWS\\SYSTEM\\DXLQ7EM.%03d", i);
     Builder().File(name, "");
   }
-  script_->Press(kYes);
+  script_->Press(ctl::kYes);
   theApp().VerifyFileList(StandardList());
   EXPECT_FALSE(machine_.Exists(kWininit));
   EXPECT_EQ(machine_.Read("C:\\WINDOWS\\SYSTEM.INI"), tools::StandardSystemIni());
-  EXPECT_EQ(theApp().restartNeeded, 0);
+  EXPECT_FALSE(theApp().restartNeeded);
   EXPECT_TRUE(Report().starts_with(Cp936("错误: C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386 - 未修正\r\n")));
 }
 
@@ -189,7 +187,7 @@ TEST_F(FileList, BackupNameAlreadyScheduledForAnotherFileIsPassedOver) {
   const std::string other = "[Rename]\r\nC:\\WINDOWS\\SYSTEM\\DXLQ7EM.000=C:\\WINDOWS\\SYSTEM\\DXLQ7EM.VXD\r\n";
   Builder().File(kWininit, other);
   tools::SetPrintingFileVersion(Builder(), "DXLQ7EM.386", "1.0.0.0");
-  script_->Press(kYes).Press(kYes);
+  script_->Press(ctl::kYes).Press(ctl::kYes);
   theApp().VerifyFileList(StandardList());
   const std::string scheduled = other + "C:\\WINDOWS\\SYSTEM\\DXLQ7EM.001=C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386\r\n";
   EXPECT_EQ(machine_.Read(kWininit), scheduled);
@@ -202,10 +200,10 @@ TEST_F(FileList, BackupNameAlreadyScheduledForAnotherFileIsPassedOver) {
 TEST_F(FileList, RenameThatCannotBeWrittenIsReportedAsNotFixed) {
   Builder().Directory(kWininit);  // WININIT.INI cannot be replaced
   tools::SetPrintingFileVersion(Builder(), "DXLBANDS.386", "1.0.0.0");
-  script_->Press(kYes);
+  script_->Press(ctl::kYes);
   theApp().VerifyFileList(StandardList());
   EXPECT_EQ(machine_.Read("C:\\WINDOWS\\SYSTEM.INI"), tools::StandardSystemIni());
-  EXPECT_EQ(theApp().restartNeeded, 0);
+  EXPECT_FALSE(theApp().restartNeeded);
   EXPECT_TRUE(Report().starts_with(Cp936("错误: C:\\WINDOWS\\SYSTEM\\DXLBANDS.386 - 未修正\r\n")));
 }
 

@@ -70,7 +70,7 @@ TEST_F(Engine, FullyCorrectLocalSetUpFinishesInOneCall) {
   EXPECT_TRUE(report.starts_with("Tavix KRT-310 被连接到 LPT1:。\r\n")) << report;
   EXPECT_TRUE(report.ends_with("登记项目正确。\r\n所有文件的版本正确。\r\n")) << report;
   EXPECT_EQ(theApp().statusFlags, RunCompleted);
-  EXPECT_EQ(theApp().networkWaitShown, 0);
+  EXPECT_FALSE(theApp().networkWaitShown);
 }
 
 TEST_F(Engine, NoPrinterOfTheFamilyJumpsToTheRegistryCheckWithoutALine) {
@@ -79,7 +79,7 @@ TEST_F(Engine, NoPrinterOfTheFamilyJumpsToTheRegistryCheckWithoutALine) {
   EXPECT_EQ(Run(0), 0);
   EXPECT_EQ(StepOutcome.result, RunNextStep);
   EXPECT_EQ(StepOutcome.nextStep, 8);
-  EXPECT_EQ(theApp().skipPortChecks, 1);
+  EXPECT_TRUE(theApp().skipPortChecks);
   EXPECT_FALSE(HasReport());
 
   // Reached later with skipPortChecks, the MS-DOS spooling step jumps past the registry check.

@@ -38,7 +38,7 @@ class NetworkSteps : public ::testing::Test {
     auto& app = theApp();
     app.reportPath = kReport;
     app.portNumber = 2;
-    app.portNotLocal = 1;
+    app.portNotLocal = true;
     app.apdRequirement = {"DXLQ7APD.APD", "1997/07/01", "12:00:00", "100", "0"};
     auto backend = std::make_unique<w95::ui::ScriptedBackend>();
     script_ = backend.get();
@@ -86,12 +86,12 @@ TEST_F(NetworkSteps, RightNetworkSetUpRunsToTheEndBehindTheNotice) {
   ASSERT_EQ(script_->Shown().size(), 1u);
   EXPECT_EQ(script_->Shown()[0].templateId, 150);
   EXPECT_TRUE(script_->Shown()[0].modeless);
-  EXPECT_EQ(theApp().networkWaitShown, 1);
+  EXPECT_TRUE(theApp().networkWaitShown);
   EXPECT_FALSE(script_->Shown()[0].destroyed);  // up until the driver's closing sequence
 }
 
 TEST_F(NetworkSteps, LocalPortEndsTheChecksAtStepTen) {
-  theApp().portNotLocal = 0;
+  theApp().portNotLocal = false;
   EXPECT_EQ(Run(10), 1);
   EXPECT_EQ(StepOutcome.result, ChecksFinished);
   EXPECT_TRUE(script_->Shown().empty());
@@ -104,7 +104,7 @@ TEST_F(NetworkSteps, PortWithoutConnection) {
   EXPECT_EQ(Run(10), 0);
   EXPECT_EQ(StepOutcome.result, NoNetworkConnection);
   EXPECT_EQ(Report(), "网络错误: LPT2: 没有被连接到网络打印机上。\r\n");
-  EXPECT_EQ(theApp().networkWaitShown, 1);
+  EXPECT_TRUE(theApp().networkWaitShown);
 }
 
 TEST_F(NetworkSteps, ServerThatDoesNotAnswer) {

@@ -91,7 +91,7 @@ TEST_F(StartPageTest, ShowsTheFiguresAndTheSortedPortList) {
             (std::vector<std::string>{"LPT1:[本地]", "LPT2:[本地]", "LPT3:[\\\\PRINTSRV\\KRT310]", "LPT4:[不存在]"}));
   EXPECT_EQ(Utf8(Shown().texts.at(ctl::kPortList)), "LPT1:[本地]");
   EXPECT_EQ(page.selectedPortNumber, 1);
-  EXPECT_EQ(page.selectedPortNotLocal, 0);
+  EXPECT_FALSE(page.selectedPortNotLocal);
   EXPECT_FALSE(machine_.Exists(kReportPath));  // No writes nothing
 }
 
@@ -103,10 +103,10 @@ TEST_F(StartPageTest, TheChosenEntryGivesPortNumberAndNetworkFlag) {
   struct Case {
     int index;
     std::int32_t number;
-    std::int32_t notLocal;
+    bool notLocal;
   };
   // LPT1:[本地], LPT2:[\\PRINTSRV\KRT310], LPT4:[不存在]
-  for (Case c : {Case{2, 4, 1}, Case{1, 2, 1}, Case{0, 1, 0}}) {
+  for (Case c : {Case{2, 4, true}, Case{1, 2, true}, Case{0, 1, false}}) {
     script_->Select(ctl::kPortList, c.index).Press(ctl::kStartNo);
     StartPage page;
     page.DoModal();
@@ -168,7 +168,7 @@ TEST_F(StartPageTest, WithoutAParallelPortYesCannotBePressed) {
   EXPECT_TRUE(Shown().items.at(ctl::kPortList).empty());
   EXPECT_FALSE(Shown().enabled.at(ctl::kStartYes));
   EXPECT_EQ(page.selectedPortNumber, 0);
-  EXPECT_EQ(page.selectedPortNotLocal, 1);
+  EXPECT_TRUE(page.selectedPortNotLocal);
   EXPECT_FALSE(machine_.Exists(kReportPath));
 }
 
@@ -188,25 +188,25 @@ TEST_F(StartPageTest, AnEntryThatNamesNoCheckablePortDisablesYesUntilAnotherIsCh
   EXPECT_EQ(Entries(), (std::vector<std::string>{"FILE:[不存在]", "LPT10:[不存在]", "LPT7:[不存在]"}));
   EXPECT_FALSE(Shown().enabled.at(ctl::kStartYes));
   EXPECT_EQ(page.selectedPortNumber, 7);
-  EXPECT_EQ(page.selectedPortNotLocal, 1);
+  EXPECT_TRUE(page.selectedPortNotLocal);
   EXPECT_EQ(Utf8(theApp().GetPortDescription()), "LPT7:[不存在]");
 }
 
 TEST_F(StartPageTest, ChoosePortReadsOneDigitAndAsksTheSpooler) {
   std::vector<w95::PortInfo2> ports{{"LPT1:", "Local Port", "Local Port", 3}, {"XLPT5:", "", "", 3}};
   auto choose = [&](std::string_view utf8) { return ChoosePort(Cp936(utf8), ports); };
-  EXPECT_EQ(choose("LPT1:[本地]").portNotLocal, 0);
-  EXPECT_EQ(choose("LPT6:[不存在]").portNotLocal, 1);
+  EXPECT_FALSE(choose("LPT1:[本地]").portNotLocal);
+  EXPECT_TRUE(choose("LPT6:[不存在]").portNotLocal);
   EXPECT_EQ(choose("XLPT5:[本地]").portNumber, 5);  // the text before LPT is kept for the comparison
-  EXPECT_EQ(choose("XLPT5:[本地]").portNotLocal, 0);
-  EXPECT_EQ(choose("YLPT5:[本地]").portNotLocal, 1);
-  EXPECT_EQ(choose("LPT1:[\\\\SRV\\P]").portNotLocal, 1);
+  EXPECT_FALSE(choose("XLPT5:[本地]").portNotLocal);
+  EXPECT_TRUE(choose("YLPT5:[本地]").portNotLocal);
+  EXPECT_TRUE(choose("LPT1:[\\\\SRV\\P]").portNotLocal);
   EXPECT_TRUE(choose("LPT0:[不存在]").checkable);
   for (std::string_view text : {"", "LPT", "LPT:", "LPTX:", "LPT12:", "\\\\SRV\\P[不存在]"}) {
     PortChoice choice = choose(text);
     EXPECT_FALSE(choice.checkable) << text;
     EXPECT_EQ(choice.portNumber, 0) << text;
-    EXPECT_EQ(choice.portNotLocal, 1) << text;
+    EXPECT_TRUE(choice.portNotLocal) << text;
   }
 }
 
@@ -246,7 +246,7 @@ TEST_F(StartPageTest, OnTheConsoleAPortIsChosenByName) {
   StartPage page;
   EXPECT_EQ(page.DoModal(), page_end::StartYes);
   EXPECT_EQ(page.selectedPortNumber, 2);
-  EXPECT_EQ(page.selectedPortNotLocal, 0);
+  EXPECT_FALSE(page.selectedPortNotLocal);
   EXPECT_NE(out.str().find("512"), std::string::npos) << out.str();
   EXPECT_NE(out.str().find("LPT2:[本地]"), std::string::npos) << out.str();
   EXPECT_EQ(Utf8(machine_.Read(kReportPath)).rfind("Tavix KRT-310 on LPT2:[本地] 故障排除", 0), 0u);

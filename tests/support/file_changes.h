@@ -1,9 +1,8 @@
 // What another writer does to a file, for tests of kept files: a change that
-// keeps the inode and the stamp, and whether inotify can be had at all.
+// keeps the inode and the stamp, and the wait until a read of it is kept.
 #pragma once
 
 #include <fcntl.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,8 @@
 #include <string_view>
 
 namespace dxl::testing {
+
+inline constexpr timespec kMillisecond{0, 1000000};
 
 // Gives `path` the modification (and access) time `modified`.
 inline bool SetModified(const std::filesystem::path& path, timespec modified) {
@@ -28,13 +29,15 @@ inline bool Overwrite(const std::filesystem::path& path, std::string_view bytes,
   return SetModified(path, modified);
 }
 
-// Whether this process can have an inotify descriptor at all (the per-user
-// limit of instances is shared with every other process of the user).
-inline bool InotifyAvailable() {
-  const int fd = inotify_init1(IN_CLOEXEC);
-  if (fd < 0) return false;
-  close(fd);
-  return true;
+// Waits until the clock that stamps files has passed the change time of
+// `path`: from then on the profile cache keeps what it reads of the file.
+inline void WaitPastChangeTime(const std::filesystem::path& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return;
+  for (timespec now{};; nanosleep(&kMillisecond, nullptr)) {
+    clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    if (now.tv_sec > st.st_ctim.tv_sec || (now.tv_sec == st.st_ctim.tv_sec && now.tv_nsec > st.st_ctim.tv_nsec)) return;
+  }
 }
 
 }  // namespace dxl::testing

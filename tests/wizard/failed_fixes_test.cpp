@@ -126,7 +126,7 @@ TEST_F(FailedFixes, WritableFilesAreMendedAndAskForTheRestart) {
   Script().Press(kReturn);
   theApp().WizardDriver();
   EXPECT_EQ(ModalPages(), (std::vector<int>{102, 149, 133, 134, 135, 136, 137, 142, 145}));
-  EXPECT_EQ(theApp().restartNeeded, 1);
+  EXPECT_TRUE(theApp().restartNeeded);
   const std::string log = Log();
   EXPECT_EQ(log.find("未修正"), std::string::npos) << log;
   EXPECT_LT(log.size(), kFileSizeLimit) << "the report must fit under the full-disk limit";
@@ -136,7 +136,7 @@ TEST_F(FailedFixes, ReadOnlyFilesAreReportedNotMended) {
   for (const std::string& file : Files()) ASSERT_EQ(chmod(HostPath(file).c_str(), 0444), 0);
   theApp().WizardDriver();
   EXPECT_EQ(ModalPages(), (std::vector<int>{102, 149, 133, 134, 135, 136, 137, 142}));  // no finish page
-  EXPECT_EQ(theApp().restartNeeded, 0);
+  EXPECT_FALSE(theApp().restartNeeded);
   ExpectNothingMended();
 }
 
@@ -151,7 +151,7 @@ TEST_F(FailedFixes, ImmutableFilesAreReportedNotMended) {
     if (!SetImmutable(file, true)) GTEST_SKIP() << "the file system has no immutable flag here";
   theApp().WizardDriver();
   EXPECT_EQ(ModalPages(), (std::vector<int>{102, 149, 133, 134, 135, 136, 137, 142}));
-  EXPECT_EQ(theApp().restartNeeded, 0);
+  EXPECT_FALSE(theApp().restartNeeded);
   ExpectNothingMended();
 }
 

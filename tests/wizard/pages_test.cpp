@@ -118,10 +118,10 @@ TEST_F(Pages, EscEndsWithTwoExceptOnPagesThatIgnoreIt) {
 
 TEST_F(Pages, UnattendedEndTakesTheHarmlessChoice) {
   // No script at all: start page No, finish page return to Windows, a fix page Esc.
-  EXPECT_EQ(ShowPage(102), 7);
-  EXPECT_EQ(ShowPage(145), 24);
-  EXPECT_EQ(ShowPage(133), 2);
-  EXPECT_EQ(ShowPage(143), 2);
+  EXPECT_EQ(ShowPage(tmpl::kStartPage), 7);
+  EXPECT_EQ(ShowPage(tmpl::kFinishPage), 24);
+  EXPECT_EQ(ShowPage(tmpl::kSystemIniPage), 2);
+  EXPECT_EQ(ShowPage(tmpl::kWriteFailedDialog), 2);
 }
 
 TEST_F(Pages, HelpButtonAndF1OpenThePageTopicAndLeaveThePageUp) {
@@ -157,13 +157,13 @@ TEST_F(Pages, F1DoesNothingOnPagesWithoutHelp) {
 TEST_F(Pages, MissingHelpFileOrTopicShowsFailedToLaunchHelp) {
   machine_.Builder().Remove("C:\\WINDOWS\\DXLQ7IN.HLP");
   script_->Press(1013).Press(1012);
-  EXPECT_EQ(ShowPage(138), 0);
+  EXPECT_EQ(ShowPage(tmpl::kRegistryEntriesPage), 0);
   ASSERT_EQ(script_->Messages().size(), 1u);
   EXPECT_EQ(script_->Messages()[0], "Failed to launch help.");
 
   machine_.Builder().File("C:\\WINDOWS\\DXLQ7IN.HLP", "[10000]\r\nTitle=x\r\nbody\r\n");
   script_->Help().Press(1014);
-  EXPECT_EQ(ShowPage(141), 20);
+  EXPECT_EQ(ShowPage(tmpl::kFilesMissingPage), 20);
   EXPECT_EQ(script_->Messages().size(), 2u);
   EXPECT_TRUE(script_->HelpShown().empty());
 }
@@ -172,13 +172,13 @@ TEST_F(Pages, PrinterPortPageShowsInstalledPortsAndSelectedPort) {
   theApp().portNumber = 3;
   theApp().printerPorts = "LPT1:";
   script_->Press(1014);
-  ShowPage(131);
+  ShowPage(tmpl::kPrinterPortPage);
   EXPECT_EQ(Utf8(1016), "Tavix KRT-310 被连接到 LPT1:。");
   EXPECT_EQ(Utf8(1015), "您已选择 LPT3:。");
 
   theApp().printerPorts = "";
   script_->Press(1014);
-  ShowPage(131);
+  ShowPage(tmpl::kPrinterPortPage);
   EXPECT_EQ(Utf8(1016, 1), "Tavix KRT-310 被连接到 。");
 }
 
@@ -200,7 +200,7 @@ TEST_F(Pages, InsertsAreTextNotFormats) {
   // A printer name holding format directives shows as it is.
   otherPrinterNames = {"%s %1 %d"};
   script_->Cancel();
-  ShowPage(149);
+  ShowPage(tmpl::kOtherPrinterPage);
   EXPECT_EQ(Utf8(1029), "%s %1 %d 被连接到 LPT1:");
 }
 
@@ -220,15 +220,15 @@ TEST_F(Pages, NetworkPagesNameTheServerAndThePrinterOfThePort) {
 
 TEST_F(Pages, NetworkPagesOfAnUnconnectedPortShowEmptyInserts) {
   script_->Cancel().Cancel();
-  ShowPage(151);
-  ShowPage(153);
+  ShowPage(tmpl::kServerUnreachablePage);
+  ShowPage(tmpl::kServerDirectoryPage);
   EXPECT_EQ(Utf8(1035, 0), "不能访问打印服务器 。");
   EXPECT_EQ(Utf8(1037, 1), "不能访问目录 \\DXL。");
 }
 
 TEST_F(Pages, FixedTextsOfAPageAreShownAsTheTemplateHoldsThem) {
   script_->Cancel();
-  ShowPage(133);
+  ShowPage(tmpl::kSystemIniPage);
   const auto& texts = script_->Shown()[0].controlTexts;
   std::vector<std::string> utf8;
   for (const auto& text : texts) utf8.push_back(w95::Cp936ToUtf8Lossy(text));

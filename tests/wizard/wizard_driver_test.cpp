@@ -177,7 +177,7 @@ TEST_F(Driver, ContinueOnThePrinterPortPageSkipsThePortChecks) {
   Script().Select(kPortList, 1).Press(kStartYes).Press(kContinue).Press(kOk);
   RunWizard();
   EXPECT_EQ(Pages(), (std::vector<int>{102, 131, 142}));
-  EXPECT_EQ(theApp().skipPortChecks, 1);
+  EXPECT_TRUE(theApp().skipPortChecks);
   EXPECT_EQ(LogFrom("错误"),
             "错误: Tavix KRT-310 被连接到 LPT1:。\r\n"
             "SYSTEM.INI 正确。\r\n"
@@ -211,7 +211,7 @@ TEST_F(Driver, EscOnAFixPageLeavesTheProblemAndGoesToTheResults) {
             "错误: WIN.INI 中遗漏 load=DXLHRC.EXE - 未修正\r\n"
             "故障排除被用户中止。\r\n"
             "Tavix KRT-310 on LPT1:[本地] 设定不正确。\r\n");
-  EXPECT_EQ(theApp().restartNeeded, 0);
+  EXPECT_FALSE(theApp().restartNeeded);
 }
 
 TEST_F(Driver, ExitOnTheFilesPageStopsTheRunAndAsksForTheSetUpProgram) {
@@ -287,7 +287,7 @@ TEST_F(NetworkDriver, ConnectionMadePersistentAndTheChecksGoOn) {
             "网络错误: LPT2: 没有被连接到 \\\\PRINTSRV\\KRT310。 - 已修正\r\n"
             "故障排除完成。\r\n"
             "Tavix KRT-310 on LPT2:[\\\\PRINTSRV\\KRT310] 的网络设定不正确。\r\n");
-  EXPECT_EQ(theApp().restartNeeded, 0);
+  EXPECT_FALSE(theApp().restartNeeded);
   std::string userReg = w95::Cp936ToUtf8Lossy(machine_.HiveText(true));
   EXPECT_NE(userReg.find("[HKEY_CURRENT_USER\\Network\\Persistent\\LPT2]"), std::string::npos) << userReg;
 }

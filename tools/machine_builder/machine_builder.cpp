@@ -9,6 +9,7 @@
 #include "machine_builder/help_file.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/printing_files.h"
+#include "platform/base/case_rules.h"
 #include "platform/base/cp936.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/text.h"

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "machine_builder/hives.h"
+#include "platform/base/case_rules.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/text.h"
 

@@ -94,9 +94,9 @@ int RunPage(int id) {
 }
 
 void ShowOne(int id) {
-  if (id == dxl::kCheckingFilesDialog || id == dxl::kCheckingNetworkDialog) {
+  if (id == dxl::tmpl::kCheckingFilesDialog || id == dxl::tmpl::kCheckingNetworkDialog) {
     auto notice =
-        id == dxl::kCheckingFilesDialog ? dxl::CreateCheckingFilesDialog() : dxl::CreateCheckingNetworkDialog();
+        id == dxl::tmpl::kCheckingFilesDialog ? dxl::CreateCheckingFilesDialog() : dxl::CreateCheckingNetworkDialog();
     return;
   }
   RunPage(id);
@@ -126,7 +126,7 @@ int Show(int id) {
     return w95::ui::MakeQtBackend(options);
   });
   dxl::StepOutcome.nextStep = 0;
-  if (id == dxl::kCheckingFilesDialog || id == dxl::kCheckingNetworkDialog) {
+  if (id == dxl::tmpl::kCheckingFilesDialog || id == dxl::tmpl::kCheckingNetworkDialog) {
     ShowOne(id);
     return 0;
   }

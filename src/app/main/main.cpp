@@ -7,7 +7,6 @@
 #include "app/ui_choice.h"
 #include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
-#include "platform/system/system.h"
 
 namespace {
 
@@ -48,9 +47,5 @@ int main(int argc, char** argv) {
     return 2;
   }
   w95::Machine::Use(root);
-  const int exitCode = dxl::theApp().InitInstance();
-  // What the run writes is written, synced and closed by now; what is left
-  // is memory and descriptors, which the end of the process frees at once
-  // (Qt's and the machine's objects freed one by one took milliseconds).
-  w95::ExitProcess(static_cast<w95::UINT>(exitCode));
+  return dxl::theApp().InitInstance();
 }

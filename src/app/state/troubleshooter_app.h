@@ -56,18 +56,18 @@ class TroubleshooterApp {
   std::string GetPortDescription() const { return portDescription; }
 
   std::int32_t portNumber = 1;
-  std::int32_t portNotLocal = 0;
+  bool portNotLocal = false;
   std::string printerPorts = "LPT1:";
   std::string reportPath;
-  std::int32_t skipPortChecks = 0;
-  std::int32_t restartNeeded = 0;
-  std::int32_t someFileMissing = 0;
-  std::int32_t allFilesCorrect = 1;
+  bool skipPortChecks = false;
+  bool restartNeeded = false;
+  bool someFileMissing = false;
+  bool allFilesCorrect = true;
   std::string portDescription;
   std::unique_ptr<w95::ui::ModelessDialog> fileWaitDialog;
   std::unique_ptr<w95::ui::ModelessDialog> networkWaitDialog;
   ApdRequirement apdRequirement;
-  std::int32_t networkWaitShown = 0;
+  bool networkWaitShown = false;
   std::uint8_t statusFlags = 0;
   std::string logPath;
 

@@ -1,10 +1,9 @@
 #include "platform/base/ini_text.h"
 
-#include <atomic>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 
 namespace w95 {
@@ -29,8 +28,6 @@ constexpr size_t npos = std::string::npos;
 IniText::IniText(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
 void IniText::Parse() {
-  static std::atomic<std::uint64_t> parses{0};
-  parse_ = ++parses;
   lines_.clear();
   // Lines hold 32-bit offsets: a larger text has none (every lookup misses).
   if (bytes_.size() >= kNoLine) {
@@ -98,7 +95,6 @@ bool IniText::Insert(size_t scope, size_t lineIndex) {
   Slot& slot = index_[Probe(scope, name, hash)];
   if (slot.line != kNoLine) return false;
   slot = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(lineIndex)};
-  lines_[lineIndex].indexed = true;
   return true;
 }
 
@@ -155,36 +151,6 @@ std::optional<std::string_view> IniText::ValueView(std::string_view section, std
   if (s == npos) return std::nullopt;
   size_t k = FindKey(s, key);
   if (k == npos) return std::nullopt;
-  return ValueOf(lines_[k]);
-}
-
-// Looks a few lines ahead only, so that a lookup never walks a long run of
-// comments: the walk stops at the next header, and only an indexed entry
-// (the first of its name) is what the index would give.
-size_t IniText::KeyAfter(size_t sectionIndex, size_t line, std::string_view key) const {
-  constexpr size_t kLookAhead = 4;
-  for (size_t i = line + 1; i < lines_.size() && i <= line + kLookAhead; ++i) {
-    const Line& next = lines_[i];
-    if (next.kind == Kind::Section) return npos;
-    if (next.kind != Kind::Entry) continue;
-    if (next.indexed && next.scope == sectionIndex && EqualsNoCase(Name(next), key)) return i;
-    return npos;
-  }
-  return npos;
-}
-
-std::optional<std::string_view> IniText::ValueView(std::string_view section, std::string_view key,
-                                                   Cursor& cursor) const {
-  if (cursor.text != parse_ || cursor.section == npos || !EqualsNoCase(Name(lines_[cursor.section]), section)) {
-    cursor = Cursor{parse_, FindSection(section), npos};
-    cursor.line = cursor.section;
-  }
-  const size_t s = cursor.section;
-  if (s == npos) return std::nullopt;
-  size_t k = KeyAfter(s, cursor.line, key);
-  if (k == npos) k = FindKey(s, key);
-  if (k == npos) return std::nullopt;
-  cursor.line = k;
   return ValueOf(lines_[k]);
 }
 

@@ -24,17 +24,6 @@ class IniText {
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
   // The same as a view into this text, valid while it is unchanged.
   std::optional<std::string_view> ValueView(std::string_view section, std::string_view key) const;
-  // Where a lookup found its key, so that the next lookup through it tries
-  // the entry after that one before the index: keys asked for in file order
-  // (a caller going through a section's key list) are found without a probe.
-  // Valid for any text: one it was not made on starts afresh.
-  struct Cursor {
-    std::uint64_t text = 0;  // the parse it belongs to
-    size_t section = static_cast<size_t>(-1);
-    size_t line = static_cast<size_t>(-1);
-  };
-  // The same as ValueView, through `cursor`.
-  std::optional<std::string_view> ValueView(std::string_view section, std::string_view key, Cursor& cursor) const;
   std::vector<std::string> SectionNames() const;
   // Keys of the first section of that name; lines without '=' are not keys.
   std::vector<std::string> KeyNames(std::string_view section) const;
@@ -81,7 +70,6 @@ class IniText {
     std::uint32_t valueSize = 0;
     std::uint32_t scope = kNoLine;  // an entry: the header of its indexed section (kNoLine: none)
     Kind kind = Kind::Blank;
-    bool indexed = false;  // the first of its name in its scope: what a lookup finds
   };
   // One slot of the index: the line of a section header or an entry, and the
   // hash of its scope and folded name; line == npos when empty.
@@ -93,8 +81,8 @@ class IniText {
   void Parse();
   // Fills the index, an open-addressed table of the first header of each
   // section name and the first entry of each key in the first section of each
-  // name (names compared by ASCII upper case, the comparison EqualsNoCase
-  // makes); lookups build no key.
+  // name (names compared as EqualsNoCase compares them); lookups build no
+  // key.
   void Index();
   std::string_view Name(const Line& line) const { return {bytes_.data() + line.nameBegin, line.nameSize}; }
   std::string_view ValueOf(const Line& line) const { return {bytes_.data() + line.valueBegin, line.valueSize}; }
@@ -111,15 +99,11 @@ class IniText {
   // One past the last line of the section that starts at header `index`.
   size_t SectionEnd(size_t index) const;
   size_t FindKey(size_t sectionIndex, std::string_view key) const;
-  // The entry `key` of section `sectionIndex` if it is one of the few lines
-  // after `line`, else npos.
-  size_t KeyAfter(size_t sectionIndex, size_t line, std::string_view key) const;
   void Splice(size_t begin, size_t end, std::string_view replacement);
 
   std::string bytes_;
   std::vector<Line> lines_;
   std::vector<Slot> index_;  // a power of two in size, at most half full
-  std::uint64_t parse_ = 0;  // a number no other parse of this process has
 };
 
 }  // namespace w95

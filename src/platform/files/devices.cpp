@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/files/file_providers.h"

@@ -110,22 +110,6 @@ std::unique_ptr<FileObject> OpenLocalFile(const fs::path& host, struct stat st, 
   return std::make_unique<LocalFile>(fd, st, access, share);
 }
 
-// An existing file opened without write access, when its name is spelt as the
-// host holds it: one system call instead of a lookup per component, and the
-// handle OpenLocalFile would give for the same file. nullopt when the name has
-// to be looked up.
-std::optional<FileHandle> OpenSpelledFile(Machine& machine, const ParsedPath& path, DWORD access, DWORD share) {
-  struct stat st;
-  const int fd = OpenSpelledAsHeld(machine, path, O_RDONLY, st);
-  if (fd < 0) return std::nullopt;
-  if (!ShareAllows(FileKey{st.st_dev, st.st_ino}, access, share)) {
-    close(fd);
-    return Fail(ERROR_SHARING_VIOLATION, FileHandle());
-  }
-  SetLastError(ERROR_SUCCESS);
-  return FileHandle(std::make_unique<LocalFile>(fd, st, access, share));
-}
-
 // A directory entry that is not a symbolic link leading out of the root, with
 // the stat of what it names (the link followed); `st` holds its lstat first.
 bool StaysInside(const fs::path& root, const fs::path& entry, struct stat& st) {
@@ -203,21 +187,10 @@ FileHandle CreateFileA(std::string_view fileName, DWORD desiredAccess, DWORD sha
   if (parsed->kind == PathKind::Device) return FileHandle(OpenDeviceFile(machine, *parsed, desiredAccess));
   if (parsed->kind == PathKind::Unc)
     return FileHandle(OpenUncFile(machine, *parsed, desiredAccess, creationDisposition));
-  // An existing file opened to read: one call for a name spelt as held, and
-  // what the walk found kept for a name spelt otherwise.
-  const bool readsExisting = creationDisposition == OPEN_EXISTING && !(desiredAccess & GENERIC_WRITE);
-  if (readsExisting)
-    if (auto file = OpenSpelledFile(machine, *parsed, desiredAccess, shareMode)) return std::move(*file);
   struct stat st;
   auto host = HostPath(machine, fileName, Lookup::ParentOnly, &st);
   if (!host) return FileHandle();
-  FileHandle file(OpenLocalFile(*host, st, desiredAccess, shareMode, creationDisposition));
-  if (file && readsExisting) {
-    const DWORD error = GetLastError();
-    KeepSpelling(machine, *parsed, *host);
-    SetLastError(error);
-  }
-  return file;
+  return FileHandle(OpenLocalFile(*host, st, desiredAccess, shareMode, creationDisposition));
 }
 
 bool ReadFile(FileHandle& file, std::span<char> buffer, DWORD& bytesRead) {

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 

@@ -1,15 +1,11 @@
 #include "platform/machine/host_open.h"
 
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstdint>
 
 #include "platform/base/last_error.h"
 #include "platform/machine/host_errors.h"
@@ -60,29 +56,6 @@ int OpenStatedHostFile(const std::filesystem::path& path, int flags, mode_t mode
   // F_SETFL takes only the status flags (append, direct, no-atime) from its
   // argument: those of the open, without O_NONBLOCK.
   fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  return fd;
-}
-
-int OpenRegularBeneath(int dirFd, const std::string& relative, int flags, struct stat& st) {
-  // Where the kernel or a sandbox lacks openat2, every open would fail alike.
-  static std::atomic<bool> unavailable{false};
-  if (dirFd < 0 || relative.empty() || unavailable.load(std::memory_order_relaxed)) return -1;
-  open_how how{};
-  how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
-  const int saved = errno;
-  const int fd = static_cast<int>(syscall(SYS_openat2, dirFd, relative.c_str(), &how, sizeof how));
-  if (fd < 0) {
-    if (errno == ENOSYS) unavailable.store(true, std::memory_order_relaxed);
-    errno = saved;
-    return -1;
-  }
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    errno = saved;
-    return -1;
-  }
-  fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);  // as OpenStatedHostFile
   return fd;
 }
 

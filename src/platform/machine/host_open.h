@@ -49,17 +49,6 @@ int OpenHostFile(const std::filesystem::path& path, int flags, mode_t mode = 064
 // nothing there; `st` is the descriptor's own stat.
 int OpenStatedHostFile(const std::filesystem::path& path, int flags, mode_t mode, struct stat& st);
 
-// The regular file at `relative` below the directory `dirFd`, opened in one
-// system call (openat2) with `flags` as OpenStatedHostFile opens it: symbolic
-// links are followed as long as they stay below `dirFd` (an absolute link, a
-// ".." above it or a /proc link is no match), a FIFO never blocks, a terminal
-// never becomes the controlling one; anything else found there is closed at
-// once (a FIFO or device node is thus opened, unlike with OpenHostFile, which
-// stats first). -1 when there is no such regular file or the kernel refuses
-// openat2; the last error is left as it was, for the caller to look the name
-// up the long way. `st` is the descriptor's own stat.
-int OpenRegularBeneath(int dirFd, const std::string& relative, int flags, struct stat& st);
-
 // The largest file read whole: far beyond any INI file, hive or report.
 inline constexpr std::size_t kMaxWholeFileBytes = 64u << 20;
 

@@ -1,95 +1,72 @@
 #include "platform/machine/ini_cache.h"
 
-#include <sys/stat.h>
+#include <sys/statfs.h>
+
+#include <algorithm>
+#include <ctime>
 
 namespace w95 {
 
-bool StampSettled(const timespec& modified) {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  return modified.tv_sec + kStampSettleSeconds < now.tv_sec;
+namespace {
+
+bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+bool Before(const timespec& a, const timespec& b) {
+  return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
+
+// FAT and exFAT keep times in units of two seconds.
+constexpr long kMsdosMagic = 0x4d44, kExfatMagic = 0x2011BAB0;
+
+// Whether every change of `path` after `readAt` (the coarse clock, which
+// stamps files) gives it another change time than `stamp` has.
+bool StampSettled(const std::filesystem::path& path, const FileStamp& stamp, const timespec& readAt) {
+  struct statfs fs;
+  if (statfs(path.c_str(), &fs) == 0 && (fs.f_type == kMsdosMagic || fs.f_type == kExfatMagic))
+    return stamp.changed.tv_sec + 2 < readAt.tv_sec;
+  return Before(stamp.changed, readAt);
+}
+
+}  // namespace
+
+FileStamp FileStamp::Of(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim}; }
 
 bool FileStamp::operator==(const FileStamp& other) const {
-  return device == other.device && inode == other.inode && size == other.size &&
-         modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+  return device == other.device && inode == other.inode && size == other.size && SameTime(modified, other.modified) &&
+         SameTime(changed, other.changed);
 }
 
-std::optional<FileStamp> RegularFileStamp(const std::filesystem::path& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
-}
-
-void IniCache::Retire(Entry& entry) {
-  if (entry.watch) entry.watch->Retire();
-}
-
-std::shared_ptr<const IniText> IniCache::Unchanged(std::string_view path) const {
-  Drain();
-  auto found = entries_.find(path);
-  return found != entries_.end() && found->second.Watched() ? found->second.text : nullptr;
-}
-
-std::shared_ptr<const WatchState> IniCache::WatchOf(std::string_view path) const {
-  auto found = entries_.find(path);
-  return found != entries_.end() && found->second.Watched() ? found->second.watch : nullptr;
-}
-
-// A watched entry is governed by its watch alone: once an event touched it,
-// the file changed (or may have), whatever its stamp says.
-std::shared_ptr<const IniText> IniCache::Kept(const std::filesystem::path& path, const FileStamp& stamp) const {
-  auto found = entries_.find(path.native());
-  if (found == entries_.end() || found->second.reread) return nullptr;
-  const Entry& entry = found->second;
-  if (entry.watch) return entry.watch->Current() ? entry.text : nullptr;
-  return entry.stamp == stamp ? entry.text : nullptr;
-}
-
-std::shared_ptr<const IniText> IniCache::Get(const std::filesystem::path& path, const Reader& read,
-                                             const std::vector<std::filesystem::path>* directories) {
-  Drain();
-  auto found = entries_.find(path.native());
-  std::optional<FileStamp> stamp;
+std::shared_ptr<const IniText> IniCache::Get(const std::filesystem::path& path, const struct stat& st,
+                                             const Reader& read) {
+  const FileStamp stamp = FileStamp::Of(st);
+  auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path.native(); });
   std::shared_ptr<const IniText> earlier;
   if (found != entries_.end()) {
-    Entry& entry = found->second;
-    if (entry.Watched()) return entry.text;
-    if (!entry.watch) {
-      stamp = RegularFileStamp(path);
-      if (stamp && entry.stamp == *stamp && !entry.reread) return entry.text;
+    if (found->stamp == stamp && !found->reread) {
+      std::rotate(entries_.begin(), found, found + 1);
+      return entries_.front().text;
     }
-    earlier = std::move(entry.text);
-    Retire(entry);
+    earlier = std::move(found->text);
     entries_.erase(found);
   }
-  // The watches go in before the read, so that a change while it reads is an
-  // event; a file that is not there (or no regular file) is not watched.
-  if (!stamp) stamp = RegularFileStamp(path);
-  std::shared_ptr<WatchState> watch;
-  if (stamp && watcher_ && directories && (watch = watcher_->Watch(*directories, path))) stamp = RegularFileStamp(path);
+  timespec readAt{};
+  clock_gettime(CLOCK_REALTIME_COARSE, &readAt);
   auto bytes = read();
   if (!bytes) return nullptr;
   // Parsing is a function of the bytes alone: the same bytes read anew (after
   // a flush, or a rewrite that changed nothing) need no second parse.
   auto text = earlier && earlier->Bytes() == *bytes ? earlier : std::make_shared<const IniText>(std::move(*bytes));
-  if (stamp && (watch || StampSettled(stamp->modified)))
-    entries_.insert_or_assign(path.native(), Entry{*stamp, text, std::move(watch)});
+  if (!StampSettled(path, stamp, readAt)) return text;
+  if (entries_.size() == kMaxFiles) entries_.pop_back();
+  entries_.insert(entries_.begin(), Entry{path.native(), stamp, text});
   return text;
 }
 
 void IniCache::Drop(const std::filesystem::path& path) {
-  auto found = entries_.find(path.native());
-  if (found == entries_.end()) return;
-  Retire(found->second);
-  entries_.erase(found);
+  std::erase_if(entries_, [&](const Entry& e) { return e.path == path.native(); });
 }
 
 void IniCache::Clear() {
-  for (auto& [path, entry] : entries_) {
-    entry.reread = true;
-    Retire(entry);
-  }
+  for (auto& entry : entries_) entry.reread = true;
 }
 
 }  // namespace w95

@@ -1,8 +1,5 @@
 #include "platform/machine/machine.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdlib>
 
 #include "platform/base/ini_text.h"
@@ -43,17 +40,6 @@ const std::filesystem::path* Machine::CanonicalRoot() const {
   if (ec) return nullptr;
   canonicalRoot_ = std::move(root);
   return &*canonicalRoot_;
-}
-
-Machine::~Machine() {
-  if (rootDescriptor_ >= 0) close(rootDescriptor_);
-}
-
-int Machine::RootDescriptor() const {
-  if (rootDescriptor_ >= 0) return rootDescriptor_;
-  const std::filesystem::path* root = CanonicalRoot();
-  if (root) rootDescriptor_ = open(root->c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  return rootDescriptor_;
 }
 
 std::filesystem::path RootFromEnvironment() {

@@ -10,7 +10,6 @@
 #include <string>
 #include <typeindex>
 
-#include "platform/machine/file_watch.h"
 #include "platform/machine/ini_cache.h"
 
 namespace w95 {
@@ -20,7 +19,6 @@ class Machine {
   // Reads MSDOS.SYS [Paths] WinDir of the root; C:\WINDOWS when it is missing,
   // names another drive, or leaves the root.
   explicit Machine(std::filesystem::path root);
-  ~Machine();
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
 
@@ -34,9 +32,6 @@ class Machine {
   // The root with every symbolic link resolved, found once; nullptr while the
   // root cannot be resolved.
   const std::filesystem::path* CanonicalRoot() const;
-  // An O_PATH descriptor of the canonical root, opened once, for lookups
-  // relative to it; -1 while the root cannot be opened.
-  int RootDescriptor() const;
   // Windows forms: "C:\WINDOWS", "C:\WINDOWS\SYSTEM", "C:\WINDOWS\TEMP\".
   const std::string& WindowsDirectory() const { return windowsDirectory_; }
   std::string SystemDirectory() const { return windowsDirectory_ + "\\SYSTEM"; }
@@ -53,18 +48,13 @@ class Machine {
 
   // The parsed files of the machine directory itself (MACHINE.INI), kept while unchanged.
   IniCache& HostIniFiles() const { return hostIniFiles_; }
-  // The watches over the kept files of this machine (one inotify descriptor,
-  // not inherited by child processes, closed with the machine).
-  FileWatcher& Watcher() const { return watcher_; }
 
  private:
   std::filesystem::path root_;
   std::string windowsDirectory_;
-  mutable FileWatcher watcher_;  // before everything that keeps watched files
   std::map<std::type_index, std::shared_ptr<void>> services_;
   mutable std::optional<std::filesystem::path> canonicalRoot_;
-  mutable int rootDescriptor_ = -1;
-  mutable IniCache hostIniFiles_{&watcher_};
+  mutable IniCache hostIniFiles_;
 };
 
 // The root directory from the environment: TSHOOTER_ROOT, or empty when unset.

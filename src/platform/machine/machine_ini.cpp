@@ -1,41 +1,25 @@
 #include "platform/machine/machine_ini.h"
 
+#include <sys/stat.h>
+
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
 
 namespace w95 {
 
-namespace {
-
-constexpr const char* kMachineIni = "MACHINE.INI";
-
-// Kept and watched by its name below the canonical root, the root the watch
-// starts from (found once per machine, as every path of the machine is).
-std::filesystem::path KeptPath(const Machine& machine) {
-  const std::filesystem::path* root = machine.CanonicalRoot();
-  return root ? *root / kMachineIni : MachineIniPath(machine);
-}
-
-}  // namespace
-
-std::filesystem::path MachineIniPath(const Machine& machine) { return machine.Root() / kMachineIni; }
+std::filesystem::path MachineIniPath(const Machine& machine) { return machine.Root() / "MACHINE.INI"; }
 
 std::shared_ptr<const IniText> MachineIni(const Machine& machine) {
-  IniCache& cache = machine.HostIniFiles();
-  auto path = KeptPath(machine);
-  if (auto text = cache.Unchanged(path.native())) return text;
-  const std::filesystem::path* root = machine.CanonicalRoot();
-  const std::vector<std::filesystem::path> directories =
-      root ? std::vector{*root} : std::vector<std::filesystem::path>{};
-  auto text = cache.Get(
-      path, [&] { return ReadHostFile(path); }, root ? &directories : nullptr);
-  if (text) return text;
   static const auto empty = std::make_shared<const IniText>();
-  return empty;
+  const auto path = MachineIniPath(machine);
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return empty;
+  auto text = machine.HostIniFiles().Get(path, st, [&] { return ReadHostFile(path); });
+  return text ? text : empty;
 }
 
 bool ReplaceMachineIni(const Machine& machine, const IniText& text) {
-  machine.HostIniFiles().Drop(KeptPath(machine));
+  machine.HostIniFiles().Drop(MachineIniPath(machine));
   return ReplaceHostFile(MachineIniPath(machine), text.Bytes()) == ERROR_SUCCESS;
 }
 

@@ -19,9 +19,8 @@ namespace w95 {
 class Machine;
 
 std::filesystem::path MachineIniPath(const Machine& machine);
-// The parsed file (empty when it is missing), read anew only when it changed:
-// watched from the machine's root while it can be (no stat per call), else
-// kept by its stamp (ini_cache.h).
+// The parsed file (empty when it is missing), read anew only when it changed
+// (one stat per call, ini_cache.h).
 std::shared_ptr<const IniText> MachineIni(const Machine& machine);
 // Replaces the file atomically with `text`; false when that failed.
 bool ReplaceMachineIni(const Machine& machine, const IniText& text);

@@ -6,17 +6,14 @@
 
 #include <cctype>
 #include <cerrno>
-#include <ctime>
-#include <map>
-#include <memory>
 #include <utility>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/cp936.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/machine/host_errors.h"
 #include "platform/machine/host_open.h"
-#include "platform/machine/ini_cache.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/replace_leftovers.h"
 
@@ -87,90 +84,6 @@ std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& hostNa
   return std::nullopt;
 }
 
-// Where a name's directories are spelt in another case than the host holds
-// them ("C:\WINDOWS\Dxl\A.TXT" for WINDOWS/DXL), the walk reads a directory
-// for each such component. What it found is kept per spelling of the
-// directory part: a descriptor of every directory on the way, from the root,
-// with the stamp each had. While none changed (same device, inode,
-// modification and change time), each holds the same entries, so the walk
-// would find the same directories again; the last component is then opened
-// below the last one in one call. A directory changed within the last three
-// seconds is not kept: a second change in the same tick of the file system's
-// clock would leave its stamp unchanged. Only link-free directories are kept.
-struct KeptDirectory {
-  int fd = -1;  // O_PATH
-  dev_t dev = 0;
-  ino_t ino = 0;
-  timespec modified{}, changed{};
-};
-
-bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
-
-bool Holds(const KeptDirectory& dir, const struct stat& st) {
-  return st.st_dev == dir.dev && st.st_ino == dir.ino && SameTime(st.st_mtim, dir.modified) &&
-         SameTime(st.st_ctim, dir.changed);
-}
-
-struct KeptSpelling {
-  KeptSpelling() = default;
-  KeptSpelling(const KeptSpelling&) = delete;
-  KeptSpelling& operator=(const KeptSpelling&) = delete;
-  ~KeptSpelling() { Release(); }
-  // Closes every descriptor: nothing kept.
-  void Release() {
-    for (const auto& dir : path) close(dir.fd);
-    path.clear();
-    if (last >= 0) close(last);
-    last = -1;
-  }
-  // The root and every directory whose entry the walk looked up, then the
-  // directory that holds the file (`last`, whose entries need not stay).
-  std::vector<KeptDirectory> path;
-  int last = -1;
-  time_t retryAfter = 0;  // while nothing is kept: not tried again before
-};
-
-constexpr std::size_t kMaxKeptSpellings = 64;
-
-time_t NowSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_REALTIME, &now);
-  return now.tv_sec;
-}
-
-class KeptSpellings {
- public:
-  explicit KeptSpellings(Machine&) {}
-  std::map<std::string, std::unique_ptr<KeptSpelling>, std::less<>> spellings;
-};
-
-// The directory part of a local path as given ("WINDOWS\Dxl").
-std::string DirectoryKey(const std::vector<std::string>& parts) {
-  std::string key;
-  for (size_t i = 0; i + 1 < parts.size(); ++i) {
-    if (i) key += '\\';
-    key += parts[i];
-  }
-  return key;
-}
-
-// The descriptor of the directory that holds the file, while the kept
-// spelling still holds; -1 when nothing is kept (or no longer holds).
-int KeptDirectoryOf(Machine& machine, const std::vector<std::string>& parts) {
-  auto& kept = machine.Service<KeptSpellings>().spellings;
-  if (kept.empty()) return -1;
-  auto it = kept.find(DirectoryKey(parts));
-  if (it == kept.end() || it->second->last < 0) return -1;
-  for (const auto& dir : it->second->path) {
-    struct stat st;
-    if (fstat(dir.fd, &st) != 0 || !Holds(dir, st)) {
-      kept.erase(it);
-      return -1;
-    }
-  }
-  return it->second->last;
-}
-
 bool InsideRoot(const fs::path& canonicalRoot, const fs::path& path) {
   auto rel = path.lexically_relative(canonicalRoot);
   return !rel.empty() && *rel.begin() != "..";
@@ -197,7 +110,7 @@ std::optional<ParsedPath> ParseWindowsPath(std::string_view path) {
     if (rest[0] != 'C' && rest[0] != 'c') return Fail(ERROR_PATH_NOT_FOUND, std::optional<ParsedPath>());
     rest.remove_prefix(2);
   } else {
-    std::string upper = ToUpperAscii(rest);
+    std::string upper = UpperName(rest);
     if (!upper.empty() && upper.back() == ':') upper.pop_back();
     if (IsDeviceName(upper)) {
       parsed.kind = PathKind::Device;
@@ -274,93 +187,6 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
     current = *entry;
   }
   return current;
-}
-
-int OpenSpelledAsHeld(Machine& machine, const ParsedPath& path, int flags, struct stat& st) {
-  if (path.kind != PathKind::Local || path.components.empty()) return -1;
-  std::string relative, last;
-  for (const auto& part : path.components) {
-    // HostPath refuses these names whatever is on the disk.
-    if (HasWildcard(part)) return -1;
-    auto hostName = HostName(part);
-    if (!hostName) return -1;
-    if (!relative.empty()) relative += '/';
-    relative += *hostName;
-    last = std::move(*hostName);
-  }
-  if (path.components.size() > 1) {
-    const int dir = KeptDirectoryOf(machine, path.components);
-    if (dir >= 0) return OpenRegularBeneath(dir, last, flags, st);
-  }
-  return OpenRegularBeneath(machine.RootDescriptor(), relative, flags, st);
-}
-
-void KeepSpelling(Machine& machine, const ParsedPath& path, const fs::path& host) {
-  const auto& parts = path.components;
-  const fs::path* root = machine.CanonicalRoot();
-  if (path.kind != PathKind::Local || parts.size() < 2 || !root || machine.RootDescriptor() < 0) return;
-  // The walk's directories, in the host's spelling; links taken give others.
-  std::vector<std::string> held;
-  for (const auto& part : host.lexically_relative(*root)) held.push_back(part.string());
-  if (held.size() != parts.size()) return;
-  std::vector<std::string> given;
-  bool differs = false;
-  for (size_t i = 0; i + 1 < parts.size(); ++i) {
-    auto hostName = HostName(parts[i]);
-    if (!hostName || HasWildcard(parts[i])) return;
-    differs = differs || *hostName != held[i];
-    given.push_back(std::move(*hostName));
-  }
-  if (!differs) return;  // one openat2 from the root finds it
-  auto& spellings = machine.Service<KeptSpellings>().spellings;
-  const std::string key = DirectoryKey(parts);
-  const time_t now = NowSeconds();
-  if (auto it = spellings.find(key); it != spellings.end() && (it->second->last >= 0 || now < it->second->retryAfter))
-    return;
-  if (spellings.size() >= kMaxKeptSpellings) spellings.clear();
-  auto& slot = spellings[key];
-  slot = std::make_unique<KeptSpelling>();
-  KeptSpelling& spelling = *slot;
-  spelling.retryAfter = now + kStampSettleSeconds;
-
-  // The walk again, with the walk's own lookup, holding each directory open.
-  int fd = fcntl(machine.RootDescriptor(), F_DUPFD_CLOEXEC, 0);
-  fs::path dir = *root;
-  struct stat dirStat;
-  if (fd < 0) return;
-  if (fstat(fd, &dirStat) != 0) {
-    close(fd);
-    return;
-  }
-  for (size_t i = 0;; ++i) {
-    if (!S_ISDIR(dirStat.st_mode)) {
-      close(fd);
-      break;
-    }
-    if (i + 1 == parts.size()) {
-      spelling.last = fd;  // its entries are the kernel's to look up
-      break;
-    }
-    spelling.path.push_back({fd, dirStat.st_dev, dirStat.st_ino, dirStat.st_mtim, dirStat.st_ctim});
-    if (!StampSettled(dirStat.st_mtim)) break;  // changed in the last seconds
-    struct stat st;
-    auto entry = FindEntry(dir, given[i], parts[i], st);
-    if (!entry || S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode) || entry->filename() != held[i]) break;
-    fd = openat(fd, held[i].c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) break;
-    if (fstat(fd, &dirStat) != 0 || dirStat.st_dev != st.st_dev || dirStat.st_ino != st.st_ino) {
-      close(fd);
-      break;
-    }
-    dir = *entry;
-  }
-  // Kept only when the whole way was found and nothing on it changed meanwhile.
-  bool holds = spelling.last >= 0;
-  for (const auto& on : spelling.path) {
-    struct stat st;
-    holds = holds && fstat(on.fd, &st) == 0 && Holds(on, st);
-  }
-  if (!holds) spelling.Release();
 }
 
 std::optional<std::string> ReadHostFile(const fs::path& path) { return ReadRegularHostFile(path); }

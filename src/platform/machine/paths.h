@@ -52,23 +52,6 @@ enum class Lookup {
 std::optional<std::filesystem::path> HostPath(const Machine& machine, std::string_view windowsPath,
                                               Lookup lookup = Lookup::Existing, struct stat* found = nullptr);
 
-// The regular file a local path names when each component is spelt as the
-// host holds it, opened in one system call relative to the machine's root
-// (OpenRegularBeneath; `flags` as for OpenStatedHostFile): the file HostPath
-// finds, as it tries that spelling first and follows the same links. -1 when
-// this cannot tell, without touching the last error: a component spelt in
-// another case, a link leaving the root or given absolutely, a directory or
-// anything else not a regular file, a name with wildcards. The caller then
-// takes HostPath, whose result and errors stand.
-// Directories spelt in another case are opened this way too once KeepSpelling
-// has kept what the walk found for them, while none of them changed.
-int OpenSpelledAsHeld(Machine& machine, const ParsedPath& path, int flags, struct stat& st);
-
-// Keeps the directories that HostPath found for `path` at `host` (a regular
-// file), when some are spelt in another case and none is a link or changed in
-// the last seconds, for OpenSpelledAsHeld.
-void KeepSpelling(Machine& machine, const ParsedPath& path, const std::filesystem::path& host);
-
 // Host counterpart of one Windows name component (code page 936 to UTF-8), and back.
 std::optional<std::string> HostName(std::string_view windowsName);
 std::string WindowsName(const std::string& hostName);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/machine/paths.h"
@@ -33,7 +34,7 @@ std::optional<std::vector<std::string>> DirectoryServer::ListShares() {
     if (IsValidNetName(name) && ShareRoot(name)) shares.push_back(name);
   }
   std::sort(shares.begin(), shares.end(),
-            [](const std::string& a, const std::string& b) { return ToUpperAscii(a) < ToUpperAscii(b); });
+            [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
   return shares;
 }
 

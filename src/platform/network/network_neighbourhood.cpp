@@ -11,6 +11,7 @@
 //   Port=4455
 #include <algorithm>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/registry/registry.h"
 
@@ -25,7 +26,7 @@ std::string RemotePathOf(const RegKey& parent, const std::string& device) {
 }  // namespace
 
 std::string RedirectableDevice(std::string_view localName) {
-  std::string upper = ToUpperAscii(localName);
+  std::string upper = UpperName(localName);
   if (upper.size() == 5 && upper.back() == ':') upper.pop_back();
   if (upper.size() != 4 || !upper.starts_with("LPT") || upper[3] < '1' || upper[3] > '9') return {};
   return upper;

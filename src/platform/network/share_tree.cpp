@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/machine/host_errors.h"

@@ -1,5 +1,6 @@
 // WNetGetConnectionA, WNetAddConnection2A, WNetCancelConnection2A over the
 // machine's NetworkState.
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/machine/machine.h"

@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
-#include <vector>
 
 #include "platform/base/ini_text.h"
 #include "platform/base/last_error.h"
@@ -18,151 +16,36 @@
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
 
-namespace fs = std::filesystem;
-
 namespace w95 {
 
 namespace {
 
 constexpr std::string_view kWinIni = "WIN.INI";
 
-// A Windows name that resolved in its own spelling: the host path of each of
-// its directories, and of the file.
-struct SpelledPath {
-  std::vector<fs::path> directories;
-  fs::path file;
-};
-
-// The profile cache of a machine, by host path of the file; the Windows names
-// that resolved in their own spelling; and, by the file name as the caller
-// gave it, the kept text of a watched file with its watch.
+// The profile files of a machine, parsed, a few at a time.
 struct ProfileFiles {
-  struct Watched {
-    std::shared_ptr<const IniText> text;
-    std::shared_ptr<const WatchState> watch;
-  };
-  explicit ProfileFiles(Machine& machine);
-  ~ProfileFiles();
-  ProfileFiles(const ProfileFiles&) = delete;
-  ProfileFiles& operator=(const ProfileFiles&) = delete;
+  explicit ProfileFiles(Machine&) {}
   IniCache files;
-  std::map<std::string, SpelledPath, std::less<>> spelledAsGiven;
-  // Few names (WIN.INI, SYSTEM.INI, ...): a list, scanned.
-  std::vector<std::pair<std::string, Watched>> byName;
-  // What the last call loaded when no cache entry keeps it alive.
-  std::shared_ptr<const IniText> held;
-  // Where the last value was found: a caller going through a section's keys
-  // in order finds each without the index.
-  IniText::Cursor cursor;
-
-  const Watched* Named(std::string_view fileName) const {
-    for (const auto& [name, watched] : byName)
-      if (name == fileName) return &watched;
-    return nullptr;
-  }
-  void Name(std::string_view fileName, Watched watched) {
-    for (auto& [name, kept] : byName)
-      if (name == fileName) {
-        kept = std::move(watched);
-        return;
-      }
-    byName.emplace_back(std::string(fileName), std::move(watched));
-  }
 };
 
-// The profile cache of the current machine. Made only through
-// Machine::Current(), and destroyed with that machine (before Machine::Use
-// makes another current), so while one exists it is the current machine's.
-ProfileFiles* currentProfiles = nullptr;
-
-ProfileFiles::ProfileFiles(Machine& machine) : files(&machine.Watcher()) { currentProfiles = this; }
-ProfileFiles::~ProfileFiles() {
-  if (currentProfiles == this) currentProfiles = nullptr;
-}
-
-ProfileFiles& Profiles() { return currentProfiles ? *currentProfiles : Machine::Current().Service<ProfileFiles>(); }
-IniCache& Cache() { return Profiles().files; }
-
-// The host paths that name each component of `path` in the spelling given,
-// below the machine's root.
-std::optional<SpelledPath> SpellAsGiven(const Machine& machine, std::string_view path) {
-  auto parsed = ParseWindowsPath(path);
-  const fs::path* root = machine.CanonicalRoot();
-  if (!parsed || parsed->kind != PathKind::Local || parsed->components.empty() || !root) return std::nullopt;
-  SpelledPath spelled{{}, *root};
-  for (const auto& part : parsed->components) {
-    auto name = HostName(part);
-    if (!name) return std::nullopt;
-    if (&part != &parsed->components.front()) spelled.directories.push_back(spelled.file);
-    spelled.file /= *name;
-  }
-  return spelled;
-}
-
-// The component walk tries each spelling as given first: while every
-// directory of a name that resolved so is still a directory and the file a
-// regular file, none of them a link (lstat), the walk finds that same file.
-// Its kept text then costs one lstat per component; anything else takes the
-// whole way.
-std::shared_ptr<const IniText> KeptProfile(ProfileFiles& profiles, std::string_view path) {
-  auto found = profiles.spelledAsGiven.find(path);
-  if (found == profiles.spelledAsGiven.end()) return nullptr;
-  const SpelledPath& spelled = found->second;
-  struct stat st;
-  for (const auto& directory : spelled.directories)
-    if (lstat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
-  if (lstat(spelled.file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-  return profiles.files.Kept(spelled.file, FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim});
-}
-
-// A name that resolved in its own spelling: remembered, and its file watched
-// from the machine's root down (the walk would find that same file while no
-// event touches any of them).
-std::shared_ptr<const IniText> ReadProfile(ProfileFiles& profiles, std::string_view fileName, const std::string& path,
-                                           const fs::path& host) {
-  auto spelled = SpellAsGiven(Machine::Current(), path);
-  const bool asGiven = spelled && spelled->file == host;
-  auto text = profiles.files.Get(
-      host, [&] { return ReadWholeFile(path); }, asGiven ? &spelled->directories : nullptr);
-  if (!text || !asGiven) return text;
-  if (auto watch = profiles.files.WatchOf(host.native()))
-    profiles.Name(fileName, ProfileFiles::Watched{text, std::move(watch)});
-  profiles.spelledAsGiven.insert_or_assign(path, std::move(*spelled));
-  return text;
-}
+IniCache& Cache() { return Machine::Current().Service<ProfileFiles>().files; }
 
 // The file's text, read anew only when it changed; empty when it does not
-// exist; nullptr on another error. A watched file that no event touched
-// costs the read of the pending events and nothing else: no path, no stat.
-// The text stays valid until the next profile call.
-const IniText* LoadProfile(std::string_view fileName) {
-  ProfileFiles& profiles = Profiles();
-  profiles.files.Drain();
-  if (const auto* named = profiles.Named(fileName); named && named->watch->Current()) {
-    SetLastError(ERROR_SUCCESS);  // as the file's open does
-    return named->text.get();
-  }
-  std::string path = ProfileFilePath(fileName);
-  std::shared_ptr<const IniText> text = KeptProfile(profiles, path);
-  if (text) {
-    SetLastError(ERROR_SUCCESS);
-    // Kept under another name of the same file: watched, it serves this name too.
-    if (auto found = profiles.spelledAsGiven.find(path); found != profiles.spelledAsGiven.end())
-      if (auto watch = profiles.files.WatchOf(found->second.file.native()))
-        profiles.Name(fileName, ProfileFiles::Watched{text, std::move(watch)});
-  } else if (auto host = HostPath(Machine::Current(), path)) {
-    text = ReadProfile(profiles, fileName, path, *host);
-    if (text) SetLastError(ERROR_SUCCESS);
+// exist; nullptr on another error.
+std::shared_ptr<const IniText> LoadProfile(std::string_view fileName) {
+  const std::string path = ProfileFilePath(fileName);
+  std::shared_ptr<const IniText> text;
+  struct stat st;
+  if (auto host = HostPath(Machine::Current(), path, Lookup::Existing, &st); host && S_ISREG(st.st_mode)) {
+    text = Cache().Get(*host, st, [&] { return ReadWholeFile(path); });
+    if (text) SetLastError(ERROR_SUCCESS);  // as the file's open does
   } else if (auto bytes = ReadWholeFile(path)) {
     text = std::make_shared<const IniText>(std::move(*bytes));
   }
-  if (!text) {
-    DWORD error = GetLastError();
-    static const auto empty = std::make_shared<const IniText>();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) text = empty;
-  }
-  profiles.held = std::move(text);
-  return profiles.held.get();
+  if (text) return text;
+  static const auto empty = std::make_shared<const IniText>();
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? empty : nullptr;
 }
 
 // Our own write: the kept copy goes, whatever the file's stamp says.
@@ -181,24 +64,31 @@ DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
   return static_cast<DWORD>(out.size());
 }
 
-// Windows 95's lists: whole names only, each ended by a NUL, then the NUL
-// that ends the list, which the count includes. A list that does not fit
-// holds the names that do and answers size - 2.
+// Windows 95's lists: each name ended by a NUL, then the NUL that ends the
+// list, which the count includes. A list that does not fit answers size - 2:
+// a list of sections holds the whole names that fit; a list of keys is cut
+// to size - 3 bytes, inside a name, and that name ended by a NUL.
 class ListCopy {
  public:
+  enum class Cut : bool { BetweenNames, InsideName };
   // A list of names from `text` is never longer than the text and its NUL.
-  ListCopy(std::string& out, DWORD size, const IniText& text) : out_(out), size_(size) {
+  ListCopy(std::string& out, DWORD size, const IniText& text, Cut cut) : out_(out), size_(size), cut_(cut) {
     out_.clear();
     out_.reserve(std::min<size_t>(size, text.Bytes().size() + 1));
   }
   // Whether the name fitted (and the next may be offered).
   bool operator()(std::string_view name) {
-    if (out_.size() + name.size() + 2 > size_) {
-      full_ = true;
-      return false;
+    if (out_.size() + name.size() + 2 <= size_) {
+      out_.append(name).push_back('\0');
+      return true;
     }
-    out_.append(name).push_back('\0');
-    return true;
+    full_ = true;
+    if (cut_ == Cut::InsideName) {
+      out_.append(name);  // more than size - 3 bytes now
+      out_.resize(size_ < 3 ? 0 : size_ - 3);
+      if (size_ >= 3) out_.push_back('\0');
+    }
+    return false;
   }
   DWORD Count() const {
     if (!full_) return static_cast<DWORD>(out_.size()) + 1;
@@ -209,6 +99,7 @@ class ListCopy {
  private:
   std::string& out_;
   DWORD size_;
+  Cut cut_;
   bool full_ = false;
 };
 
@@ -228,24 +119,23 @@ std::string ProfileFilePath(std::string_view fileName) {
 DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
                                DWORD size, std::string_view fileName) {
   if (size == 0) return 0;
-  const IniText* loaded = LoadProfile(fileName);
+  auto loaded = LoadProfile(fileName);
   static const IniText empty;
-  const IniText* ini = loaded ? loaded : &empty;
+  const IniText& ini = loaded ? *loaded : empty;
   if (!section || !key) {
     if (size < 2) {
       out.clear();
       return 0;
     }
-    ListCopy list(out, size, *ini);
+    ListCopy list(out, size, ini, section ? ListCopy::Cut::InsideName : ListCopy::Cut::BetweenNames);
     if (!section) {
-      ini->VisitSectionNames(std::ref(list));
+      ini.VisitSectionNames(std::ref(list));
     } else {
-      ini->VisitKeyNames(TrimSpaces(*section), std::ref(list));
+      ini.VisitKeyNames(TrimSpaces(*section), std::ref(list));
     }
     return list.Count();
   }
-  if (auto value = ini->ValueView(TrimSpaces(*section), TrimSpaces(*key), Profiles().cursor))
-    return CopyString(*value, out, size);
+  if (auto value = ini.ValueView(TrimSpaces(*section), TrimSpaces(*key))) return CopyString(*value, out, size);
   std::string_view fallback = defaultValue.value_or("");
   while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
   return CopyString(fallback, out, size);
@@ -253,7 +143,7 @@ DWORD GetPrivateProfileStringA(OptionalText section, OptionalText key, OptionalT
 
 UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int defaultValue,
                            std::string_view fileName) {
-  const IniText* ini = LoadProfile(fileName);
+  auto ini = LoadProfile(fileName);
   if (!ini) return static_cast<UINT>(defaultValue);
   auto value = ini->ValueView(TrimSpaces(section), TrimSpaces(key));
   if (!value || value->empty()) return static_cast<UINT>(defaultValue);
@@ -271,13 +161,11 @@ UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int d
 BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, OptionalText value, OptionalText fileName) {
   if (!section && !key && !value) {  // flush: the next read of every file goes to the disk
     Cache().Clear();
-    Profiles().spelledAsGiven.clear();
-    Profiles().byName.clear();
     return 0;
   }
   if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);
   std::string_view file = fileName.value_or(kWinIni);
-  const IniText* loaded = LoadProfile(file);
+  auto loaded = LoadProfile(file);
   if (!loaded) return 0;
   IniText ini = *loaded;
   std::string_view sectionName = TrimSpaces(*section);

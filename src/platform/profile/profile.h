@@ -6,16 +6,16 @@
 // keys, a null section the sections (each name ended by a NUL); a null value
 // deletes the key, a null key the section; all three null only flushes (every
 // file's bytes are read anew at the next call). Every write replaces the file
-// atomically. Parsed files are kept per machine (ini_cache.h): a file found in
-// its own spelling is watched (file_watch.h) and used without a stat while no
-// event touched it, any other by its stamp; docs/profile.md, "Kept files".
+// atomically. Parsed files are kept per machine (ini_cache.h) and checked with
+// one stat per call; docs/profile.md, "Kept files".
 //
 // `out` receives what Windows copies into a buffer of `size` bytes, without the
 // terminating NUL. A value: its size is the returned count; one that does not
 // fit is cut to size - 1 characters. A list (as Windows 95 has it): each name
 // ended by a NUL; the count includes the list's final NUL (so it is out's size
-// + 1, and 1 for an empty list); one that does not fit holds only the whole
-// names that fit and answers size - 2.
+// + 1, and 1 for an empty list); one that does not fit answers size - 2 and
+// holds, for sections, the whole names that fit, for keys, the list's first
+// size - 3 bytes (cut inside a name) and a NUL.
 #pragma once
 
 #include <optional>

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/registry/creg_read.h"
 
@@ -433,7 +434,7 @@ class Patcher {
 
 uint32_t CregNameHash(std::string_view name) {
   uint32_t hash = 0;
-  for (unsigned char c : ToUpperAscii(name))
+  for (unsigned char c : UpperName(name))
     if (c < 0x80) hash += c;
   return hash;
 }

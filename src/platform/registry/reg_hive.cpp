@@ -4,6 +4,7 @@
 #include <bit>
 #include <functional>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/registry/creg_read.h"
 #include "platform/registry/regedit4.h"

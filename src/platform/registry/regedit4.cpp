@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/registry/registry.h"
 

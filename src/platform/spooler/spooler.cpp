@@ -1,5 +1,6 @@
 #include "platform/spooler/spooler.h"
 
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/registry/registry.h"

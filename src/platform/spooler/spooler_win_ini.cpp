@@ -1,3 +1,4 @@
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/profile/profile.h"

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/machine/machine.h"

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/machine/machine.h"

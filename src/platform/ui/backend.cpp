@@ -3,6 +3,7 @@
 #include <cctype>
 #include <iostream>
 
+#include "platform/base/case_rules.h"
 #include "platform/ui/console_backend.h"
 
 namespace w95::ui {
@@ -33,7 +34,7 @@ char AcceleratorOf(std::string_view text) {
       ++i;
       continue;
     }
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+    return UpperTextByte(text[i + 1]);
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <istream>
 #include <ostream>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/cp936.h"
 #include "platform/base/text.h"
 #include "platform/files/files.h"
@@ -17,7 +18,7 @@ namespace {
 
 std::string Lower(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : out) c = LowerTextByte(c);
   return out;
 }
 
@@ -39,9 +40,9 @@ bool SelectEntry(DialogState& state, int id, std::string_view argument) {
     int number = argument.size() > 6 ? 0 : std::stoi(std::string(argument));
     return number >= 1 && number <= count && state.SetCurSel(id, number - 1) != CB_ERR;
   }
-  std::string wanted = ToUpperAscii(Utf8ToCp936(argument).value_or(std::string(argument)));
+  const std::string wanted = Utf8ToCp936(argument).value_or(std::string(argument));
   for (int i = 0; i < count; ++i) {
-    if (wanted.empty() || ToUpperAscii(state.GetLBText(id, i)).rfind(wanted, 0) != 0) continue;
+    if (wanted.empty() || !TextStartsWithNoCase(state.GetLBText(id, i), wanted)) continue;
     return state.SetCurSel(id, i) != CB_ERR;
   }
   return false;
@@ -69,7 +70,7 @@ std::string FolderOf(const std::string& name) {
 // A root is no entry of a folder, so it is not searched for: C:\ is there,
 // no other drive is.
 bool FolderExists(const std::string& folder) {
-  if (folder.size() == 3 && folder[1] == ':') return std::toupper(static_cast<unsigned char>(folder[0])) == 'C';
+  if (folder.size() == 3 && folder[1] == ':') return UpperTextByte(folder[0]) == 'C';
   DWORD attributes = GetFileAttributesA(folder);
   return attributes != 0xFFFFFFFFu && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -80,13 +81,13 @@ std::string ConsoleKey(const DialogTemplate& dialog, size_t index) {
   const ControlTemplate& control = dialog.controls[index];
   if (IsClickable(control.kind)) {
     char letter = AcceleratorOf(control.text);
-    if (letter) return std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(letter))));
+    if (letter) return std::string(1, LowerTextByte(letter));
     return control.id >= 0 ? "#" + std::to_string(control.id) : std::string();
   }
   if (control.kind != ControlKind::Combo && control.kind != ControlKind::Edit) return {};
   if (index > 0 && dialog.controls[index - 1].kind == ControlKind::Static) {
     char letter = AcceleratorOf(dialog.controls[index - 1].text);
-    if (letter) return std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(letter))));
+    if (letter) return std::string(1, LowerTextByte(letter));
   }
   return control.id >= 0 ? "#" + std::to_string(control.id) : std::string();
 }

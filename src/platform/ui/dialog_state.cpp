@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/cp936.h"
 #include "platform/base/text.h"
 
@@ -9,13 +10,7 @@ namespace w95::ui {
 
 namespace {
 
-bool LessNoCase(std::string_view a, std::string_view b) {
-  std::string upperA = ToUpperAscii(a);
-  std::string upperB = ToUpperAscii(b);
-  return std::lexicographical_compare(upperA.begin(), upperA.end(), upperB.begin(), upperB.end(), [](char x, char y) {
-    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-  });
-}
+bool LessNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) < 0; }
 
 }  // namespace
 

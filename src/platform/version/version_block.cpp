@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/cp936.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"

@@ -1,6 +1,7 @@
 #include "wizard/pages/page_rows.h"
 
 #include "app/state/troubleshooter_app.h"
+#include "resources/dialog_templates.h"
 #include "resources/string_table.h"
 
 namespace dxl {
@@ -12,14 +13,14 @@ using I = Insert;
 namespace end = page_end;
 
 constexpr ButtonAction Press(int id, PageEndCode code, int next = kKeepNextStep) { return {id, next, 0, 0, code}; }
-constexpr ButtonAction kExit = Press(1014, end::Exit);
+constexpr ButtonAction kExit = Press(ctl::kExit, end::Exit);
 constexpr LineFill kNoLine{};
 
 constexpr std::array<ButtonAction, 4> Fix(int next) {
-  return {Press(1018, end::Fix, next), Press(1019, end::Continue, next), kExit, {}};
+  return {Press(ctl::kYes, end::Fix, next), Press(ctl::kNo, end::Continue, next), kExit, {}};
 }
 constexpr std::array<ButtonAction, 4> Inform(PageEndCode code = end::Continue, int next = kKeepNextStep) {
-  return {Press(1012, code, next), kExit, {}, {}};
+  return {Press(ctl::kContinue, code, next), kExit, {}, {}};
 }
 constexpr std::array<LineFill, 2> One(int id, unsigned message, I insert) {
   return {LineFill{id, message, F::Printf, insert}, kNoLine};
@@ -30,45 +31,67 @@ constexpr std::array<LineFill, 2> Two(int id, unsigned message, I first, I secon
 constexpr std::array<LineFill, 2> kFixed{};
 
 constexpr PageRow kRows[] = {
-    {102, "StartPage", kFixed, {Press(6, end::StartYes), Press(7, end::StartNo), {}, {}}, true},
-    {131,
+    {tmpl::kStartPage,
+     "StartPage",
+     kFixed,
+     {Press(ctl::kStartYes, end::StartYes), Press(ctl::kStartNo, end::StartNo), {}, {}},
+     true},
+    {tmpl::kPrinterPortPage,
      "PrinterPortPage",
-     {LineFill{1016, msg::kPrinterOnPorts, F::Printf, I::PrinterPorts},
-      LineFill{1015, msg::kYouSelected, F::Printf, I::PortName}},
-     {ButtonAction{1011, kKeepNextStep, ErrorRecorded, 0, end::Continue},
-      Press(1012, end::ContinueAnyway, 1),
+     {LineFill{ctl::kPrinterPortsLine, msg::kPrinterOnPorts, F::Printf, I::PrinterPorts},
+      LineFill{ctl::kSelectedPortLine, msg::kYouSelected, F::Printf, I::PortName}},
+     {ButtonAction{ctl::kBack, kKeepNextStep, ErrorRecorded, 0, end::Continue},
+      Press(ctl::kContinue, end::ContinueAnyway, 1),
       kExit,
       {}}},
-    {132, "PortUnavailablePage", One(1017, msg::kPortUnavailable, I::PortName), Inform(end::Continue, 2)},
-    {133, "SystemIniPage", kFixed, Fix(4)},
-    {134, "WinIniPage", kFixed, Fix(5)},
-    {135, "VirtualMemoryPage", kFixed, Fix(6)},
-    {136, "BidiSupportPage", kFixed, Fix(7)},
-    {137, "DosSpoolingPage", kFixed, Fix(8)},
-    {138, "RegistryEntriesPage", kFixed, Inform(end::Continue, 9)},
-    {140,
+    {tmpl::kPortUnavailablePage, "PortUnavailablePage",
+     One(ctl::kUnavailablePortLine, msg::kPortUnavailable, I::PortName), Inform(end::Continue, 2)},
+    {tmpl::kSystemIniPage, "SystemIniPage", kFixed, Fix(4)},
+    {tmpl::kWinIniPage, "WinIniPage", kFixed, Fix(5)},
+    {tmpl::kVirtualMemoryPage, "VirtualMemoryPage", kFixed, Fix(6)},
+    {tmpl::kBidiSupportPage, "BidiSupportPage", kFixed, Fix(7)},
+    {tmpl::kDosSpoolingPage, "DosSpoolingPage", kFixed, Fix(8)},
+    {tmpl::kRegistryEntriesPage, "RegistryEntriesPage", kFixed, Inform(end::Continue, 9)},
+    {tmpl::kDeleteFilePage,
      "DeleteFilePage",
-     One(1020, msg::kWrongVersion, I::CurrentFileName),
-     {Press(1018, end::DeleteFile), Press(1019, end::Continue), kExit, {}}},
-    {141, "FilesMissingPage", kFixed, Inform(end::Continue, 10)},
-    {142, "ResultsDialog", kFixed, {}, true},
+     One(ctl::kLogFileName, msg::kWrongVersion, I::CurrentFileName),
+     {Press(ctl::kYes, end::DeleteFile), Press(ctl::kNo, end::Continue), kExit, {}}},
+    {tmpl::kFilesMissingPage, "FilesMissingPage", kFixed, Inform(end::Continue, 10)},
+    {tmpl::kResultsDialog, "ResultsDialog", kFixed, {}, true},
     // The framework's OK command (Enter) means Back here.
-    {143,
+    {tmpl::kWriteFailedDialog,
      "WriteFailedDialog",
-     One(1032, msg::kCannotWrite, I::LogPath),
-     {Press(1026, end::Continue), Press(1011, end::WriteBack), Press(1027, end::Cancel), Press(1, end::WriteBack)}},
-    {145, "FinishPage", kFixed, {Press(1011, end::RestartWindows), Press(1012, end::ReturnToWindows), {}, {}}, true},
-    {148, "RegistryReadErrorPage", kFixed, {Press(1014, end::ExitRegistryError), {}, {}, {}}},
-    {149, "OtherPrinterPage", Two(1029, msg::kPrinterOnPort, I::OtherPrinter, I::PortName), Fix(3)},
-    {151, "ServerUnreachablePage", One(1035, msg::kCannotAccessServer, I::ServerName), Inform()},
-    {152, "NetworkPrinterUnreachablePage", One(1036, msg::kCannotAccessPrinter, I::RemoteName), Inform()},
-    {153, "ServerDirectoryPage", One(1037, msg::kCannotAccessDirectory, I::ServerDirectory), Inform()},
-    {154, "ServerDriverFilePage", Two(1038, msg::kServerFileMissing, I::DriverFile, I::ServerName), Inform()},
-    {155, "ServerDataFilePage", Two(1039, msg::kServerFileMissing, I::DataFile, I::ServerName),
+     One(ctl::kWriteFailedLine, msg::kCannotWrite, I::LogPath),
+     {Press(ctl::kRetry, end::Continue), Press(ctl::kBack, end::WriteBack), Press(ctl::kCancelWrite, end::Cancel),
+      Press(ctl::kOk, end::WriteBack)}},
+    {tmpl::kFinishPage,
+     "FinishPage",
+     kFixed,
+     {Press(ctl::kRestart, end::RestartWindows), Press(ctl::kReturn, end::ReturnToWindows), {}, {}},
+     true},
+    {tmpl::kRegistryReadErrorPage,
+     "RegistryReadErrorPage",
+     kFixed,
+     {Press(ctl::kExit, end::ExitRegistryError), {}, {}, {}}},
+    {tmpl::kOtherPrinterPage, "OtherPrinterPage",
+     Two(ctl::kOtherPrinterLine, msg::kPrinterOnPort, I::OtherPrinter, I::PortName), Fix(3)},
+    {tmpl::kServerUnreachablePage, "ServerUnreachablePage",
+     One(ctl::kServerLine, msg::kCannotAccessServer, I::ServerName), Inform()},
+    {tmpl::kNetworkPrinterUnreachablePage, "NetworkPrinterUnreachablePage",
+     One(ctl::kNetworkPrinterLine, msg::kCannotAccessPrinter, I::RemoteName), Inform()},
+    {tmpl::kServerDirectoryPage, "ServerDirectoryPage",
+     One(ctl::kServerDirectoryLine, msg::kCannotAccessDirectory, I::ServerDirectory), Inform()},
+    {tmpl::kServerDriverFilePage, "ServerDriverFilePage",
+     Two(ctl::kServerDriverFileLine, msg::kServerFileMissing, I::DriverFile, I::ServerName), Inform()},
+    {tmpl::kServerDataFilePage, "ServerDataFilePage",
+     Two(ctl::kServerDataFileLine, msg::kServerFileMissing, I::DataFile, I::ServerName),
      Inform(end::ContinueAnyway, 17)},
-    {156, "ServerFileVersionPage", Two(1040, msg::kServerFileVersion, I::DriverFile, I::ServerName), Inform()},
-    {157, "NoNetworkConnectionPage", One(1033, msg::kNotConnectedToNetwork, I::PortName), Inform()},
-    {158, "ConnectionNotPersistentPage", Two(1034, msg::kNotConnectedTo, I::PortName, I::RemoteName), Fix(14)},
+    {tmpl::kServerFileVersionPage, "ServerFileVersionPage",
+     Two(ctl::kServerFileVersionLine, msg::kServerFileVersion, I::DriverFile, I::ServerName), Inform()},
+    {tmpl::kNoNetworkConnectionPage, "NoNetworkConnectionPage",
+     One(ctl::kNoNetworkLine, msg::kNotConnectedToNetwork, I::PortName), Inform()},
+    {tmpl::kConnectionNotPersistentPage, "ConnectionNotPersistentPage",
+     Two(ctl::kNotPersistentLine, msg::kNotConnectedTo, I::PortName, I::RemoteName), Fix(14)},
 };
 
 }  // namespace

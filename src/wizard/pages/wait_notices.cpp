@@ -6,11 +6,11 @@
 namespace dxl {
 
 std::unique_ptr<w95::ui::ModelessDialog> CreateCheckingFilesDialog() {
-  return w95::ui::CurrentBackend().CreateModeless(*FindDialogTemplate(kCheckingFilesDialog));
+  return w95::ui::CurrentBackend().CreateModeless(*FindDialogTemplate(tmpl::kCheckingFilesDialog));
 }
 
 std::unique_ptr<w95::ui::ModelessDialog> CreateCheckingNetworkDialog() {
-  return w95::ui::CurrentBackend().CreateModeless(*FindDialogTemplate(kCheckingNetworkDialog));
+  return w95::ui::CurrentBackend().CreateModeless(*FindDialogTemplate(tmpl::kCheckingNetworkDialog));
 }
 
 }  // namespace dxl

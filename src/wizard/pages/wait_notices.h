@@ -8,9 +8,6 @@
 
 namespace dxl {
 
-constexpr int kCheckingFilesDialog = 139;
-constexpr int kCheckingNetworkDialog = 150;
-
 std::unique_ptr<w95::ui::ModelessDialog> CreateCheckingFilesDialog();
 std::unique_ptr<w95::ui::ModelessDialog> CreateCheckingNetworkDialog();
 

@@ -3,6 +3,7 @@
 // [Connections] sections list them, and keeps the other sections.
 #include <gtest/gtest.h>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/text.h"
 #include "platform/network/network.h"

@@ -119,6 +119,36 @@ TEST_F(ProfileTest, TruncatesToTheBufferAsWindowsDoes) {
   EXPECT_EQ(n, 1u);  // an empty list is its final NUL
 }
 
+// Windows 95 cuts a list of keys that does not fit inside a name, and keeps
+// whole names only in a list of sections; both answer size - 2.
+TEST_F(ProfileTest, ListsThatDoNotFitAreCutAsWindows95CutsThem) {
+  Write("[section1]\nname1=1\nname2=2\nname4=4\n[section2]\nk=x\n[section3]\n");
+  const struct {
+    bool keys;  // else sections
+    DWORD size;
+    std::string out;
+    DWORD count;
+  } cases[] = {
+      {true, 16, std::string("name1\0name2\0n\0", 14), 14},
+      {true, 13, std::string("name1\0name\0", 11), 11},
+      {true, 12, std::string("name1\0nam\0", 10), 10},
+      {true, 19, std::string("name1\0name2\0name4\0", 18), 19},
+      {true, 18, std::string("name1\0name2\0nam\0", 16), 16},
+      {true, 3, std::string("\0", 1), 1},
+      {true, 2, "", 0},
+      {false, 16, std::string("section1\0", 9), 14},
+      {false, 27, std::string("section1\0section2\0", 18), 25},
+      {false, 28, std::string("section1\0section2\0section3\0", 27), 28},
+      {false, 2, "", 0},
+  };
+  for (const auto& c : cases) {
+    DWORD n = 0;
+    const OptionalText section = c.keys ? OptionalText("section1") : std::nullopt;
+    EXPECT_EQ(Get(section, std::nullopt, "", c.size, &n), c.out) << c.keys << " " << c.size;
+    EXPECT_EQ(n, c.count) << c.keys << " " << c.size;
+  }
+}
+
 TEST_F(ProfileTest, BareFileNameMeansTheWindowsDirectory) {
   EXPECT_EQ(ProfileFilePath("SYSTEM.INI"), "C:\\WINDOWS\\SYSTEM.INI");
   EXPECT_EQ(ProfileFilePath("C:\\OTHER\\A.INI"), "C:\\OTHER\\A.INI");

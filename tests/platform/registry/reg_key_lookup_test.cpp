@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/registry/reg_hive.h"
 #include "platform/registry/regedit4.h"
