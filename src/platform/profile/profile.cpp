@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "platform/base/ini_text.h"
@@ -21,24 +22,45 @@ namespace w95 {
 namespace {
 
 constexpr std::string_view kWinIni = "WIN.INI";
+constexpr size_t kMaxNames = 64;
 
-// The profile files of a machine, parsed, a few at a time.
+// The profile files of a machine, parsed, a few at a time, and the host file
+// each Windows name resolved to when it was last read.
 struct ProfileFiles {
   explicit ProfileFiles(Machine&) {}
   IniCache files;
+  std::map<std::string, std::filesystem::path, std::less<>> resolved;
 };
 
-IniCache& Cache() { return Machine::Current().Service<ProfileFiles>().files; }
+ProfileFiles& Profiles() { return Machine::Current().Service<ProfileFiles>(); }
+IniCache& Cache() { return Profiles().files; }
+
+// The kept text of the file `path` resolved to when it was read, while one
+// stat finds that file unchanged; else nullptr.
+std::shared_ptr<const IniText> Unchanged(ProfileFiles& profiles, const std::string& path) {
+  auto known = profiles.resolved.find(path);
+  struct stat st;
+  if (known == profiles.resolved.end() || stat(known->second.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  return profiles.files.Get(known->second, st, [] { return std::optional<std::string>(); });  // never reads
+}
 
 // The file's text, read anew only when it changed; empty when it does not
-// exist; nullptr on another error.
+// exist; nullptr on another error. A name is resolved (the component walk)
+// whenever its file is read.
 std::shared_ptr<const IniText> LoadProfile(std::string_view fileName) {
+  ProfileFiles& profiles = Profiles();
   const std::string path = ProfileFilePath(fileName);
-  std::shared_ptr<const IniText> text;
+  std::shared_ptr<const IniText> text = Unchanged(profiles, path);
   struct stat st;
-  if (auto host = HostPath(Machine::Current(), path, Lookup::Existing, &st); host && S_ISREG(st.st_mode)) {
-    text = Cache().Get(*host, st, [&] { return ReadWholeFile(path); });
-    if (text) SetLastError(ERROR_SUCCESS);  // as the file's open does
+  if (text) {
+    SetLastError(ERROR_SUCCESS);  // as the file's open does
+  } else if (auto host = HostPath(Machine::Current(), path, Lookup::Existing, &st); host && S_ISREG(st.st_mode)) {
+    text = profiles.files.Get(*host, st, [&] { return ReadWholeFile(path); });
+    if (text) {
+      SetLastError(ERROR_SUCCESS);
+      if (profiles.resolved.size() >= kMaxNames) profiles.resolved.clear();
+      profiles.resolved.insert_or_assign(path, std::move(*host));
+    }
   } else if (auto bytes = ReadWholeFile(path)) {
     text = std::make_shared<const IniText>(std::move(*bytes));
   }
@@ -161,6 +183,7 @@ UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int d
 BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, OptionalText value, OptionalText fileName) {
   if (!section && !key && !value) {  // flush: the next read of every file goes to the disk
     Cache().Clear();
+    Profiles().resolved.clear();
     return 0;
   }
   if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);
