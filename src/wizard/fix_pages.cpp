@@ -5,6 +5,7 @@
 
 #include "checks/ini_checks.h"
 #include "checks/spooler_settings.h"
+#include "engine/shared/run_record.h"
 #include "engine/shared/step_outcome.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
@@ -70,10 +71,13 @@ void ShowFixPage(TroubleshooterApp& app, const FixPage& page) {
   app.statusFlags |= ErrorRecorded;
   std::string line = LoadMessage(msg::kErrorPrefix) + page.finding(app);
   unsigned suffix = msg::kNotFixedSuffix;
+  FindingEnd end = FindingEnd::Declined;
   if (code == page_end::Fix) {
     StepOutcome.result = RunNextStep;
+    end = FindingEnd::Failed;
     if (page.fix(app) != 0) {
       suffix = msg::kFixedSuffix;
+      end = FindingEnd::Fixed;
       app.restartNeeded = 1;
     }
   } else if (code == page_end::Continue || code == page_end::Exit) {
@@ -87,6 +91,7 @@ void ShowFixPage(TroubleshooterApp& app, const FixPage& page) {
   } else {
     AppendToReport(app, line);
   }
+  RecordFinding(page.state, end, WhyOf(code, end));
 }
 
 // One question and one report line for every printer on the port, until the
