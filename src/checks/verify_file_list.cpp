@@ -9,6 +9,7 @@
 #include "checks/ini_checks.h"
 #include "checks/installed_files.h"
 #include "engine/shared/report_file.h"
+#include "engine/shared/run_record.h"
 #include "engine/shared/step_outcome.h"
 #include "platform/base/case_rules.h"
 #include "platform/base/text.h"
@@ -113,8 +114,10 @@ void TroubleshooterApp::VerifyFileList(std::string sectionText) {
     currentFileName = name;
     const PageEndCode answer = ShowPage(tmpl::kDeleteFilePage);
     std::string suffix = LoadMessage(msg::kNotFixedSuffix);
+    FindingEnd end = answer == page_end::DeleteFile ? FindingEnd::Failed : FindingEnd::Declined;
     if (answer == page_end::DeleteFile) {
       if (auto backup = ScheduleRename(directory, name, path)) {
+        end = FindingEnd::Fixed;
         suffix = FormatPrintf(LoadMessage(msg::kWillBeRenamed), {*backup});
         if (FindTextNoCase(name, ".386")) {
           RemoveDeviceLine(name);
@@ -127,6 +130,11 @@ void TroubleshooterApp::VerifyFileList(std::string sectionText) {
     Append(*this, ReportLine(msg::kErrorPrefix, path + suffix));
     Append(*this, currentLine);
     Append(*this, requiredLine);
+    RecordFindingOfLastLines(InstalledFilesWrong, end,
+                             end == FindingEnd::Fixed    ? "renamed when Windows restarts"
+                             : end == FindingEnd::Failed ? "the rename could not be scheduled in WININIT.INI"
+                                                         : "the user kept the file",
+                             1 + !currentLine.empty() + !requiredLine.empty());
     if (answer == page_end::Exit || answer == page_end::Cancel) {
       statusFlags &= static_cast<std::uint8_t>(~RunCompleted);
       StepOutcome.result = ChecksFinished;

@@ -4,6 +4,7 @@
 #include "app/state/troubleshooter_app.h"
 #include "engine/check_steps.h"
 #include "engine/shared/report_file.h"
+#include "engine/shared/run_record.h"
 #include "engine/shared/step_outcome.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
@@ -63,6 +64,7 @@ int TroubleshooterApp::RunCheckStep(std::int32_t step) {
       StepOutcome.result = ChecksFinished;
       return 1;
     }
+    NoteStepBegins(static_cast<int>(number));
     switch (engine::CheckSteps()[number].run(*this)) {
       case engine::StepEnd::Passed: StepOutcome.nextStep = static_cast<std::int32_t>(number + 1); break;
       case engine::StepEnd::Stopped: return 0;

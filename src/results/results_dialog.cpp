@@ -1,6 +1,7 @@
 #include "results/results_dialog.h"
 
 #include "app/state/troubleshooter_app.h"
+#include "engine/shared/run_record.h"
 #include "platform/files/files.h"
 #include "platform/ui/common_dialogs.h"
 #include "resources/dialog_templates.h"
@@ -66,12 +67,15 @@ void ResultsDialog::SaveResults(w95::ui::DialogView& view) {
   TroubleshooterApp& app = theApp();
   app.logPath = FitBuffer(view.GetItemText(ctl::kLogFileName), kLogPathBuffer);
   if (!view.IsButtonChecked(ctl::kSaveResults)) {
+    TheRunRecord().logWriteFailed = false;  // no log wanted
     w95::DeleteFileA(app.reportPath);
     view.EndDialog(ResultDiscarded);
     return;
   }
   for (;;) {
-    if (SaveReportAs(app.reportPath, app.logPath)) {
+    const bool saved = SaveReportAs(app.reportPath, app.logPath);
+    TheRunRecord().logWriteFailed = !saved;
+    if (saved) {
       view.EndDialog(ResultSaved);
       return;
     }

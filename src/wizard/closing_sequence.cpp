@@ -63,7 +63,12 @@ void ClosingSequence(TroubleshooterApp& app) {
   }
   const unsigned closing = (app.statusFlags & RunCompleted) ? msg::kRunCompleted : msg::kRunStopped;
   AppendToReport(app, ReportLine(0, LoadMessage(closing)));
-  AppendToReport(app, ReportLine(0, Summary(app)));
+  RunRecord& record = TheRunRecord();
+  record.verdict = Summary(app);
+  record.checksEnded = true;
+  record.runCompleted = (app.statusFlags & RunCompleted) != 0;
+  record.rerunSetup = (app.statusFlags & RerunSetup) != 0;
+  AppendToReport(app, ReportLine(0, record.verdict));
   const PageEndCode resultsCode = ResultsDialog().DoModal();
   if (app.restartNeeded) Finish(app, resultsCode);
   StepOutcome.result = LeaveWizard;

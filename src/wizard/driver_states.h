@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "app/state/troubleshooter_app.h"
+#include "engine/shared/run_record.h"
+#include "wizard/pages/page_end_code.h"
 
 namespace dxl::driver {
 
@@ -25,6 +27,9 @@ void ClosingSequence(TroubleshooterApp& app);
 // Whether the handler tables know `state`.
 bool IsFixPageState(int state);
 bool IsInformPageState(int state);
+
+// Why a finding ended as it did, after the page's answer `code`.
+std::string WhyOf(PageEndCode code, FindingEnd end);
 
 // Appends `line` (CR LF included) to the report.
 void AppendToReport(const TroubleshooterApp& app, std::string_view line);

@@ -5,6 +5,7 @@
 
 #include "checks/ini_checks.h"
 #include "checks/spooler_settings.h"
+#include "engine/shared/run_record.h"
 #include "engine/shared/step_outcome.h"
 #include "resources/dialog_templates.h"
 #include "resources/format.h"
@@ -83,9 +84,14 @@ void ShowFixPage(TroubleshooterApp& app, const FixPage& page) {
   std::string line = LoadMessage(msg::kErrorPrefix) + page.finding(app);
   unsigned suffix = msg::kNotFixedSuffix;
   StepOutcome.result = StateAfterFixPage(code);
-  if (code == page_end::Fix && page.fix(app) != 0) {
-    suffix = msg::kFixedSuffix;
-    app.restartNeeded = true;
+  FindingEnd end = FindingEnd::Declined;
+  if (code == page_end::Fix) {
+    end = FindingEnd::Failed;
+    if (page.fix(app) != 0) {
+      suffix = msg::kFixedSuffix;
+      end = FindingEnd::Fixed;
+      app.restartNeeded = true;
+    }
   }
   line += LoadMessage(suffix) + "\r\n";
   if (page.state == SystemIniIncomplete) {
@@ -93,6 +99,7 @@ void ShowFixPage(TroubleshooterApp& app, const FixPage& page) {
   } else {
     AppendToReport(app, line);
   }
+  RecordFinding(page.state, end, WhyOf(code, end));
 }
 
 // One question and one report line for every printer on the port, until the

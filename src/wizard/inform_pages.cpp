@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/shared/run_record.h"
 #include "engine/shared/step_outcome.h"
 #include "ports/port/port.h"
 #include "ports/printer_discovery.h"
@@ -62,6 +63,7 @@ void InformPageState(TroubleshooterApp& app, int state) {
   const InformPage& page = *FindInformPage(state);
   const PageEndCode code = ShowPage(page.templateId);
   app.statusFlags |= page.setFlags;
+  RecordFinding(state, FindingEnd::Unfixable, WhyOf(code, FindingEnd::Unfixable));
   if (code == page.goOnCode) {
     StepOutcome.result = page.goOnState;
   } else if (page.leavingStopsTheRun) {
@@ -73,6 +75,8 @@ void InformPageState(TroubleshooterApp& app, int state) {
 
 void PrinterPortState(TroubleshooterApp& app) {
   const PageEndCode code = ShowPage(tmpl::kPrinterPortPage);
+  if (code != page_end::Continue)
+    RecordFinding(PrinterOnOtherPort, FindingEnd::Unfixable, WhyOf(code, FindingEnd::Unfixable));
   if (code == page_end::ContinueAnyway) {
     // Check what can be checked without the printer on this port.
     app.skipPortChecks = true;
@@ -93,15 +97,21 @@ void PersistenceState(TroubleshooterApp& app) {
   std::string line = LoadMessage(msg::kNetworkErrorPrefix) +
                      FormatPositional(LoadMessage(msg::kNotConnectedTo), {portName, remoteName});
   unsigned suffix = msg::kNotFixedSuffix;
+  FindingEnd end = FindingEnd::Declined;
   if (code == page_end::Fix) {
     StepOutcome.result = RunNextStep;
-    if (ReconnectPort(portName) != 0) suffix = msg::kFixedSuffix;
+    end = FindingEnd::Failed;
+    if (ReconnectPort(portName) != 0) {
+      suffix = msg::kFixedSuffix;
+      end = FindingEnd::Fixed;
+    }
   } else if (code == page_end::Continue) {
     StepOutcome.result = RunNextStep;
   } else {
     StopRun(app);
   }
   AppendToReport(app, line + LoadMessage(suffix) + "\r\n");
+  RecordFinding(ConnectionNotPersistent, end, WhyOf(code, end));
 }
 
 }  // namespace dxl::driver

@@ -11,6 +11,20 @@ namespace dxl {
 
 namespace driver {
 
+std::string WhyOf(PageEndCode code, FindingEnd end) {
+  switch (end) {
+    case FindingEnd::Fixed: return "mended";
+    case FindingEnd::Failed: return "the fix could not write what it changes";
+    default: break;
+  }
+  const char* answer = code == page_end::Exit                                           ? "the user left (Exit)"
+                       : code == page_end::Cancel                                       ? "the user cancelled the page"
+                       : code == page_end::Continue || code == page_end::ContinueAnyway ? "the user went on"
+                                                                                        : "the page ended";
+  if (end == FindingEnd::Declined) return code == page_end::Continue ? "the user answered No" : answer;
+  return std::string("nothing to mend on the spot; ") + answer;
+}
+
 void AppendToReport(const TroubleshooterApp& app, std::string_view line) { AppendReportLine(app.reportPath, line); }
 
 void RunNextStepState(TroubleshooterApp& app) {
@@ -25,6 +39,7 @@ void RunNextStepState(TroubleshooterApp& app) {
     StepOutcome.result = LeaveWizard;
     return;
   }
+  TheRunRecord().findings.clear();  // a new walk, a new report
   app.portNumber = page.selectedPortNumber;
   app.portNotLocal = page.selectedPortNotLocal;
   app.RunCheckStep(0);

@@ -113,7 +113,7 @@ TEST_F(EndToEnd, LocalProblemsFixedAndReturnToWindows) {
 TEST_F(EndToEnd, ExitOnAPageLeavesTheFilesAsTheyWere) {
   std::string systemIni = Without(tools::StandardSystemIni(), "device=DXLCPEPY.386\r\n");
   Builder().SystemIni(systemIni);
-  ASSERT_EQ(Run("#6\n#1014\n#1\n"), 0) << Output();
+  ASSERT_EQ(Run("#6\n#1014\n#1\n"), 3) << Output();
   EXPECT_EQ(Read(kLog), Cp936(Header("LPT1:[本地]") + LocalLines().substr(0, LocalLines().find("SYSTEM.INI")) +
                               "错误: SYSTEM.INI 中遗漏 device=DXLCPEPY.386 - 未修正\r\n"
                               "故障排除被用户中止。\r\n"
@@ -125,7 +125,7 @@ TEST_F(EndToEnd, ExitOnAPageLeavesTheFilesAsTheyWere) {
 TEST_F(EndToEnd, WrongDriverFileRenamedAtTheRestart) {
   tools::SetPrintingFileVersion(Builder(), "DXLQ7EM.386", "2.10.0.1");
   std::string wrongDriver = Read("C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386");
-  ASSERT_EQ(Run("#6\n#1018\n#1\n#1011\n"), 0) << Output();
+  ASSERT_EQ(Run("#6\n#1018\n#1\n#1011\n"), 3) << Output();
   EXPECT_EQ(Read(kLog), Cp936(Header("LPT1:[本地]") + LocalLines() +
                               "错误: C:\\WINDOWS\\SYSTEM\\DXLQ7EM.386 - 将被重命名为 DXLQ7EM.000\r\n"
                               "当前版本=2.10.0.1 时间标志=1997/06/28 17:40:02 大小=28672\r\n"

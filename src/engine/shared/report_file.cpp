@@ -1,12 +1,16 @@
 #include "engine/shared/report_file.h"
 
+#include "app/state/troubleshooter_app.h"
+#include "engine/shared/run_record.h"
 #include "platform/files/files.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 
 namespace dxl {
 
-int AppendReportLine(std::string_view path, std::string_view text) {
+namespace {
+
+int AppendToFile(std::string_view path, std::string_view text) {
   w95::FileHandle file = w95::CreateFileA(path, w95::GENERIC_READ | w95::GENERIC_WRITE, w95::FILE_SHARE_READ,
                                           w95::OPEN_ALWAYS, w95::FILE_ATTRIBUTE_NORMAL);
   if (!file) return 0;
@@ -14,6 +18,14 @@ int AppendReportLine(std::string_view path, std::string_view text) {
   w95::DWORD written = 0;
   if (!w95::WriteFile(file, text, written)) return 0;
   return w95::CloseHandle(file) ? 1 : 0;
+}
+
+}  // namespace
+
+int AppendReportLine(std::string_view path, std::string_view text) {
+  const int written = AppendToFile(path, text);
+  if (path == theApp().reportPath) NoteReportLine(text, written != 0);
+  return written;
 }
 
 void FormatFileFactsLine(int isCurrent, std::string_view version, std::string_view timeStamp, std::int32_t size,

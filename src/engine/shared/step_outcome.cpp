@@ -1,6 +1,7 @@
 #include "engine/shared/step_outcome.h"
 
 #include "app/state/troubleshooter_app.h"
+#include "engine/shared/run_record.h"
 
 namespace dxl {
 
@@ -17,6 +18,7 @@ void ResetProgramState() {
   otherPrinterNames.clear();
   otherPrinterCursor = 0;
   currentFileName.clear();
+  TheRunRecord() = RunRecord();
 }
 
 }  // namespace dxl

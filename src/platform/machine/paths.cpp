@@ -16,6 +16,7 @@
 #include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/replace_leftovers.h"
+#include "platform/machine/replace_observer.h"
 
 namespace fs = std::filesystem;
 
@@ -201,6 +202,7 @@ DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
   struct stat st;
   const bool exists = stat(path.c_str(), &st) == 0;
   if (exists && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return ERROR_ACCESS_DENIED;
+  if (!NotifyBeforeReplace(path)) return ERROR_WRITE_FAULT;  // the file as it was could not be kept
   RemoveReplaceLeftovers(path);
   std::string tmpl = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
   UniqueFd fd(mkstemp(tmpl.data()));
@@ -218,6 +220,7 @@ DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
   }
   UniqueFd dir(open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY));
   if (dir.get() >= 0) fsync(dir.get());
+  NotifyAfterReplace(path, bytes);
   return ERROR_SUCCESS;
 }
 
