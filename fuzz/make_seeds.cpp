@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "machine_builder/demo_machine.h"
@@ -79,7 +80,12 @@ void AddListSeeds(Corpus& corpus, const MachineBuilder& machine) {
 
 void AddOtherSeeds(Corpus& corpus) {
   const std::string help = dxl::tools::StandardHelpFile();
-  corpus.Add("fuzz_help", help + std::string("\x00\x00\x00\x01", 4));
+  corpus.Add("fuzz_help", help + std::string("\x00\x00\x27\x10", 4));
+  // A help compiler's file, with phrase compression.
+  std::ifstream sample(DXL_HELP_SAMPLE, std::ios::binary);
+  std::stringstream sampleBytes;
+  sampleBytes << sample.rdbuf();
+  corpus.Add("fuzz_help", sampleBytes.str() + std::string("\x00\x00\x00\x64", 4));
   for (std::string_view path : {"C:\\WINDOWS\\SYSTEM.INI", "\\\\SERVER\\DXL\\X.TXT", "LPT1:", "c:/windows/../x",
                                 "C:\\TRAP\\WITNESS.TXT", "system\\..\\..\\x", "C:\\WINDOWS\\SYSTEM\\ "})
     corpus.Add("fuzz_paths", path);

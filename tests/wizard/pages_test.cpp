@@ -5,6 +5,7 @@
 
 #include "app/state/troubleshooter_app.h"
 #include "engine/shared/step_outcome.h"
+#include "machine_builder/help_file.h"
 #include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
 #include "resources/dialog_templates.h"
@@ -161,10 +162,17 @@ TEST_F(Pages, MissingHelpFileOrTopicShowsFailedToLaunchHelp) {
   ASSERT_EQ(script_->Messages().size(), 1u);
   EXPECT_EQ(script_->Messages()[0], "Failed to launch help.");
 
-  machine_.Builder().File("C:\\WINDOWS\\DXLQ7IN.HLP", "[10000]\r\nTitle=x\r\nbody\r\n");
+  machine_.Builder().File("C:\\WINDOWS\\DXLQ7IN.HLP", dxl::tools::WriteWinHelpFile({"x", 0, {{10000, "x", {"body"}}}}));
   script_->Help().Press(1014);
   EXPECT_EQ(ShowPage(tmpl::kFilesMissingPage), 20);
   EXPECT_EQ(script_->Messages().size(), 2u);
+
+  // A damaged help file: the same message, and the page stays up.
+  const std::string& good = dxl::tools::StandardHelpFile();
+  machine_.Builder().File("C:\\WINDOWS\\DXLQ7IN.HLP", good.substr(0, good.size() - 100));
+  script_->Press(1013).Press(1014);
+  EXPECT_EQ(ShowPage(141), 20);
+  EXPECT_EQ(script_->Messages().size(), 3u);
   EXPECT_TRUE(script_->HelpShown().empty());
 }
 

@@ -12,7 +12,7 @@ namespace {
 struct Topic {
   int context;
   std::string_view title;
-  std::string_view body;  // UTF-8, lines separated by '\n'
+  std::string_view body;  // UTF-8, paragraphs separated by '\n'
 };
 
 constexpr Topic kTopics[] = {
@@ -56,24 +56,26 @@ constexpr Topic kTopics[] = {
      "请在打印机的“属性”中使用“捕获打印机端口”把端口连接到网络打印机。"},
 };
 
-std::string Crlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
+std::string Cp936(std::string_view utf8) { return w95::Utf8ToCp936(utf8).value(); }
 
 }  // namespace
 
-std::string StandardHelpFile() {
-  std::string text = "; Tavix KRT-310 故障排除程序帮助\n";
+WinHelpSource StandardHelpSource() {
+  WinHelpSource source{Cp936("Tavix KRT-310 故障排除程序帮助"), 134, {}};
   for (const Topic& topic : kTopics) {
-    text += "\n[" + std::to_string(topic.context) + "]\nTitle=" + std::string(topic.title) + "\n" +
-            std::string(topic.body) + "\n";
+    WinHelpTopic& out = source.topics.emplace_back(WinHelpTopic{uint32_t(topic.context), Cp936(topic.title), {}});
+    for (std::string_view body = topic.body; !body.empty();) {
+      const size_t end = body.find('\n');
+      out.paragraphs.push_back(Cp936(body.substr(0, end)));
+      body.remove_prefix(end == std::string_view::npos ? body.size() : end + 1);
+    }
   }
-  return w95::Utf8ToCp936(Crlf(text)).value();
+  return source;
+}
+
+const std::string& StandardHelpFile() {
+  static const std::string file = WriteWinHelpFile(StandardHelpSource());
+  return file;
 }
 
 void WriteHelpFile(MachineBuilder& builder) { builder.File(builder.InWindows("DXLQ7IN.HLP"), StandardHelpFile()); }

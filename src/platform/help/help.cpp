@@ -1,72 +1,60 @@
 #include "platform/help/help.h"
 
-#include <charconv>
-
 #include "platform/base/last_error.h"
-#include "platform/base/text.h"
 #include "platform/files/files.h"
+#include "platform/help/winhelp_file.h"
 
 namespace w95 {
 
 namespace {
 
-// The lines of a text, without their CR LF or LF ends.
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return lines;
+// The file's bytes, unless it is too large to be a help file.
+std::optional<std::string> ReadHelpFile(std::string_view fileName) {
+  FileHandle file =
+      CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  if (!file) return std::nullopt;
+  DWORD size = GetFileSize(file);
+  if (size == INVALID_FILE_SIZE) return std::nullopt;
+  if (size > winhelp::kMaxHelpFileSize) return Fail(ERROR_INVALID_DATA, std::nullopt);
+  std::string bytes(size, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file, bytes, read)) return std::nullopt;
+  bytes.resize(read);
+  return bytes;
 }
 
-// The number of a "[n]" topic header line.
-std::optional<DWORD> TopicNumber(std::string_view line) {
-  line = Trim(line);
-  if (line.size() < 3 || line.front() != '[' || line.back() != ']') return std::nullopt;
-  std::string_view digits = Trim(line.substr(1, line.size() - 2));
-  DWORD number = 0;
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-  return number;
+// Paragraphs as lines, without empty lines before the first and after the last.
+std::string Body(const std::vector<std::string>& paragraphs) {
+  size_t first = 0, end = paragraphs.size();
+  while (first < end && paragraphs[first].empty()) ++first;
+  while (end > first && paragraphs[end - 1].empty()) --end;
+  std::string body;
+  for (size_t i = first; i < end; ++i) body.append(paragraphs[i]).append("\r\n");
+  return body;
 }
 
 }  // namespace
 
-std::optional<ui::HelpTopic> FindHelpTopic(std::string_view fileText, DWORD context) {
-  std::optional<ui::HelpTopic> topic;
-  for (std::string_view line : Lines(fileText)) {
-    if (auto number = TopicNumber(line)) {
-      if (topic) break;
-      if (*number == context) topic.emplace().context = context;
-      continue;
-    }
-    if (!topic) continue;
-    if (topic->title.empty() && topic->body.empty() && line.substr(0, 6) == "Title=") {
-      topic->title = Trim(line.substr(6));
-      continue;
-    }
-    topic->body.append(line).append("\r\n");
-  }
-  if (!topic) return std::nullopt;
-  while (topic->body.size() >= 4 && topic->body.compare(topic->body.size() - 4, 4, "\r\n\r\n") == 0)
-    topic->body.resize(topic->body.size() - 2);
-  size_t start = topic->body.find_first_not_of("\r\n");
-  topic->body.erase(0, start == std::string::npos ? topic->body.size() : start);
+std::optional<ui::HelpTopic> FindHelpTopic(std::string_view fileBytes, DWORD context) {
+  auto file = winhelp::HelpFile::Open(fileBytes);
+  if (!file) return Fail(ERROR_INVALID_DATA, std::nullopt);
+  if (!file->ContextMap().contains(context)) return Fail(ERROR_INVALID_PARAMETER, std::nullopt);
+  auto text = file->Topic(context);
+  if (!text) return Fail(ERROR_INVALID_DATA, std::nullopt);
+  ui::HelpTopic topic;
+  topic.context = context;
+  topic.title = std::move(text->title);
+  topic.body = Body(text->paragraphs);
   return topic;
 }
 
 BOOL WinHelpA(std::string_view helpFile, UINT command, DWORD data) {
   if (command == HELP_QUIT) return 1;
   if (command != HELP_CONTEXT) return Fail(ERROR_NOT_SUPPORTED, 0);
-  auto text = ReadWholeFile(helpFile);
-  if (!text) return 0;
-  auto topic = FindHelpTopic(*text, data);
-  if (!topic) return Fail(ERROR_INVALID_PARAMETER, 0);
+  auto bytes = ReadHelpFile(helpFile);
+  if (!bytes) return 0;
+  auto topic = FindHelpTopic(*bytes, data);
+  if (!topic) return 0;
   topic->helpFile = helpFile;
   ui::CurrentBackend().ShowHelp(*topic);
   return 1;

@@ -1,7 +1,12 @@
-// Mutations of the builder's help file: a topic comes from the text, or is missing.
+// Mutations of real help files: a topic is shown, or the call fails with a
+// defined error; never a crash, a hang or unbounded memory.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "machine_builder/help_file.h"
+#include "platform/base/last_error.h"
 #include "platform/help/help.h"
 #include "support/random_bytes.h"
 
@@ -10,16 +15,28 @@ namespace {
 
 using dxl::testing::RandomBytes;
 
-TEST(HelpFileOnMutations, TopicsComeFromTheTextOrAreMissing) {
+std::string Sample() {
+  std::ifstream file(std::string(DXL_HELP_TEST_DATA) + "/wx-help-sample-doc.hlp", std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+TEST(HelpFileOnMutations, ATopicOrADefinedError) {
   RandomBytes random(3);
-  const std::string help = dxl::tools::StandardHelpFile();
-  for (int round = 0; round < 300; ++round) {
-    const std::string text = random.Mutate(help, "[]0123456789Title=\r\n ");
-    const DWORD context = static_cast<DWORD>(random.Below(4) == 0 ? random.Below(0xFFFFFFFFu) : random.Below(200));
+  const std::string files[] = {dxl::tools::StandardHelpFile(), Sample()};
+  const DWORD contexts[] = {10000, 10005, 10011, 100, 1, 3};
+  for (int round = 0; round < 600; ++round) {
+    const std::string text =
+        random.Mutate(files[round % 2], std::string("\x00\x01\x02\x03\x04\xFF\x20\x82\x3B\x29", 10));
+    const DWORD context = contexts[random.Below(6)];
     auto topic = FindHelpTopic(text, context);
-    if (!topic) continue;
-    EXPECT_EQ(topic->context, context);
-    EXPECT_NE(text.find(topic->title), std::string::npos) << "round " << round;
+    if (topic) {
+      EXPECT_EQ(topic->context, context);
+      EXPECT_LE(topic->body.size(), size_t{2} << 20);
+    } else {
+      EXPECT_TRUE(GetLastError() == ERROR_INVALID_DATA || GetLastError() == ERROR_INVALID_PARAMETER) << round;
+    }
   }
 }
 

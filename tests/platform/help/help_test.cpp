@@ -1,7 +1,11 @@
-// WinHelp over the help file of a real machine directory.
+// WinHelp over the help files of a real machine directory: the builder's own
+// and one a real help compiler made.
 #include "platform/help/help.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 #include "machine_builder/help_file.h"
 #include "platform/base/cp936.h"
@@ -12,24 +16,17 @@
 namespace w95 {
 namespace {
 
-TEST(HelpFile, TopicsAreFoundByNumberWithTitleAndBody) {
-  std::string text =
-      "; comment\r\n[1]\r\nTitle= One \r\nfirst\r\n\r\n[ 2 ]\nsecond line\n\nthird\n\n\n[x]\n[3]\r\nTitle=Three\r\n";
-  auto one = FindHelpTopic(text, 1);
-  ASSERT_TRUE(one);
-  EXPECT_EQ(one->title, "One");
-  EXPECT_EQ(one->body, "first\r\n");
-  auto two = FindHelpTopic(text, 2);
-  ASSERT_TRUE(two);
-  EXPECT_EQ(two->title, "");
-  // "[x]" is not a topic header: it belongs to the body of topic 2.
-  EXPECT_EQ(two->body, "second line\r\n\r\nthird\r\n\r\n\r\n[x]\r\n");
-  auto three = FindHelpTopic(text, 3);
-  ASSERT_TRUE(three);
-  EXPECT_EQ(three->body, "");
-  EXPECT_FALSE(FindHelpTopic(text, 4));
-  EXPECT_FALSE(FindHelpTopic("", 1));
-  EXPECT_FALSE(FindHelpTopic("[99999999999999999999]\r\nx\r\n", 1));
+std::string TestData(const char* name) {
+  std::ifstream file(std::string(DXL_HELP_TEST_DATA) + "/" + name, std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+std::string Lines(const std::vector<std::string>& paragraphs) {
+  std::string body;
+  for (const std::string& paragraph : paragraphs) body += paragraph + "\r\n";
+  return body;
 }
 
 class WinHelp : public ::testing::Test {
@@ -45,20 +42,76 @@ class WinHelp : public ::testing::Test {
   ui::ScriptedBackend* script_ = nullptr;
 };
 
-TEST_F(WinHelp, ShowsEveryTopicOfTheInstalledHelpFile) {
-  for (DWORD context = 10000; context <= 10011; ++context) {
-    SCOPED_TRACE(context);
-    EXPECT_EQ(WinHelpA("c:\\windows\\dxlq7in.hlp", HELP_CONTEXT, context), 1);
+TEST_F(WinHelp, ShowsEveryTopicOfTheInstalledHelpFileAsWritten) {
+  const dxl::tools::WinHelpSource source = dxl::tools::StandardHelpSource();
+  ASSERT_EQ(source.topics.size(), 12u);
+  for (const auto& written : source.topics) {
+    SCOPED_TRACE(written.context);
+    EXPECT_EQ(WinHelpA("c:\\windows\\dxlq7in.hlp", HELP_CONTEXT, written.context), 1);
     const auto& topic = script_->HelpShown().back();
-    EXPECT_EQ(topic.context, context);
-    EXPECT_FALSE(topic.title.empty());
-    EXPECT_TRUE(Cp936ToUtf8(topic.body).has_value());
-    EXPECT_GT(topic.body.size(), 20u);
+    EXPECT_EQ(topic.context, written.context);
+    EXPECT_EQ(topic.helpFile, "c:\\windows\\dxlq7in.hlp");
+    EXPECT_EQ(topic.title, written.title);
+    EXPECT_EQ(topic.body, Lines(written.paragraphs));
   }
   EXPECT_EQ(Cp936ToUtf8Lossy(script_->HelpShown()[0].title), "打印机端口");
+  EXPECT_EQ(machine_.Read("C:\\WINDOWS\\DXLQ7IN.HLP").substr(0, 4), std::string("\x3F\x5F\x03\x00", 4));
 }
 
-TEST_F(WinHelp, FailsForAMissingFileATopicItLacksOrAnotherCommand) {
+TEST_F(WinHelp, TopicsSpreadOverManyBlocksReadBackWhole) {
+  dxl::tools::WinHelpSource source{"Many", 0, {}};
+  for (uint32_t context = 1; context <= 150; ++context) {
+    std::vector<std::string> paragraphs;
+    for (uint32_t line = 0; line < context % 7 + 1; ++line)
+      paragraphs.push_back("Topic " + std::to_string(context) + " line " + std::to_string(line) + " " +
+                           std::string(context * 13 % 300, char('a' + line)));
+    source.topics.push_back({context * 3, "Title " + std::to_string(context), paragraphs});
+  }
+  const std::string file = dxl::tools::WriteWinHelpFile(source);
+  ASSERT_GT(file.size(), 5u * 4096) << "the topics should take several blocks";
+  for (const auto& written : source.topics) {
+    SCOPED_TRACE(written.context);
+    auto topic = FindHelpTopic(file, written.context);
+    ASSERT_TRUE(topic);
+    EXPECT_EQ(topic->title, written.title);
+    EXPECT_EQ(topic->body, Lines(written.paragraphs));
+  }
+  EXPECT_FALSE(FindHelpTopic(file, 4));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// The help sample of a widget library, compiled by a help compiler of Windows
+// 3.1 with LZ77 and phrase compression (data/README.md). What each mapped
+// context shows was read off the sample's own source (doc.tex, doc.hpj) and
+// the file's bytes after expansion.
+TEST_F(WinHelp, OpensEachMappedContextOfAFileARealCompilerMade) {
+  machine_.Builder().File("C:\\HELP\\DOC.HLP", TestData("wx-help-sample-doc.hlp"));
+  struct Case {
+    DWORD context;
+    const char* title;
+    const char* body;
+  };
+  const Case cases[] = {
+      {100, "Introduction",
+       "Introduction\r\n\r\nThis is a demo document for the wxWindows 'help' sample.\r\n\r\n"
+       "You should process this file with Tex2RTF, for example:\r\n\r\ntex2rtf -winhelp -twice doc.tex doc.hlp\r\n\r\n"
+       "and then run:\r\n\r\nhc doc\r\n\r\nwhere hc is the help compiler.\r\n\r\n"
+       "Note that you can also generate HTML and Word RTF with Tex2RTF.\r\n\r\nClasses\r\nFunctions\r\nAbout\r\n"},
+      {1, "Functions", "Functions\r\n\r\nThis would say something about functions, but doesn't yet.\r\n"},
+      {2, "Classes", "Classes\r\n\r\nThis would say something about classes, but doesn't yet.\r\n"},
+      {3, "About", "About\r\n\r\nAbout this HelpDemo: this file is really not much of a demo, but it's a start.\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.context);
+    ASSERT_EQ(WinHelpA("C:\\HELP\\DOC.HLP", HELP_CONTEXT, c.context), 1);
+    EXPECT_EQ(script_->HelpShown().back().title, c.title);
+    EXPECT_EQ(script_->HelpShown().back().body, c.body);
+  }
+  EXPECT_EQ(WinHelpA("C:\\HELP\\DOC.HLP", HELP_CONTEXT, 300), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(WinHelp, FailsForAMissingOrDamagedFileATopicItLacksOrAnotherCommand) {
   EXPECT_EQ(WinHelpA("C:\\WINDOWS\\DXLQ7IN.HLP", HELP_CONTEXT, 10012), 0);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(WinHelpA("C:\\WINDOWS\\NONE.HLP", HELP_CONTEXT, 10000), 0);
@@ -67,6 +120,14 @@ TEST_F(WinHelp, FailsForAMissingFileATopicItLacksOrAnotherCommand) {
   EXPECT_EQ(WinHelpA("C:\\WINDOWS\\DXLQ7IN.HLP", 0x0003, 10000), 0);
   EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
   EXPECT_EQ(WinHelpA("C:\\WINDOWS\\DXLQ7IN.HLP", HELP_QUIT, 0), 1);
+  // Not a help file; one cut short; one too large to be read.
+  const std::string good = dxl::tools::StandardHelpFile();
+  for (const std::string& bytes : {std::string("[10000]\r\nTitle=x\r\nbody\r\n"), good.substr(0, good.size() / 2),
+                                   good + std::string(size_t{17} << 20, '\0')}) {
+    machine_.Builder().File("C:\\WINDOWS\\BAD.HLP", bytes);
+    EXPECT_EQ(WinHelpA("C:\\WINDOWS\\BAD.HLP", HELP_CONTEXT, 10000), 0);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+  }
   EXPECT_TRUE(script_->HelpShown().empty());
 }
 
