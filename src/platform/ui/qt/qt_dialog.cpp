@@ -261,6 +261,10 @@ void QtDialog::keyPressEvent(QKeyEvent* event) {
 // a Windows dialog, it acts as the control's accelerator would with Alt.
 bool QtDialog::PressMnemonic(const QString& typed) {
   if (typed.size() != 1 || !typed.front().isLetterOrNumber() || typed.front().unicode() > 0x7F) return false;
+  // A read-only edit passes the letter on, yet on Windows it still takes it.
+  QWidget* focused = focusWidget();
+  if (qobject_cast<QLineEdit*>(focused) || qobject_cast<QPlainTextEdit*>(focused) || qobject_cast<QComboBox*>(focused))
+    return false;
   const char wanted = static_cast<char>(typed.front().toUpper().toLatin1());
   for (QWidget* widget : widgets_) {
     if (!widget->isVisible() || !widget->isEnabled()) continue;

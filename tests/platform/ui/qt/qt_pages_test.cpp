@@ -452,6 +452,15 @@ TEST_F(QtPages, PlainAndAltAcceleratorsPressTheirButtonsOnPagesWithoutAnEdit) {
     }
   }
   EXPECT_GE(pages, 20);
+  // On the results page the letter typed into the report is no accelerator; Alt+letter still is.
+  Recorder events;
+  QtDialog results(*FindDialogTemplate(142), &events);
+  Show(results);
+  results.Item(1031)->setFocus();
+  Key(results, Qt::Key_C);
+  EXPECT_TRUE(events.commands.empty());
+  Key(results, Qt::Key_C, Qt::AltModifier);
+  EXPECT_EQ(events.commands, std::vector<int>({1011}));
 }
 
 // WinHelp's window for the user: it opens beside the page without taking its
