@@ -49,7 +49,10 @@ std::optional<ui::HelpTopic> FindHelpTopic(std::string_view fileBytes, DWORD con
 }
 
 BOOL WinHelpA(std::string_view helpFile, UINT command, DWORD data) {
-  if (command == HELP_QUIT) return 1;
+  if (command == HELP_QUIT) {
+    ui::CurrentBackend().CloseHelp();
+    return 1;
+  }
   if (command != HELP_CONTEXT) return Fail(ERROR_NOT_SUPPORTED, 0);
   auto bytes = ReadHelpFile(helpFile);
   if (!bytes) return 0;

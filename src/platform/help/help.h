@@ -20,8 +20,8 @@ constexpr UINT HELP_CONTEXT = 0x0001;
 constexpr UINT HELP_QUIT = 0x0002;
 
 // Shows the topic `data` of `helpFile` (a Windows path) for HELP_CONTEXT;
-// HELP_QUIT succeeds (1) and shows nothing. 0 with the last error set when
-// the file cannot be read (its error), is no help file or is damaged
+// HELP_QUIT succeeds (1) and closes the help window. 0 with the last error set
+// when the file cannot be read (its error), is no help file or is damaged
 // (ERROR_INVALID_DATA), or has no such topic (ERROR_INVALID_PARAMETER), or
 // for another command (ERROR_NOT_SUPPORTED).
 BOOL WinHelpA(std::string_view helpFile, UINT command, DWORD data);

@@ -105,6 +105,8 @@ class Backend {
   // Shown and painted before the call returns; gone when the object is.
   virtual std::unique_ptr<ModelessDialog> CreateModeless(const DialogTemplate& dialog) = 0;
   virtual void ShowHelp(const HelpTopic& topic) = 0;
+  // WinHelpA's HELP_QUIT: the help window, if any, goes.
+  virtual void CloseHelp() {}
   virtual void MessageBox(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
   // The chosen full Windows path, or nullopt when the user cancelled.
   virtual std::optional<std::string> GetSaveFileName(const SaveFileRequest& request) = 0;

@@ -10,6 +10,7 @@
 #include "platform/base/text.h"
 #include "platform/files/files.h"
 #include "platform/ui/console_layout.h"
+#include "platform/ui/save_as_names.h"
 #include "platform/ui/unattended.h"
 
 namespace w95::ui {
@@ -46,33 +47,6 @@ bool SelectEntry(DialogState& state, int id, std::string_view argument) {
     return state.SetCurSel(id, i) != CB_ERR;
   }
   return false;
-}
-
-// The full Windows name of a Save-As answer: '/' read as '\\' (as Windows
-// reads it), a bare name put in `initialDirectory`, a name from the root of
-// no drive (or "C:NAME") put on drive C:.
-std::string FullSaveName(std::string name, const std::string& initialDirectory) {
-  std::replace(name.begin(), name.end(), '/', '\\');
-  bool drive = name.size() >= 2 && name[1] == ':';
-  if (drive && (name.size() == 2 || name[2] != '\\')) return name.substr(0, 2) + "\\" + name.substr(2);
-  if (name.starts_with("\\\\") || drive) return name;
-  if (name.starts_with("\\")) return "C:" + name;
-  return initialDirectory + "\\" + name;
-}
-
-// The folder of a full name; a root keeps its backslash (C:\).
-std::string FolderOf(const std::string& name) {
-  size_t last = name.find_last_of('\\');
-  std::string folder = name.substr(0, last);
-  return folder.size() == 2 && folder[1] == ':' ? folder + "\\" : folder;
-}
-
-// A root is no entry of a folder, so it is not searched for: C:\ is there,
-// no other drive is.
-bool FolderExists(const std::string& folder) {
-  if (folder.size() == 3 && folder[1] == ':') return UpperTextByte(folder[0]) == 'C';
-  DWORD attributes = GetFileAttributesA(folder);
-  return attributes != 0xFFFFFFFFu && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace

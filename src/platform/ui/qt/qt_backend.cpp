@@ -2,17 +2,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QVBoxLayout>
 
-#include "platform/machine/machine.h"
-#include "platform/machine/paths.h"
 #include "platform/system/instance.h"
 #include "platform/ui/qt/qt_dialog.h"
+#include "platform/ui/qt/qt_save_dialog.h"
 #include "platform/ui/qt/qt_support.h"
 
 namespace w95::ui {
@@ -65,11 +65,14 @@ class QtNotice : public ModelessDialog {
   QtDialog window_;
 };
 
-// WinHelp's window: the topic's title and text.
+// WinHelp's window: the topic's title and text. It comes up beside the page
+// without taking the focus from it, Esc closes it, and it lives until
+// HELP_QUIT or the end of the run.
 class HelpWindow : public QWidget {
  public:
   HelpWindow() {
     setWindowFlags(Qt::Window);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     auto* layout = new QVBoxLayout(this);
     title_ = new QLabel(this);
     title_->setTextFormat(Qt::PlainText);
@@ -88,32 +91,29 @@ class HelpWindow : public QWidget {
     QString body = FromCp936(topic.body);
     body.replace("\r\n", "\n");
     body_->setPlainText(body);
+    // The window that had the focus keeps it, on a platform that would
+    // activate every window shown too.
+    QPointer<QWidget> page = QApplication::activeWindow();
     show();
     qt::KeepOnScreen(*this);
     raise();
-    activateWindow();
+    if (page && page != this) page->activateWindow();
     QApplication::processEvents();
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+      close();
+      return;
+    }
+    QWidget::keyPressEvent(event);
   }
 
  private:
   QLabel* title_;
   QPlainTextEdit* body_;
 };
-
-// A host path under the machine's root as a Windows path; nullopt outside it.
-std::optional<std::string> WindowsPathOf(const std::filesystem::path& host) {
-  std::error_code ec;
-  auto root = std::filesystem::weakly_canonical(Machine::Current().Root(), ec);
-  auto path = std::filesystem::weakly_canonical(host, ec);
-  auto relative = path.lexically_relative(root);
-  if (ec || relative.empty() || *relative.begin() == "..") return std::nullopt;
-  std::string windows = "C:";
-  for (const auto& part : relative) {
-    if (part == ".") continue;
-    windows += "\\" + WindowsName(part.string());
-  }
-  return windows == "C:" ? "C:\\" : windows;
-}
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
   switch (icon) {
@@ -176,32 +176,19 @@ class QtBackend : public Backend {
   }
 
   void MessageBox(std::string_view text, std::string_view caption, MessageIcon icon) override {
-    QMessageBox box(BoxIcon(icon), FromCp936(caption), FromCp936(text), QMessageBox::Ok);
+    QMessageBox box(BoxIcon(icon), FromCp936(caption), FromCp936(text), QMessageBox::NoButton);
     box.setTextFormat(Qt::PlainText);
+    box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
     box.exec();
   }
 
   std::optional<std::string> GetSaveFileName(const SaveFileRequest& request) override {
-    QFileDialog dialog(nullptr, request.title.empty() ? QString() : FromCp936(request.title));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (!request.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (!request.filter.empty()) dialog.setNameFilter(FromCp936(request.filter));
-    if (auto directory = HostPath(Machine::Current(), request.initialDirectory))
-      dialog.setDirectory(QString::fromStdString(directory->string()));
-    else
-      dialog.setDirectory(QString::fromStdString(Machine::Current().Root().string()));
-    std::string name = request.fileName.substr(request.fileName.find_last_of('\\') + 1);
-    dialog.selectFile(FromCp936(name));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    auto chosen = WindowsPathOf(dialog.selectedFiles().front().toStdString());
-    if (!chosen) {
-      MessageBox("The file must be on the machine's drive C:.", "dxlq7trs", MessageIcon::Exclamation);
-      return std::nullopt;
-    }
-    return chosen;
+    qt::SaveAsDialog dialog(request);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Chosen();
   }
+
+  void CloseHelp() override { help_.reset(); }
 
  private:
   void Snapshot(QtDialog& window) {

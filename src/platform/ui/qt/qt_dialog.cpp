@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcutEvent>
 #include <QStyle>
 
 #include "platform/ui/dialog_state.h"
@@ -73,14 +74,18 @@ QWidget* QtDialog::Build(const ControlTemplate& control) {
     case ControlKind::Button:
     case ControlKind::DefaultButton: {
       auto* button = new QPushButton(text, this);
+      // As in a Windows dialog, Enter presses the push button that has the
+      // focus (it takes the default frame meanwhile), else the default one.
       button->setDefault(control.kind == ControlKind::DefaultButton);
-      button->setAutoDefault(control.kind == ControlKind::DefaultButton);
+      button->setAutoDefault(true);
       connect(button, &QPushButton::clicked, this, [this, id] { events_->OnCommand(*this, id); });
+      button->installEventFilter(this);
       return button;
     }
     case ControlKind::CheckBox: {
       auto* box = new QCheckBox(text, this);
       connect(box, &QCheckBox::clicked, this, [this, id] { events_->OnCommand(*this, id); });
+      box->installEventFilter(this);
       return box;
     }
     case ControlKind::GroupBox: return new GroupBox(text, this);
@@ -247,10 +252,48 @@ void QtDialog::keyPressEvent(QKeyEvent* event) {
     events_->OnHelp(*this);
     return;
   }
+  if (event->modifiers() == Qt::NoModifier && PressMnemonic(event->text())) return;
   QDialog::keyPressEvent(event);
 }
 
+// A plain letter reaches the dialog only when the focused control does not
+// take characters (a button, a check box; not an edit or a list): then, as in
+// a Windows dialog, it acts as the control's accelerator would with Alt.
+bool QtDialog::PressMnemonic(const QString& typed) {
+  if (typed.size() != 1 || !typed.front().isLetterOrNumber() || typed.front().unicode() > 0x7F) return false;
+  // A read-only edit passes the letter on, yet on Windows it still takes it.
+  QWidget* focused = focusWidget();
+  if (qobject_cast<QLineEdit*>(focused) || qobject_cast<QPlainTextEdit*>(focused) || qobject_cast<QComboBox*>(focused))
+    return false;
+  const char wanted = static_cast<char>(typed.front().toUpper().toLatin1());
+  for (QWidget* widget : widgets_) {
+    if (!widget->isVisible() || !widget->isEnabled()) continue;
+    auto* button = qobject_cast<QAbstractButton*>(widget);
+    auto* label = qobject_cast<QLabel*>(widget);
+    QString text = button ? button->text() : label ? label->text() : QString();
+    if (AcceleratorOf(ToCp936(text)) != wanted) continue;
+    if (button) {
+      button->setFocus(Qt::ShortcutFocusReason);
+      button->click();
+      return true;
+    }
+    if (label->buddy()) {
+      label->buddy()->setFocus(Qt::ShortcutFocusReason);
+      return true;
+    }
+  }
+  return false;
+}
+
 bool QtDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Alt+accelerator clicks at once, as on Windows (Qt would first show the
+  // button pressed for a while).
+  auto* button = qobject_cast<QAbstractButton*>(watched);
+  if (button && event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+    button->setFocus(Qt::ShortcutFocusReason);
+    button->click();
+    return true;
+  }
   if (event->type() == QEvent::FocusIn) {
     for (size_t i = 0; i < widgets_.size(); ++i)
       if (widgets_[i] == watched) events_->OnEditFocus(*this, dialog_.controls[i].id);

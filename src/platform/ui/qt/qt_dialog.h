@@ -49,6 +49,7 @@ class QtDialog : public QDialog, public DialogView {
  private:
   QWidget* Build(const ControlTemplate& control);
   QRect Place(const ControlTemplate& control) const;
+  bool PressMnemonic(const QString& typed);
 
   const DialogTemplate& dialog_;
   DialogEvents* events_;

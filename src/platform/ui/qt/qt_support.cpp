@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "platform/base/cp936.h"
+#include "platform/ui/qt/runtime_dir.h"
+#include "platform/ui/qt/win95_style.h"
 
 namespace w95::ui::qt {
 
@@ -36,11 +38,22 @@ void EnsureApplication(const std::function<void()>& beforeFirstFont) {
   static int argc = 1;
   static char name[] = "dxlq7trs";
   static char* argv[] = {name, nullptr};
+  // Setting the environment is safe only while no other thread reads it: the
+  // font configuration is then waited for first.
+  bool fontsRead = false;
+  if (!RuntimeDirectorySet()) {
+    if (beforeFirstFont) beforeFirstFont();
+    fontsRead = true;
+    EnsureRuntimeDirectory();
+  }
   QFont::insertSubstitutions("SimSun", SimSunSubstitutes());
   QFont::insertSubstitutions(QString::fromUtf8("宋体"), SimSunSubstitutes());
   auto* application = new QApplication(argc, argv);
   application->setQuitOnLastWindowClosed(false);
-  if (beforeFirstFont) beforeFirstFont();
+  QStyle* style = MakeWin95Style();
+  QApplication::setStyle(style);
+  QApplication::setPalette(style->standardPalette());
+  if (beforeFirstFont && !fontsRead) beforeFirstFont();
 }
 
 QFont DialogFont(const DialogTemplate& dialog) {

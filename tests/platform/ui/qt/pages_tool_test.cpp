@@ -98,4 +98,15 @@ TEST_F(PagesToolRun, ResultsDialogIsTheRealOne) {
   EXPECT_FALSE(machine_.Exists("C:\\WINDOWS\\TEMP\\tshooter.tmp"));
 }
 
+// An ordinary Qt run, in a session without XDG_RUNTIME_DIR (a console login,
+// a container): nothing on standard error, Qt's warnings included.
+TEST_F(PagesToolRun, AQtRunPrintsNothingOnStandardError) {
+  const fs::path program = PagesToolPath().parent_path().parent_path() / "src" / "dxlq7trs";
+  std::string errors = Output(
+      "env -u XDG_RUNTIME_DIR -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "
+      "TSHOOTER_UI=qt TSHOOTER_UNATTENDED=1 TSHOOTER_ROOT='" +
+      machine_.Root().string() + "' '" + program.string() + "' 2>&1 >/dev/null");
+  EXPECT_EQ(errors, "");
+}
+
 }  // namespace

@@ -21,11 +21,13 @@
 #include "app/state/troubleshooter_app.h"
 #include "engine/shared/step_outcome.h"
 #include "platform/base/cp936.h"
+#include "platform/help/help.h"
 #include "platform/system/instance.h"
 #include "platform/ui/qt/qt_backend.h"
 #include "platform/ui/qt/qt_dialog.h"
 #include "platform/ui/qt/qt_group_box.h"
 #include "platform/ui/qt/qt_support.h"
+#include "platform/ui/qt/win95_style.h"
 #include "resources/dialog_templates.h"
 #include "resources/icons.h"
 #include "support/temp_machine.h"
@@ -86,7 +88,27 @@ class QtPages : public ::testing::Test {
     return qobject_cast<QLabel*>(dialog.Item(id))->text().toStdString();
   }
 
+  // Shows a dialog outside a modal run and makes it the active window.
+  static void Show(QtDialog& dialog) {
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QApplication::processEvents();
+  }
+
+  static int IdOf(QtDialog& dialog, QWidget* widget) {
+    for (const auto& control : dialog.Template().controls)
+      if (dialog.Item(control.id) == widget) return control.id;
+    return -1;
+  }
+
+  // The dialog seam: what a dialog's logic is told.
+  struct Recorder : w95::ui::DialogEvents {
+    void OnCommand(w95::ui::DialogView&, int id) override { commands.push_back(id); }
+    std::vector<int> commands;
+  };
+
   testing::TempMachine machine_;
+  w95::ui::DialogEvents noEvents_;
 };
 
 TEST_F(QtPages, LayoutFollowsDialogUnitsOfTheChineseDialogFont) {
@@ -355,6 +377,113 @@ TEST_F(QtPages, SortedListAndViewCallsBehaveLikeTheirWindowsMessages) {
     EXPECT_TRUE(dialog.isVisible());
     dialog.EnableItem(7, true);
     Key(dialog, Qt::Key_N, Qt::AltModifier);
+  });
+}
+
+// Every page in the look of a Windows 95 dialog: the grey face, square raised
+// buttons (white top left, black bottom right), the default button in a black
+// frame, and the system icon pixel for pixel as drawn for the project.
+TEST_F(QtPages, EveryPageHasWindowsButtonsAndWindows95Icons) {
+  for (const auto* page : AllDialogTemplates()) {
+    if (page->modeless) continue;
+    QtDialog dialog(*page, &noEvents_);
+    Show(dialog);
+    QImage image = dialog.grab().toImage();
+    image.setDevicePixelRatio(1);
+    const qreal scale = dialog.devicePixelRatio();
+    EXPECT_EQ(image.pixelColor(QPoint(2, 2) * scale), QColor(0xC0, 0xC0, 0xC0)) << page->id;
+    for (auto* button : dialog.findChildren<QPushButton*>()) {
+      const QRect box(button->mapTo(&dialog, QPoint(0, 0)) * scale, button->size() * scale);
+      const QColor topLeft = image.pixelColor(box.topLeft()), bottomRight = image.pixelColor(box.bottomRight());
+      EXPECT_EQ(bottomRight, QColor(Qt::black)) << page->id << " " << button->text().toStdString();
+      if (button->isDefault())
+        EXPECT_EQ(topLeft, QColor(Qt::black))
+            << page->id << ": the default button has no frame " << button->text().toStdString() << " " << box.x() << ","
+            << box.y() << " focus " << button->hasFocus();
+      else
+        EXPECT_EQ(topLeft, QColor(Qt::white)) << page->id << ": " << button->text().toStdString();
+    }
+    if (page->icon == w95::ui::SystemIcon::None) continue;
+    QImage icon = w95::ui::qt::SystemIconPixmap(page->icon).toImage();
+    int differing = 0;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        if (icon.pixelColor(x, y).alpha() == 255 &&
+            image.pixelColor(QPoint(page->iconX + x, page->iconY + y) * scale) != icon.pixelColor(x, y))
+          ++differing;
+    EXPECT_EQ(differing, 0) << page->id << ": the icon is not ours";
+  }
+}
+
+// Keys as a Windows dialog takes them on every page without an edit: the
+// accelerator letter alone (the focus on a button) and with Alt press its
+// button; Enter presses the button that has the focus, else the default one.
+TEST_F(QtPages, PlainAndAltAcceleratorsPressTheirButtonsOnPagesWithoutAnEdit) {
+  int pages = 0;
+  for (const auto* page : AllDialogTemplates()) {
+    bool hasEdit = false;
+    for (const auto& control : page->controls) hasEdit = hasEdit || control.kind == w95::ui::ControlKind::Edit;
+    if (page->modeless || hasEdit) continue;
+    ++pages;
+    Recorder events;
+    QtDialog dialog(*page, &events);
+    Show(dialog);
+    QPushButton* first = dialog.findChildren<QPushButton*>().at(0);
+    for (const auto& control : page->controls) {
+      char letter = w95::ui::AcceleratorOf(control.text);
+      if (letter == 0 || control.kind == w95::ui::ControlKind::Static) continue;
+      auto key = static_cast<Qt::Key>(Qt::Key_A + (letter - 'A'));
+      first->setFocus();
+      events.commands.clear();
+      Key(dialog, key);
+      EXPECT_EQ(events.commands, std::vector<int>({control.id})) << page->id << " " << letter;
+      Key(dialog, key, Qt::AltModifier);
+      EXPECT_EQ(events.commands, std::vector<int>({control.id, control.id})) << page->id << " " << letter;
+    }
+    events.commands.clear();
+    first->setFocus();
+    Key(dialog, Qt::Key_Return);
+    EXPECT_EQ(events.commands, std::vector<int>({IdOf(dialog, first)})) << page->id;
+    if (auto* list = dialog.findChild<QComboBox*>()) {
+      list->setFocus();
+      events.commands.clear();
+      Key(dialog, Qt::Key_Return);
+      EXPECT_EQ(events.commands, std::vector<int>({6})) << "Enter in the port list presses Yes";
+    }
+  }
+  EXPECT_GE(pages, 20);
+  // On the results page the letter typed into the report is no accelerator; Alt+letter still is.
+  Recorder events;
+  QtDialog results(*FindDialogTemplate(142), &events);
+  Show(results);
+  results.Item(1031)->setFocus();
+  Key(results, Qt::Key_C);
+  EXPECT_TRUE(events.commands.empty());
+  Key(results, Qt::Key_C, Qt::AltModifier);
+  EXPECT_EQ(events.commands, std::vector<int>({1011}));
+}
+
+// WinHelp's window for the user: it opens beside the page without taking its
+// focus, Esc closes it, and HELP_QUIT closes it too.
+TEST_F(QtPages, HelpWindowLeavesTheFocusOnThePageAndGoesOnEscOrHelpQuit) {
+  Run(138, [](QtDialog& dialog) {
+    QWidget* focused = QApplication::focusWidget();
+    Key(dialog, Qt::Key_F1);
+    QWidget* help = VisibleTopLevel<QWidget>([](QWidget* widget) { return widget->windowTitle().endsWith(".HLP"); });
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(QApplication::activeWindow(), &dialog);
+    EXPECT_EQ(QApplication::focusWidget(), focused);
+    QApplication::setActiveWindow(help);
+    QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
+    EXPECT_TRUE(dialog.isVisible());
+    Key(dialog, Qt::Key_F1);
+    EXPECT_NE(VisibleTopLevel<QWidget>([](QWidget* widget) { return widget->windowTitle().endsWith(".HLP"); }),
+              nullptr);
+    EXPECT_EQ(w95::WinHelpA(theApp().helpFilePath, w95::HELP_QUIT, 0), 1);
+    EXPECT_EQ(VisibleTopLevel<QWidget>([](QWidget* widget) { return widget->windowTitle().endsWith(".HLP"); }),
+              nullptr);
+    Key(dialog, Qt::Key_C, Qt::AltModifier);
   });
 }
 
