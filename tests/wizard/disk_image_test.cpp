@@ -73,7 +73,7 @@ class FatDrive : public ::testing::Test {
   }
 
   int Sh(const std::string& command) {
-    std::ofstream(dir_ / "command.sh") << "cd " << Quoted(dir_) << " && " << command << "\n";
+    std::ofstream(dir_ / "command.sh") << "cd " << Quoted(dir_) << " || exit 99\n" << command << "\n";
     const auto [code, output] = CommandOutput("bash " + Quoted(dir_ / "command.sh") + " 2>&1");
     last_ = output;
     return code;
