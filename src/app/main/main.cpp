@@ -67,7 +67,9 @@ int main(int argc, char** argv) {
     std::string problem;
     image = w95::DiskImageMachine::Open(root, problem);
     if (!image) {
-      std::fprintf(stderr, "dxlq7trs: the disk image %s cannot be used: %s\n", root.c_str(), problem.c_str());
+      std::fprintf(stderr,
+                   "dxlq7trs: TSHOOTER_ROOT=%s names a file, not a directory; as a disk image it cannot be used: %s\n",
+                   root.c_str(), problem.c_str());
       return 2;
     }
     w95::SetExitWork([imagePath = root](unsigned exitCode) { return WriteImageBack(*image, imagePath, exitCode); });
