@@ -1,15 +1,13 @@
 // A disk image file as the machine: the FAT drive in it (disk_image.h) is read
 // and written with mtools, never with a FAT implementation of ours.
 //
-// Open() copies the drive's tree (every file with its last-write time) into a
-// private staging directory that the run uses as its machine directory; the
-// read-only attribute becomes the files' mode there, the hidden, system and
-// archive attributes are kept aside. WriteBack() then writes into the image
-// only what the run changed: each changed or new file is copied in under a
-// temporary name, read back and compared, given its attributes (those it had,
-// with archive set, as Windows sets it on a file written; read-only as its mode
-// says), and renamed over the old one; a file the run deleted is deleted.
-// Files the run did not change keep their directory entries as they were.
+// Open() copies the drive's whole tree at once (every file with its last-write
+// time; one mcopy, not a fetch per file opened) into a private staging directory that the run uses as its machine
+// directory; the read-only attribute becomes the files' mode there, the hidden, system and archive attributes are kept
+// aside. WriteBack() then writes into the image only what the run changed: each changed or new file is copied in under
+// a temporary name, read back and compared, given its attributes (those it had, with archive set, as Windows sets it on
+// a file written; read-only as its mode says), and renamed over the old one; a file the run deleted is deleted. Files
+// the run did not change keep their directory entries as they were.
 //
 // While the run lasts, the image is locked (flock) against a second copy of
 // the program. An image that cannot be written (a read-only file, a file
@@ -40,10 +38,10 @@ class DiskImageMachine {
   const std::filesystem::path& Root() const { return staging_; }
   std::uint64_t Offset() const { return offset_; }
 
-  // Writes what the run changed into the image. The problems, one line each
-  // (empty when everything landed, the staging directory then removed); else
-  // the staging directory is kept, and
-  // named in the last line, so that nothing is lost.
+  // Writes what the run changed into the image. The problems, one line each:
+  // none when everything landed (the staging directory is then removed),
+  // else the staging directory is kept and named in the last line, so that
+  // nothing is lost.
   std::vector<std::string> WriteBack();
 
   // The image's files as Open() found them, paths relative to the root ("WINDOWS/SYSTEM.DAT").
