@@ -7,6 +7,7 @@
 
 #include "checks/file_list.h"
 #include "engine/shared/report_file.h"
+#include "platform/base/cp936_chars.h"
 #include "platform/files/files.h"
 #include "platform/system/clock.h"
 #include "platform/version/version.h"
@@ -47,7 +48,7 @@ std::string FormatLocalTime(std::int64_t lastWriteTime) {
 // (which the open drops).
 bool FoundAsOpened(std::string_view path) {
   if (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/')) return false;
-  const std::size_t cut = path.find_last_of("\\/:");
+  const std::size_t cut = w95::FindLastOfCp936(path, "\\/:");
   const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
   if (name.empty() || name.front() == '.' || name.back() == '.' || name.back() == ' ') return false;
   for (char c : name)

@@ -1,5 +1,6 @@
 #include "ports/report_header.h"
 
+#include "engine/shared/kept_report.h"
 #include "engine/shared/report_file.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
@@ -61,6 +62,7 @@ std::string PortModeLine(std::string_view entryText) {
 
 void StartReport(const std::string& reportPath, const ReportHeaderFields& fields) {
   EmptyFile(reportPath);
+  StartKeptReport(reportPath);
   AppendReportLine(reportPath, TitleLine(fields.entryText));
   AppendReportLine(reportPath, FigureLine(msg::kFreeDiskSpace, fields.diskText, msg::kMegabytes));
   AppendReportLine(reportPath, FigureLine(msg::kFreeMemory, fields.memoryText, msg::kKilobytes));

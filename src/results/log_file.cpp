@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "engine/shared/kept_report.h"
 #include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
@@ -78,9 +79,11 @@ std::string ProposeLogFileName() {
 }
 
 bool SaveReportAs(std::string_view reportPath, std::string_view logPath) {
-  if (SameLocalFile(reportPath, logPath)) return w95::GetFileAttributesA(reportPath) != kNoAttributes;
+  auto bytes = ReportMissingFromFile(reportPath);  // the whole report when its file lacks lines
+  if (SameLocalFile(reportPath, logPath))
+    return bytes ? w95::ReplaceFileAtomically(logPath, *bytes) : w95::GetFileAttributesA(reportPath) != kNoAttributes;
   if (!MayReplace(logPath)) return w95::Fail(w95::ERROR_ACCESS_DENIED, false);
-  auto bytes = w95::ReadWholeFile(reportPath);
+  if (!bytes) bytes = w95::ReadWholeFile(reportPath);
   if (!bytes) return false;
   if (!w95::ReplaceFileAtomically(logPath, *bytes)) return false;
   w95::DeleteFileA(reportPath);
@@ -88,6 +91,7 @@ bool SaveReportAs(std::string_view reportPath, std::string_view logPath) {
 }
 
 std::string ReadReportText(std::string_view reportPath) {
+  if (auto kept = ReportMissingFromFile(reportPath)) return kept->substr(0, kept->find('\0'));
   w95::FileHandle file = w95::CreateFileA(reportPath, w95::GENERIC_READ, w95::FILE_SHARE_READ | w95::FILE_SHARE_WRITE,
                                           w95::OPEN_EXISTING, w95::FILE_ATTRIBUTE_NORMAL);
   if (!file) return {};

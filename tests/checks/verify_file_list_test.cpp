@@ -168,6 +168,32 @@ TEST_F(FileList, NamesThatLeaveTheirDirectoryCountAsMissing) {
   EXPECT_FALSE(machine_.Exists(kWininit));
 }
 
+// A double-byte character's trail byte may be 0x5C or 0x7C, the bytes of '\\'
+// and '|': such names are found like any other.
+TEST_F(FileList, NamesWithTrailBytesOfBackslashOrBarAreFound) {
+  // Code page 936, as the set-up information holds them.
+  const char* names[] = {
+      "\xD5\x5C.DLL",  // the trail byte is '\\'
+      "\x81\x7C"
+      "AB.DRV",                 // the trail byte is '|'
+      "A\xB1\x5C\xB1\x7C.386",  // both, after a single-byte character
+  };
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    Builder().Remove(kReport);
+    const std::string path = std::string("C:\\WINDOWS\\SYSTEM\\") + name;
+    Builder().File(path, "12345");
+    tools::SetLocalFileTime(Builder(), path, "1997/07/01 12:00:00");
+    ASSERT_TRUE(machine_.Exists(path));
+    theApp().VerifyFileList(std::string("x]\r\n1 ") + name + " 1997/07/01 12:00:00 5 SYSTEM 0\r\n");
+    EXPECT_FALSE(machine_.Exists(kReport)) << Report();
+    std::string missing = " 1997/07/01 12:00:00 5 SYSTEM 0\r\n";
+    theApp().VerifyFileList(std::string("x]\r\n1 ") + name + "X" + missing);
+    EXPECT_EQ(Report(), Cp936("错误: ") + path + "X" + Cp936(" 未找到。\r\n")) << "a name one letter longer";
+  }
+  EXPECT_TRUE(script_->Shown().empty());
+}
+
 TEST_F(FileList, AllBackupNamesTakenSchedulesNothing) {
   tools::SetPrintingFileVersion(Builder(), "DXLQ7EM.386", "1.0.0.0");
   for (int i = 0; i < 1000; ++i) {

@@ -1,5 +1,6 @@
 #include "machine_builder/machine_builder.h"
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "machine_builder/printing_files.h"
 #include "platform/base/case_rules.h"
 #include "platform/base/cp936.h"
+#include "platform/base/cp936_chars.h"
 #include "platform/base/ini_text.h"
 #include "platform/base/text.h"
 
@@ -113,8 +115,9 @@ fs::path MachineBuilder::HostPath(std::string_view windowsPath) const {
   fs::path path = root_;
   size_t pos = 0;
   while (pos <= rest.size()) {
-    size_t end = rest.find_first_of("\\/", pos);
-    if (end == std::string_view::npos) end = rest.size();
+    size_t end = pos;  // a double-byte character's trail byte may be 0x5C
+    while (end < rest.size() && rest[end] != '\\' && rest[end] != '/') end += w95::Cp936CharSize(rest, end);
+    end = std::min(end, rest.size());
     std::string_view part = rest.substr(pos, end - pos);
     if (part == "..") throw std::invalid_argument("machine builder: '..' in " + std::string(windowsPath));
     if (!part.empty()) path = ExistingSpelling(path, w95::Cp936ToUtf8(part).value_or(std::string(part)));

@@ -12,4 +12,9 @@ namespace dxl::tools {
 // entry, so that the port takes its default (LPT1 present, others absent).
 MachineBuilder& SetParallelPort(MachineBuilder& builder, unsigned number, std::optional<w95::PortHardware> state);
 
+// Lists LPT`number` in the registry as Windows 95's detection lists a port it
+// found: HKEY_LOCAL_MACHINE\Enum\BIOS\*PNP0400\<instance> with Class "Ports"
+// and PortName "LPTn" (what a real installation, without MACHINE.INI, has).
+MachineBuilder& AddEnumeratedParallelPort(MachineBuilder& builder, unsigned number);
+
 }  // namespace dxl::tools

@@ -5,6 +5,7 @@
 #include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
+#include "platform/files/enumerated_ports.h"
 #include "platform/files/file_providers.h"
 #include "platform/machine/machine_ini.h"
 
@@ -57,7 +58,7 @@ std::optional<unsigned> ParallelPortNumber(std::string_view device) {
   return std::nullopt;
 }
 
-std::unique_ptr<FileObject> OpenParallelPort(const Machine& machine, unsigned number, DWORD access) {
+std::unique_ptr<FileObject> OpenParallelPort(Machine& machine, unsigned number, DWORD access) {
   switch (ParallelPortHardware(machine, number)) {
     case PortHardware::Present: return std::make_unique<DeviceFile>(access);
     case PortHardware::InUse: return Fail(ERROR_ACCESS_DENIED, std::unique_ptr<FileObject>());
@@ -81,10 +82,15 @@ std::optional<PortHardware> ParsePortHardware(std::string_view text) {
   return std::nullopt;
 }
 
-PortHardware ParallelPortHardware(const Machine& machine, unsigned number) {
+PortHardware ParallelPortHardware(Machine& machine, unsigned number) {
   auto setting = MachineSetting(machine, kParallelPortsSection, "LPT" + std::to_string(number));
   if (setting) {
     if (auto state = ParsePortHardware(*setting)) return *state;
+  }
+  // Without a MACHINE.INI that describes the ports, the ports Windows found.
+  if (MachineSettingKeys(machine, kParallelPortsSection).empty()) {
+    const auto& found = EnumeratedParallelPorts(machine);
+    if (!found.empty()) return found.contains(number) ? PortHardware::Present : PortHardware::Absent;
   }
   return number == 1 ? PortHardware::Present : PortHardware::Absent;
 }

@@ -3,7 +3,10 @@
 // Parallel ports (LPT1: to LPT9:, and PRN, which is LPT1:) take their state
 // from MACHINE.INI [ParallelPorts] LPTn=present|in use|absent (docs/machine.md).
 // A port without a (recognised) entry is present when it is LPT1 and absent
-// otherwise, so a real installation without MACHINE.INI has one printer port.
+// otherwise; but where MACHINE.INI has no [ParallelPorts] (a real
+// installation has no MACHINE.INI), the ports the installation's registry
+// lists are present and the others absent (enumerated_ports.h), as long as it
+// lists any.
 #pragma once
 
 #include <optional>
@@ -23,6 +26,6 @@ std::string_view PortHardwareName(PortHardware state);
 std::optional<PortHardware> ParsePortHardware(std::string_view text);
 
 // The state of parallel port `number` of `machine`.
-PortHardware ParallelPortHardware(const Machine& machine, unsigned number);
+PortHardware ParallelPortHardware(Machine& machine, unsigned number);
 
 }  // namespace w95

@@ -9,6 +9,7 @@
 #include <map>
 #include <utility>
 
+#include "platform/base/cp936_chars.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/files/file_providers.h"
@@ -121,7 +122,7 @@ bool StaysInside(const fs::path& root, const fs::path& entry, struct stat& st) {
 
 // Splits "dir\pattern" into the directory part and the last component.
 std::pair<std::string, std::string> SplitLast(std::string_view path) {
-  size_t cut = path.find_last_of("\\/");
+  size_t cut = FindLastOfCp936(path, "\\/");
   if (cut == std::string_view::npos) {
     if (path.size() >= 2 && path[1] == ':') return {std::string(path.substr(0, 2)) + "\\", std::string(path.substr(2))};
     return {"", std::string(path)};

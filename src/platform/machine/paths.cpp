@@ -10,8 +10,10 @@
 
 #include "platform/base/case_rules.h"
 #include "platform/base/cp936.h"
+#include "platform/base/cp936_chars.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
+#include "platform/machine/file_kind.h"
 #include "platform/machine/host_errors.h"
 #include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
@@ -37,7 +39,7 @@ std::vector<std::string> SplitComponents(std::string_view rest) {
   size_t pos = 0;
   while (pos <= rest.size()) {
     size_t end = pos;
-    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+    while (end < rest.size() && !IsSeparator(rest[end])) end += Cp936CharSize(rest, end);  // 0x5C may be a trail byte
     if (end > pos) parts.emplace_back(rest.substr(pos, end - pos));
     pos = end + 1;
   }
@@ -56,7 +58,7 @@ bool CleanComponents(std::vector<std::string>& parts) {
     if (part.size() > 255) return Fail(ERROR_FILENAME_EXCED_RANGE, false);
     for (size_t i = 0; i < part.size(); ++i) {
       auto c = static_cast<unsigned char>(part[i]);
-      if (IsCp936LeadByte(c)) {
+      if (Cp936CharSize(part, i) == 2) {
         ++i;
         continue;
       }
@@ -207,8 +209,9 @@ DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
   std::string tmpl = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
   UniqueFd fd(mkstemp(tmpl.data()));
   if (fd.get() < 0) return ErrorFromErrno(errno);
-  mode_t mode = exists ? (st.st_mode & 07777) : 0644;
-  bool ok = fchmod(fd.get(), mode) == 0 && WriteAllToFd(fd.get(), bytes) && fsync(fd.get()) == 0;
+  // What the file system refuses (fusefat: fchmod) is left as it gives it.
+  bool ok =
+      CarryFileKind(fd.get(), path, exists ? &st : nullptr) && WriteAllToFd(fd.get(), bytes) && SyncIfOffered(fd.get());
   int error = errno;
   if (ok) {
     ok = close(fd.release()) == 0 && rename(tmpl.c_str(), path.c_str()) == 0;

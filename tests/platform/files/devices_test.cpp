@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "machine_builder/hives.h"
 #include "machine_builder/parallel_ports.h"
 #include "platform/base/last_error.h"
 #include "platform/files/files.h"
@@ -14,6 +15,7 @@ namespace w95 {
 namespace {
 
 using dxl::testing::TempMachine;
+using dxl::tools::AddEnumeratedParallelPort;
 using dxl::tools::SetParallelPort;
 
 // Opens a device as the port test does: no access, no sharing.
@@ -49,6 +51,41 @@ TEST(ParallelPorts, DefaultsWithoutMachineIni) {
   EXPECT_EQ(OpenError("LPT3:"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(OpenError("LPT4:"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(OpenError("LPT9:"), ERROR_FILE_NOT_FOUND);
+}
+
+// A real installation has no MACHINE.INI: the ports Windows found, as its
+// registry lists them, are there; MACHINE.INI's [ParallelPorts] still decides.
+TEST(ParallelPorts, RegistryOfARealInstallationListsThePorts) {
+  struct Case {
+    const char* what;
+    std::vector<unsigned> enumerated;
+    bool describedInMachineIni;
+    std::string expected;  // LPT1..LPT4: 'o' opens, 'x' not found, '-' in use
+  };
+  const Case cases[] = {
+      {"two ports found", {1, 2}, false, "ooxx"},
+      {"only the second", {2}, false, "xoxx"},
+      {"none listed: the default", {}, false, "oxxx"},
+      {"MACHINE.INI decides", {1, 2}, true, "o-xx"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempMachine machine;
+    for (unsigned number : c.enumerated) AddEnumeratedParallelPort(machine.Builder(), number);
+    // Devices of other classes, and serial ports, are no parallel ports.
+    dxl::tools::SetRegistryText(machine.Builder(), "HKEY_LOCAL_MACHINE\\Enum\\BIOS\\*PNP0501\\00", "Class", "Ports");
+    dxl::tools::SetRegistryText(machine.Builder(), "HKEY_LOCAL_MACHINE\\Enum\\BIOS\\*PNP0501\\00", "PortName", "COM1");
+    dxl::tools::SetRegistryText(machine.Builder(), "HKEY_LOCAL_MACHINE\\Enum\\Root\\X\\0000", "Class", "System");
+    dxl::tools::SetRegistryText(machine.Builder(), "HKEY_LOCAL_MACHINE\\Enum\\Root\\X\\0000", "PortName", "LPT4");
+    if (c.describedInMachineIni) SetParallelPort(machine.Builder(), 2, PortHardware::InUse);
+    machine.Activate();
+    std::string seen;
+    for (const char* port : {"LPT1:", "LPT2:", "LPT3:", "LPT4:"}) {
+      const DWORD error = OpenError(port);
+      seen += error == ERROR_SUCCESS ? 'o' : error == ERROR_ACCESS_DENIED ? '-' : 'x';
+    }
+    EXPECT_EQ(seen, c.expected);
+  }
 }
 
 TEST(ParallelPorts, PortsAboveThreeAndOddNames) {
