@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string_view>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/cp936.h"
 #include "platform/base/text.h"
 #include "platform/machine/paths.h"
@@ -99,7 +100,7 @@ void AnsweringBackend::ChoosePort(DialogState& state, DialogEvents& events) {
   const int count = state.GetCount(ctl::kPortList);
   for (int index = 0; index < count; ++index) {
     const std::string entry = state.GetLBText(ctl::kPortList, index);
-    if (entry.size() >= port_.size() && w95::EqualsNoCase(std::string_view(entry).substr(0, port_.size()), port_)) {
+    if (w95::StartsWithNoCase(entry, port_)) {
       if (state.SetCurSel(ctl::kPortList, index) != w95::ui::CB_ERR) events.OnSelChange(state, ctl::kPortList);
       return;
     }
