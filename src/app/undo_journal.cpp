@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/files/files.h"
 #include "platform/machine/machine.h"
@@ -23,7 +24,7 @@ std::optional<std::string> RelativeWindowsPath(const fs::path& host, const fs::p
 
 bool InUndoDirectory(std::string_view windowsPath) {
   const std::string directory = UndoDirectory() + "\\";
-  return windowsPath.size() > directory.size() && w95::EqualsNoCase(windowsPath.substr(0, directory.size()), directory);
+  return windowsPath.size() > directory.size() && w95::StartsWithNoCase(windowsPath, directory);
 }
 
 // The DXL directory, made when the installation lacks it.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/machine/machine.h"
 #include "platform/registry/registry.h"
