@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/base/last_error.h"
 #include "platform/files/files.h"
 
 namespace w95::ui {
@@ -42,7 +43,8 @@ bool FolderExists(const std::string& folder) {
 
 EntryKind KindOf(const std::string& name) {
   if (FolderExists(name)) return EntryKind::Folder;
-  return GetFileAttributesA(name) != 0xFFFFFFFFu ? EntryKind::File : EntryKind::None;
+  if (GetFileAttributesA(name) != 0xFFFFFFFFu) return EntryKind::File;
+  return GetLastError() == ERROR_ACCESS_DENIED ? EntryKind::Unreachable : EntryKind::None;
 }
 
 std::string HeldName(const std::string& fullName) {
