@@ -1,7 +1,9 @@
 #include "platform/ui/save_as_names.h"
 
 #include <algorithm>
+
 #include "platform/base/case_rules.h"
+#include "platform/base/last_error.h"
 #include "platform/files/files.h"
 
 namespace w95::ui {
@@ -35,7 +37,8 @@ bool FolderExists(const std::string& folder) {
 
 EntryKind KindOf(const std::string& name) {
   if (FolderExists(name)) return EntryKind::Folder;
-  return GetFileAttributesA(name) != 0xFFFFFFFFu ? EntryKind::File : EntryKind::None;
+  if (GetFileAttributesA(name) != 0xFFFFFFFFu) return EntryKind::File;
+  return GetLastError() == ERROR_ACCESS_DENIED ? EntryKind::Unreachable : EntryKind::None;
 }
 
 std::string HeldName(const std::string& fullName) {

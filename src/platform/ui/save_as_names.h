@@ -21,8 +21,9 @@ std::string FolderOf(const std::string& name);
 // searched for: C:\ is there, no other drive is.
 bool FolderExists(const std::string& folder);
 
-enum class EntryKind { None, File, Folder };
-// What a full name names on the machine (a root is a folder).
+enum class EntryKind { None, File, Folder, Unreachable };
+// What a full name names on the machine (a root is a folder). Unreachable:
+// there is an entry, but the machine refuses it (a link out of the machine).
 EntryKind KindOf(const std::string& name);
 
 // The name of the entry a full name points to, spelt as the machine holds it

@@ -212,6 +212,7 @@ void SaveAsDialog::accept() {
     for (const QString& part : full->mid(3).split('\\')) valid = valid && IsValidName(part);
   if (!valid) return Refuse(typed + QString::fromUtf8("\n文件名无效。"));
   EntryKind kind = KindOf(name);
+  if (kind == EntryKind::Unreachable) return Refuse(*full + QString::fromUtf8("\n拒绝访问。"));
   if (kind == EntryKind::Folder) {
     if (Open(*full)) name_->clear();
     return;

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 
 #include "platform/ui/common_dialogs.h"
@@ -114,11 +115,18 @@ TEST_F(QtSaveAs, ShowsTheMachinesFolderInChineseAndNothingOfTheHost) {
 }
 
 TEST_F(QtSaveAs, RefusesEveryNameOutsideTheMachineAndStaysOnC) {
+  // A folder of the machine that is a link out of it.
+  std::filesystem::create_directory_symlink(std::filesystem::temp_directory_path(),
+                                            machine_.Builder().HostPath("C:\\WINDOWS\\DXL") / "OUT");
   std::vector<std::string> messages;
   w95::BOOL chosen = Run([&messages](SaveAsDialog& dialog) {
-    for (const char* name : {"D:\\OUT.LOG", "\\\\SERVER\\SHARE\\OUT.LOG", "LPT1:", "NOFOLDER\\OUT.LOG", "A|B.LOG"})
+    for (const char* name :
+         {"D:\\OUT.LOG", "\\\\SERVER\\SHARE\\OUT.LOG", "LPT1:", "NOFOLDER\\OUT.LOG", "A|B.LOG", "OUT\\X.LOG"})
       messages.push_back(Type(dialog, QString::fromUtf8(name)));
     EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.Folder().toStdString(), "C:\\WINDOWS\\DXL");
+    // The machine does not show the link: it is not listed and cannot be opened.
+    EXPECT_TRUE(dialog.findChild<QListWidget*>()->findItems("OUT", Qt::MatchExactly).isEmpty());
     // ".." stops at the root, as on Windows: never a folder above the machine.
     EXPECT_TRUE(Type(dialog, "..\\..\\..\\..\\..").empty());
     EXPECT_EQ(dialog.Folder().toStdString(), "C:\\");
@@ -126,10 +134,11 @@ TEST_F(QtSaveAs, RefusesEveryNameOutsideTheMachineAndStaysOnC) {
     EXPECT_EQ(dialog.Folder().toStdString(), "C:\\WINDOWS\\DXL");  // as the machine spells it
     Type(dialog, "..\\..\\..\\KEPT.LOG");
   });
-  ASSERT_EQ(messages.size(), 5u);
+  ASSERT_EQ(messages.size(), 6u);
   for (int i : {0, 1, 2}) EXPECT_NE(messages[i].find("不在本机的驱动器 C: 上"), std::string::npos) << messages[i];
   EXPECT_NE(messages[3].find("路径不存在"), std::string::npos) << messages[3];
   EXPECT_NE(messages[4].find("文件名无效"), std::string::npos) << messages[4];
+  EXPECT_NE(messages[5].find("路径不存在"), std::string::npos) << messages[5];
   ASSERT_NE(chosen, 0);
   EXPECT_EQ(request_.file, "C:\\KEPT.LOG");
 }
