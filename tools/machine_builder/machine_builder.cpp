@@ -98,6 +98,12 @@ MachineBuilder& MachineBuilder::UseBinaryRegistry() {
   return *this;
 }
 
+MachineBuilder& MachineBuilder::UseUsedHives(const UsedHiveOptions& options) {
+  usedHives_ = options;
+  if (binaryRegistry_) RewriteBinaryHives(*this);
+  return *this;
+}
+
 std::string MachineBuilder::InWindows(std::string_view relative) const {
   return windowsDirectory_ + "\\" + std::string(relative);
 }
