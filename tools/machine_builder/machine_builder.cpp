@@ -100,7 +100,12 @@ MachineBuilder& MachineBuilder::UseBinaryRegistry() {
 
 MachineBuilder& MachineBuilder::UseUsedHives(const UsedHiveOptions& options) {
   usedHives_ = options;
-  if (binaryRegistry_) RewriteBinaryHives(*this);
+  if (!binaryRegistry_) return *this;
+  RewriteBinaryHives(*this);
+  if (options.installationKeys)
+    EditBinaryHive(*this, false, {}, [&](w95::RegHive& hive, const std::vector<std::string>&) {
+      AddUsedInstallationKeys(hive.Root(), options.installationKeys, options.seed);
+    });
   return *this;
 }
 

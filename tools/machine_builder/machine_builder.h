@@ -51,6 +51,7 @@ class MachineBuilder {
   bool BinaryRegistry() const { return binaryRegistry_; }
   // From now on the binary hives are laid out as after years of use
   // (used_hive.h) instead of fresh; hives already written are laid out again.
+  // Takes effect with the binary registry on (UseBinaryRegistry first).
   MachineBuilder& UseUsedHives(const UsedHiveOptions& options);
   const std::optional<UsedHiveOptions>& UsedHives() const { return usedHives_; }
 

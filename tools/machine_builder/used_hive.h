@@ -22,6 +22,9 @@ struct UsedHiveOptions {
   uint64_t seed = 1;
   bool win98 = false;     // free records among the entries, else one at the end of each block
   bool checksums = true;  // the flags declare the checksums valid (and they are)
+  // MachineBuilder::UseUsedHives: keys of AddUsedInstallationKeys added to
+  // SYSTEM.DAT once (5000 make some 30 blocks of 60 KiB and more).
+  size_t installationKeys = 0;
 };
 
 // A hive file that reads as `root`, laid out as after years of use.

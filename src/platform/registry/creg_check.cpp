@@ -190,6 +190,8 @@ class Checker {
     if (!KeyFits(root)) return Broken{Nav(root), "the root slot is outside the navigation area"};
     if (Get16(b_, Nav(root) + slot::kBlock) != kNoId || Get16(b_, Nav(root) + slot::kId) != kNoId)
       return Broken{Nav(root) + slot::kId, "the root key has a name entry"};
+    if (Get32(b_, Nav(root) + slot::kNext) != kNone)
+      return Broken{Nav(root) + slot::kNext, "the root key has a sibling"};
     struct Pending {
       uint32_t key;
       uint32_t parent;
