@@ -142,7 +142,7 @@ void AddBinaryHiveSeeds(Corpus& corpus, const fs::path& root) {
   corpus.Add("fuzz_creg_write", changes.substr(0, 512) + "\x03\x01");
   corpus.Add("fuzz_creg_write", changes + hive + std::string("\x04\x00", 2));
   // The check: the machine's hives, and small hives laid out as after years of use.
-  corpus.Add("fuzz_creg_check", "\x01" + hive);
+  corpus.Add("fuzz_creg_check", "\x03" + hive);
   corpus.Add("fuzz_creg_check", "\x01" + binary.Read("C:\\WINDOWS\\USER.DAT"));
   const w95::RegHive tree = dxl::tools::ReadBinaryHive(binary, false);
   for (bool win98 : {false, true})

@@ -132,6 +132,19 @@ TEST_F(CregCheckRules, EachBrokenRuleIsFound) {
          const size_t run = Key(Get32(b, nav::kAt + nav::kFreeHead));
          Put32(b, run + slot::kRunSize, 30);
        }},
+      {"free run covers a key in use",  // Setup moved into the free run after it
+       [&](std::string& b) {
+         b.replace(Key(0x11C), slot::kSize, b.substr(Key(setup), slot::kSize));
+         Put32(b, Key(setup) + slot::kState, slot::kFree);
+         Put32(b, Key(0xC8) + slot::kChild, 0x11C);
+       }},
+      {"two free runs overlap",
+       [](std::string& b) {
+         Put32(b, Key(0x100) + slot::kNextFree, 0x11C);
+         Put32(b, Key(0x11C) + slot::kState, slot::kFree);
+         Put32(b, Key(0x11C) + slot::kRunSize, slot::kSize);
+         Put32(b, Key(0x11C) + slot::kNextFree, creg::kNone);
+       }},
       {"free run's slot is not marked free",
        [](std::string& b) { Put32(b, Key(Get32(b, nav::kAt + nav::kFreeHead)) + slot::kState, 0); }},
       {"marked in use that no key links",  // a key deleted but left in use
@@ -187,7 +200,6 @@ TEST_F(CregCheckRules, EachBrokenRuleIsFound) {
       {"no RGDB signature", [](std::string& b) { b += std::string(4096, 'x'); }},
       {"shorter than its two headers", [](std::string& b) { b.resize(40); }, false},
   };
-  (void)setup;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.rule);
     std::string bytes = sound_;
