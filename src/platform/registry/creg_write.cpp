@@ -98,70 +98,6 @@ void SetBlockSize(std::string& block, size_t blockStart, size_t size) {
   Put32(block, blockStart + 16, static_cast<uint32_t>(size));
 }
 
-// Lays out a whole file from a tree.
-class Serializer {
- public:
-  std::string Run(const RegNode& root) {
-    AddKey(root, kNone, true);
-    blocks_.push_back(current_);
-    std::string file = "CREG";
-    Append16(file, 0);
-    Append16(file, 1);
-    size_t navigationSize = kHeaderSize + keys_.size() + kNavigationSlack;
-    Append32(file, static_cast<uint32_t>(kRgknOffset + navigationSize));
-    Append32(file, 0);
-    Append16(file, static_cast<uint32_t>(blocks_.size()));
-    Append16(file, static_cast<uint32_t>(blocks_.size()));
-    file.append(12, '\0');
-    file += "RGKN";
-    Append32(file, static_cast<uint32_t>(navigationSize));
-    Append32(file, static_cast<uint32_t>(kHeaderSize));
-    Append32(file, static_cast<uint32_t>(keys_.size()));
-    file.append(16, '\0');
-    file += keys_;
-    file.append(kNavigationSlack, '\0');
-    for (const auto& block : blocks_) file += block;
-    return file;
-  }
-
- private:
-  // Returns the key's offset relative to the navigation record.
-  uint32_t AddKey(const RegNode& node, uint32_t parent, bool root) {
-    auto offset = static_cast<uint32_t>(kHeaderSize + keys_.size());
-    uint32_t number = 0xFFFF;
-    uint32_t block = 0xFFFF;
-    if (!root) PlaceName(node, number, block);
-    keys_ += KeyEntry(root ? 0 : CregNameHash(node.Name()), parent, kNone, kNone, number, block);
-    uint32_t previous = kNone;
-    for (const auto& child : node.Children()) {
-      uint32_t childOffset = AddKey(*child, offset, false);
-      size_t at = (previous == kNone ? offset + 16 : previous + 20) - kHeaderSize;
-      Put32(keys_, at, childOffset);
-      previous = childOffset;
-    }
-    return offset;
-  }
-
-  void PlaceName(const RegNode& node, uint32_t& number, uint32_t& block) {
-    std::string entry = NameEntry(node, 0);
-    if (current_.empty() || current_.size() + entry.size() > kMaxBlockSize || nextNumber_ == 0xFFFF) {
-      if (!current_.empty()) blocks_.push_back(current_);
-      current_ = BlockHeader(static_cast<uint32_t>(blocks_.size()));
-      nextNumber_ = 0;
-    }
-    number = nextNumber_++;
-    block = static_cast<uint32_t>(blocks_.size());
-    Put16(entry, 4, number);
-    current_ += entry;
-    SetBlockSize(current_, 0, current_.size());
-  }
-
-  std::string keys_;
-  std::vector<std::string> blocks_;
-  std::string current_;
-  uint32_t nextNumber_ = 0;
-};
-
 struct Block {
   size_t start;
   size_t size;
@@ -431,15 +367,6 @@ class Patcher {
 };
 
 }  // namespace
-
-uint32_t CregNameHash(std::string_view name) {
-  uint32_t hash = 0;
-  for (unsigned char c : UpperName(name))
-    if (c < 0x80) hash += c;
-  return hash;
-}
-
-std::string SerializeCreg(const RegNode& root) { return Serializer().Run(root); }
 
 std::optional<std::string> PatchCreg(std::string bytes, const RegNode& before, const RegNode& after) {
   Patcher patcher(std::move(bytes));

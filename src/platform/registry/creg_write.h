@@ -15,11 +15,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/registry/creg_format.h"
+#include "platform/registry/creg_serialize.h"
 #include "platform/registry/reg_hive.h"
 
 namespace w95 {
-
-std::string SerializeCreg(const RegNode& root);
 
 // `bytes` is a file that reads as `before`; returns the file that reads as
 // `after`, or nothing when the file's structure does not allow the change
@@ -28,8 +28,5 @@ std::optional<std::string> PatchCreg(std::string bytes, const RegNode& before, c
 // The same for an `after` read from `bytes` (creg_read.h) and changed since: the
 // file itself tells what it read as.
 std::optional<std::string> PatchCreg(std::string bytes, const RegNode& after);
-
-// The navigation hash of one key name.
-uint32_t CregNameHash(std::string_view name);
 
 }  // namespace w95
