@@ -194,10 +194,14 @@ std::string FreeRecordBytes(size_t size) {
 
 namespace w95 {
 
+// Byte by byte, as the hashes of existing files were computed: a trail byte in
+// the letter range counts as its upper-case letter.
 uint32_t CregNameHash(std::string_view name) {
   uint32_t hash = 0;
-  for (unsigned char c : UpperName(name))
-    if (c < 0x80) hash += c;
+  for (char c : name) {
+    const auto upper = static_cast<unsigned char>(UpperTextByte(c));
+    if (upper < 0x80) hash += upper;
+  }
   return hash;
 }
 
