@@ -11,6 +11,7 @@
 #include "engine/shared/run_record.h"
 #include "platform/base/last_error.h"
 #include "platform/files/files.h"
+#include "platform/help/help.h"
 #include "platform/machine/machine.h"
 #include "platform/system/instance.h"
 #include "platform/system/system.h"
@@ -92,6 +93,7 @@ int TroubleshooterApp::InitInstance() {
   InstallAnswerer(trouble);
   UndoJournal journal;
   WizardDriver();
+  w95::WinHelpA(helpFilePath, w95::HELP_QUIT, 0);  // the help window ends with the program, as WinHelp's does
   return PutSummary(*this, journal.Record(), ExitCode(trouble, journal));
 }
 
