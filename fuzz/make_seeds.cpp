@@ -8,10 +8,12 @@
 #include <fstream>
 #include <string>
 
+#include "machine_builder/binary_hives.h"
 #include "machine_builder/demo_machine.h"
 #include "machine_builder/executables.h"
 #include "machine_builder/help_file.h"
 #include "machine_builder/machine_builder.h"
+#include "machine_builder/used_hive.h"
 
 namespace fs = std::filesystem;
 using dxl::tools::MachineBuilder;
@@ -139,6 +141,12 @@ void AddBinaryHiveSeeds(Corpus& corpus, const fs::path& root) {
   for (std::size_t i = 0; i < hive.size(); ++i) changes += static_cast<char>("DXLQ7\x01\x05\x20"[i % 8]);
   corpus.Add("fuzz_creg_write", changes.substr(0, 512) + "\x03\x01");
   corpus.Add("fuzz_creg_write", changes + hive + std::string("\x04\x00", 2));
+  // The check: the machine's hives, and small hives laid out as after years of use.
+  corpus.Add("fuzz_creg_check", "\x01" + hive);
+  corpus.Add("fuzz_creg_check", "\x01" + binary.Read("C:\\WINDOWS\\USER.DAT"));
+  const w95::RegHive tree = dxl::tools::ReadBinaryHive(binary, false);
+  for (bool win98 : {false, true})
+    corpus.Add("fuzz_creg_check", "\x00" + dxl::tools::UsedCregHive(tree.Root(), {.seed = 1, .win98 = win98}));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
-// dxlq7-mkmachine [--demo | --binary-registry] DIR: writes a Windows 95 installation with the
-// printing system set up into DIR, to try the wizard on (TSHOOTER_ROOT=DIR).
-// With --demo the installation has the problems of the demo machine.
+// dxlq7-mkmachine [--demo] [--binary-registry | --used-hives | --used-hives-98] DIR:
+// writes a Windows 95 installation with the printing system set up into DIR,
+// to try the wizard on (TSHOOTER_ROOT=DIR). With --demo the installation has
+// the problems of the demo machine; the --used-hives options lay SYSTEM.DAT
+// and USER.DAT out as after years of use.
 #include <cstdio>
 #include <exception>
 #include <string_view>
@@ -13,6 +15,7 @@ namespace {
 struct Options {
   bool demo = false;
   bool binary = false;
+  int used = 0;  // 95 or 98: hives laid out as after years of use, free records in that Windows' style
   const char* directory = nullptr;
 };
 
@@ -27,6 +30,16 @@ constexpr OptionRow kOptions[] = {
     {"--demo", "with the few problems of the demo machine", [](Options& o) { o.demo = true; }},
     {"--binary-registry", "registry in SYSTEM.DAT and USER.DAT, as a real installation",
      [](Options& o) { o.binary = true; }},
+    {"--used-hives", "binary registry laid out as after years of use (Windows 95 free records)",
+     [](Options& o) {
+       o.binary = true;
+       o.used = 95;
+     }},
+    {"--used-hives-98", "the same with free records among the entries, as Windows 98 leaves them",
+     [](Options& o) {
+       o.binary = true;
+       o.used = 98;
+     }},
 };
 
 void PrintUsage(std::FILE* to, const char* program) {
@@ -80,6 +93,7 @@ int main(int argc, char** argv) {
     if (options.binary) builder.UseBinaryRegistry();
     builder.InstallPrintingSystem();
     if (options.demo) dxl::tools::AddDemoProblems(builder);
+    if (options.used) builder.UseUsedHives({.seed = 1, .win98 = options.used == 98, .installationKeys = 5000});
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
     return 1;

@@ -3,8 +3,9 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "machine_builder/used_hive.h"
 #include "platform/registry/creg_read.h"
-#include "platform/registry/creg_write.h"
+#include "platform/registry/creg_serialize.h"
 #include "platform/registry/reg_store.h"
 #include "platform/registry/regedit4.h"
 
@@ -34,10 +35,16 @@ void EditBinaryHive(MachineBuilder& builder, bool user, const std::vector<std::s
   if (user) full.insert(full.begin(), ".Default");
   if (user) hive.Create({".Default"});
   edit(hive, full);
-  builder.File(FileOf(builder, user), w95::SerializeCreg(hive.Root()));
+  const auto& used = builder.UsedHives();
+  builder.File(FileOf(builder, user), used ? UsedCregHive(hive.Root(), *used) : w95::SerializeCreg(hive.Root()));
   // A real installation always has both files, and the registry takes the binary store only when SYSTEM.DAT is there.
   if (!std::filesystem::exists(builder.HostPath(FileOf(builder, !user))))
     EditBinaryHive(builder, !user, {}, [](w95::RegHive&, const std::vector<std::string>&) {});
+}
+
+void RewriteBinaryHives(MachineBuilder& builder) {
+  for (bool user : {false, true})
+    EditBinaryHive(builder, user, {}, [](w95::RegHive&, const std::vector<std::string>&) {});
 }
 
 void ConvertHivesToBinary(MachineBuilder& builder) {

@@ -98,6 +98,17 @@ MachineBuilder& MachineBuilder::UseBinaryRegistry() {
   return *this;
 }
 
+MachineBuilder& MachineBuilder::UseUsedHives(const UsedHiveOptions& options) {
+  usedHives_ = options;
+  if (!binaryRegistry_) return *this;
+  RewriteBinaryHives(*this);
+  if (options.installationKeys)
+    EditBinaryHive(*this, false, {}, [&](w95::RegHive& hive, const std::vector<std::string>&) {
+      AddUsedInstallationKeys(hive.Root(), options.installationKeys, options.seed);
+    });
+  return *this;
+}
+
 std::string MachineBuilder::InWindows(std::string_view relative) const {
   return windowsDirectory_ + "\\" + std::string(relative);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "machine_builder/used_hive.h"
+
 namespace dxl::tools {
 
 class MachineBuilder {
@@ -47,9 +49,15 @@ class MachineBuilder {
   // installation keeps it; hives already written are converted.
   MachineBuilder& UseBinaryRegistry();
   bool BinaryRegistry() const { return binaryRegistry_; }
+  // From now on the binary hives are laid out as after years of use
+  // (used_hive.h) instead of fresh; hives already written are laid out again.
+  // Takes effect with the binary registry on (UseBinaryRegistry first).
+  MachineBuilder& UseUsedHives(const UsedHiveOptions& options);
+  const std::optional<UsedHiveOptions>& UsedHives() const { return usedHives_; }
 
  private:
   bool binaryRegistry_ = false;
+  std::optional<UsedHiveOptions> usedHives_;
   std::filesystem::path root_;
   std::string windowsDirectory_;
 };

@@ -1,5 +1,6 @@
 #include "platform/registry/creg_serialize.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/registry/creg_format.h"
@@ -8,96 +9,144 @@ namespace w95 {
 
 namespace {
 
-using creg::Append16;
-using creg::Append32;
 using creg::kNone;
 using creg::Put16;
 using creg::Put32;
+namespace nav = creg::nav;
+namespace slot = creg::slot;
+namespace blk = creg::block;
+namespace ent = creg::entry;
 
-constexpr size_t kMaxBlockSize = 0xFFFF;
+size_t RoundUpToPage(size_t size) { return (size + creg::kPage - 1) / creg::kPage * creg::kPage; }
 
-std::string BlockHeader(uint32_t index) {
-  std::string header(creg::block::kMagic);
-  Append32(header, creg::block::kHeaderSize);  // size, set when the block is done
-  Append32(header, 0);                         // unused
-  Append16(header, creg::block::kFlagsValue);
-  Append16(header, index);
-  Append32(header, creg::block::kHeaderSize);  // free offset
-  header.append(12, '\0');
-  return header;
-}
-
-void SetBlockSize(std::string& block, size_t size) {
-  Put32(block, creg::block::kSize, static_cast<uint32_t>(size));
-  Put32(block, creg::block::kFreeOffset, static_cast<uint32_t>(size));
-}
-
-// Lays out a whole file from a tree.
+// Lays out a whole file from a tree as Windows keeps a fresh one: the keys in
+// the navigation area's slots in tree order, every other slot on the free
+// list; name entries in blocks of whole 4 KiB pages, ids from 0, each block's
+// free space one free record at its end.
 class Serializer {
  public:
+  explicit Serializer(const CregFileOptions& options) : options_(options) {}
+
   std::string Run(const RegNode& root) {
-    AddKey(root, kNone, true);
-    blocks_.push_back(current_);
-    std::string file(creg::file::kMagic);
-    Append16(file, 0);
-    Append16(file, 1);
-    size_t navigationSize = creg::nav::kSize + keys_.size() + creg::nav::kLibcregSlack;
-    Append32(file, static_cast<uint32_t>(creg::nav::kAt + navigationSize));
-    Append32(file, 0);
-    Append16(file, static_cast<uint32_t>(blocks_.size()));
-    Append16(file, static_cast<uint32_t>(blocks_.size()));
-    file.append(12, '\0');
-    file += creg::nav::kMagic;
-    Append32(file, static_cast<uint32_t>(navigationSize));
-    Append32(file, static_cast<uint32_t>(creg::nav::kSize));
-    Append32(file, static_cast<uint32_t>(keys_.size()));
-    file.append(16, '\0');
-    file += keys_;
-    file.append(creg::nav::kLibcregSlack, '\0');
-    for (const auto& block : blocks_) file += block;
-    return file;
+    const std::vector<size_t> slots = ReadableSlots(root);
+    keys_.assign(area_ - nav::kSize, '\0');
+    for (size_t at = nav::kSize; at + slot::kSize <= area_; at = creg::NextGridSlot(at))
+      Put32(keys_, at - nav::kSize + slot::kState, slot::kFree);
+    AddKey(root, kNone, slots);
+    CloseBlock();
+    if (blocks_.empty()) {  // a hive of the root alone still has a block
+      OpenBlock();
+      CloseBlock();
+    }
+    return File();
   }
 
  private:
+  // The readable slots of the smallest area that holds every key.
+  std::vector<size_t> ReadableSlots(const RegNode& root) {
+    const size_t keys = CountKeys(root);
+    for (area_ = nav::kInitialArea;; area_ += creg::kPage) {
+      std::vector<size_t> slots;
+      for (size_t at = nav::kSize; creg::SlotReadable(at, area_); at = creg::NextGridSlot(at)) slots.push_back(at);
+      if (slots.size() >= keys) return slots;
+    }
+  }
+
+  static size_t CountKeys(const RegNode& node) {
+    size_t count = 1;
+    for (const auto& child : node.Children()) count += CountKeys(*child);
+    return count;
+  }
+
   // Returns the key's offset relative to the navigation record.
-  uint32_t AddKey(const RegNode& node, uint32_t parent, bool root) {
-    auto offset = static_cast<uint32_t>(creg::nav::kSize + keys_.size());
-    uint32_t number = creg::kNoId;
+  uint32_t AddKey(const RegNode& node, uint32_t parent, const std::vector<size_t>& slots) {
+    const auto offset = static_cast<uint32_t>(slots[used_++]);
+    uint32_t id = creg::kNoId;
     uint32_t block = creg::kNoId;
-    if (!root) PlaceName(node, number, block);
-    keys_ += creg::KeySlotBytes(root ? 0 : CregNameHash(node.Name()), parent, kNone, kNone, number, block);
-    uint32_t previous = kNone;
+    if (parent != kNone) PlaceName(node, id, block);
+    keys_.replace(offset - nav::kSize, slot::kSize,
+                  creg::KeySlotBytes(parent == kNone ? 0 : CregNameHash(node.Name()), parent, kNone, kNone, id, block));
+    size_t link = offset - nav::kSize + slot::kChild;
     for (const auto& child : node.Children()) {
-      uint32_t childOffset = AddKey(*child, offset, false);
-      size_t at = (previous == kNone ? offset + creg::slot::kChild : previous + creg::slot::kNext) - creg::nav::kSize;
-      Put32(keys_, at, childOffset);
-      previous = childOffset;
+      const uint32_t childOffset = AddKey(*child, offset, slots);
+      Put32(keys_, link, childOffset);
+      link = childOffset - nav::kSize + slot::kNext;
     }
     return offset;
   }
 
-  void PlaceName(const RegNode& node, uint32_t& number, uint32_t& block) {
-    std::string entry = creg::NameEntryBytes(node.Name(), node.Values(), 0, 0);
-    if (current_.empty() || current_.size() + entry.size() > kMaxBlockSize || nextNumber_ == 0xFFFF) {
-      if (!current_.empty()) blocks_.push_back(current_);
-      current_ = BlockHeader(static_cast<uint32_t>(blocks_.size()));
-      nextNumber_ = 0;
-    }
-    number = nextNumber_++;
-    block = static_cast<uint32_t>(blocks_.size());
-    Put16(entry, creg::entry::kId, number);
-    current_ += entry;
-    SetBlockSize(current_, current_.size());
+  void OpenBlock() {
+    current_.assign(blk::kMagic);
+    current_.resize(blk::kHeaderSize, '\0');
+    Put16(current_, blk::kFlags, blk::kFlagsValue | (options_.checksums ? creg::kChecksumValid : 0));
+    Put16(current_, blk::kIndex, static_cast<uint32_t>(blocks_.size()));
+    nextId_ = 0;
   }
 
-  std::string keys_;
+  // Ends the block at a whole number of pages: the space left is a free
+  // record, or slack of the last entry when it is too small for one.
+  void CloseBlock() {
+    if (current_.empty()) return;
+    const size_t size = RoundUpToPage(std::max(current_.size(), creg::kPage));
+    const size_t left = size - current_.size();
+    if (left >= ent::kHeaderSize) {
+      current_ += creg::FreeRecordBytes(left);
+    } else if (left > 0) {
+      Put32(current_, lastEntry_ + ent::kSize, creg::Get32(current_, lastEntry_ + ent::kSize) + left);
+      current_.append(left, '\0');
+    }
+    Put32(current_, blk::kSize, static_cast<uint32_t>(size));
+    creg::RecountBlock(current_, 0);
+    blocks_.push_back(std::move(current_));
+    current_.clear();
+  }
+
+  void PlaceName(const RegNode& node, uint32_t& id, uint32_t& block) {
+    std::string entry = creg::NameEntryBytes(node.Name(), node.Values(), 0, 0);
+    if (current_.empty() || nextId_ > creg::kMaxId || current_.size() + entry.size() > blk::kMaxSize) {
+      CloseBlock();
+      OpenBlock();
+    }
+    id = nextId_++;
+    block = static_cast<uint32_t>(blocks_.size());
+    Put16(entry, ent::kId, id);
+    Put16(entry, ent::kBlock, block);
+    lastEntry_ = current_.size();
+    current_ += entry;
+  }
+
+  std::string File() {
+    std::string file(creg::file::kMagic);
+    file.resize(creg::file::kSize, '\0');
+    Put16(file, creg::file::kMajorVersion, 1);
+    Put32(file, creg::file::kFirstBlock, static_cast<uint32_t>(nav::kAt + area_));
+    Put16(file, creg::file::kBlockCount, static_cast<uint32_t>(blocks_.size()));
+    Put16(file, creg::file::kFlags, options_.checksums ? creg::kChecksumValid : 0);
+    Put32(file, creg::file::kUnknown20, creg::file::kUnknown20Value);
+    file += nav::kMagic;
+    file.resize(nav::kAt + nav::kSize, '\0');
+    Put32(file, nav::kAt + nav::kAreaSize, static_cast<uint32_t>(area_));
+    Put32(file, nav::kAt + nav::kRoot, static_cast<uint32_t>(nav::kSize));
+    Put32(file, nav::kAt + nav::kFlags, options_.checksums ? creg::kChecksumValid : 0);
+    file += keys_;
+    creg::RelinkFreeSlots(file);
+    for (const auto& block : blocks_) file += block;
+    creg::UpdateChecksums(file);
+    return file;
+  }
+
+  CregFileOptions options_;
+  size_t area_ = 0;
+  size_t used_ = 0;   // slots taken
+  std::string keys_;  // the navigation area after its header
   std::vector<std::string> blocks_;
   std::string current_;
-  uint32_t nextNumber_ = 0;
+  size_t lastEntry_ = 0;
+  uint32_t nextId_ = 0;
 };
 
 }  // namespace
 
-std::string SerializeCreg(const RegNode& root) { return Serializer().Run(root); }
+std::string SerializeCreg(const RegNode& root, const CregFileOptions& options) { return Serializer(options).Run(root); }
 
 }  // namespace w95
