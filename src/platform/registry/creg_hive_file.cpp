@@ -9,6 +9,7 @@
 #include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
+#include "platform/registry/creg_check.h"
 #include "platform/registry/creg_read.h"
 #include "platform/registry/creg_write.h"
 
@@ -84,8 +85,8 @@ DWORD BinaryHiveFile::Commit() {
   auto bytes = saved_ ? PatchCreg(*savedBytes, saved_->Root(), hive_.Root(), &changes)
                       : PatchCreg(*savedBytes, hive_.Root(), &changes);
   SetLastError(ERROR_SUCCESS);
-  // libcreg reads each changed key as it must.
-  if (bytes && LibraryReadsChanges(*bytes, changes)) {
+  // Every rule of Windows' bookkeeping holds on the new file, and libcreg reads each changed key as it must.
+  if (bytes && !CheckCregFile(*bytes) && LibraryReadsChanges(*bytes, changes)) {
     error = backedUp_ ? ERROR_SUCCESS : ReplaceHostFile(backupPath_, *savedBytes);
     if (error == ERROR_SUCCESS) error = ReplaceHostFile(hostPath_, *bytes, ReadOnlyFile::Replace);
     if (error == ERROR_SUCCESS) {

@@ -11,6 +11,7 @@
 
 #include "machine_builder/binary_hives.h"
 #include "platform/network/persistent_connections.h"
+#include "platform/registry/creg_check.h"
 #include "platform/registry/creg_format.h"
 #include "platform/registry/creg_read.h"
 #include "platform/registry/registry.h"
@@ -166,10 +167,12 @@ TEST_F(UsedHiveTest, EveryFixKeepsTheBookkeepingAndChangesOnlyWhatItMeans) {
       const std::string before = machine_->Read(file);
       const std::string other = machine_->Read(fix.user ? kSystemDat : kUserDat);
       ASSERT_EQ(testing::BookkeepingFault(before), std::nullopt) << "the test hive itself";
+      ASSERT_EQ(CheckCregFile(before), std::nullopt) << "the test hive itself";
       RegHive expected = LibraryReading(before, fix.user);
       ASSERT_EQ(fix.apply(), ERROR_SUCCESS);
       const std::string after = machine_->Read(file);
       EXPECT_EQ(testing::BookkeepingFault(after), std::nullopt);
+      EXPECT_EQ(CheckCregFile(after), std::nullopt);
       fix.intended(expected);
       EXPECT_TRUE(SameRegTree(LibraryReading(after, fix.user).Root(), expected.Root()));
       EXPECT_EQ(machine_->Read(fix.user ? kSystemDat : kUserDat), other);
@@ -214,6 +217,7 @@ TEST_F(UsedHiveTest, ManyChangesInARowKeepEveryRule) {
     }
     const std::string after = machine_->Read(kSystemDat);
     EXPECT_EQ(testing::BookkeepingFault(after), std::nullopt);
+    EXPECT_EQ(CheckCregFile(after), std::nullopt);
     EXPECT_TRUE(SameRegTree(LibraryReading(after, false).Root(), expected.Root()));
   }
 }

@@ -110,24 +110,11 @@ std::string UsedCregHive(const RegNode& root, FreeRecords style) {
           key.slot);
     lastChild[key.parent] = key.slot;
   }
-  // The free runs, listed in order.
-  size_t linkAt = creg::nav::kFreeHead;
-  Put32(area, linkAt, kNone);
-  for (size_t i = 0; i < places.size() && readable(places[i]);) {
-    if (used[i]) {
-      ++i;
-      continue;
-    }
-    size_t j = i;
-    while (j < places.size() && !used[j] && readable(places[j]) && (j == i || places[j] == places[j - 1] + kSlot)) ++j;
-    Put32(area, linkAt, places[i]);
-    for (size_t k = i; k < j; ++k) Put32(area, places[k] + creg::slot::kState, creg::slot::kFree);
-    Put32(area, places[i] + creg::slot::kRunSize, static_cast<uint32_t>((j - i) * kSlot));
-    Put32(area, places[i] + creg::slot::kNextFree, kNone);
-    linkAt = places[i] + creg::slot::kNextFree;
-    i = j;
-  }
-
+  // Every other slot of the grid is free; the free list is set when the file is laid out.
+  std::vector<bool> inUse(areaSize, false);
+  for (const Key& key : keys) inUse[key.slot] = true;
+  for (size_t at = creg::nav::kSize; at + kSlot <= areaSize; at = creg::NextGridSlot(at))
+    if (!inUse[at]) Put32(area, at + creg::slot::kState, creg::slot::kFree);
   std::string file(creg::file::kMagic);
   Append16(file, 0);
   Append16(file, 1);
@@ -148,6 +135,7 @@ std::string UsedCregHive(const RegNode& root, FreeRecords style) {
     file += block;
     creg::RecountBlock(file, start);
   }
+  creg::RelinkFreeSlots(file);
   creg::UpdateChecksums(file);
   return file;
 }
