@@ -2,6 +2,7 @@
 // of more than 3 MB, loaded when a run first touches the registry. Floor: the
 // same file read into a tree by libcreg alone, in the same iterations.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
 
@@ -78,7 +79,7 @@ void BM_BinaryHiveLoad(benchmark::State& state) {
 
     start = std::chrono::steady_clock::now();
     w95::RegHive tree{"HKEY_LOCAL_MACHINE"};
-    if (w95::ReadCregFileByLibrary(machine.Hive(), tree)) return state.SkipWithError("libcreg cannot read the hive");
+    if (w95::ReadCregFile(machine.Hive(), tree)) return state.SkipWithError("libcreg cannot read the hive");
     paired.Add(load, Seconds(start));
   }
   paired.Report(state);
@@ -90,6 +91,45 @@ void BM_BinaryHiveLoad(benchmark::State& state) {
 }
 // Registered components, five keys each: 1,000 and 3,300 (a SYSTEM.DAT of about 3 MB).
 BENCHMARK(BM_BinaryHiveLoad)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(1000)->Arg(3300);
+
+// Writes `bytes` to a new file beside `hive`, syncs and closes it: the floor of a save.
+bool WriteNewFile(const fs::path& hive, const std::string& bytes) {
+  const fs::path path = hive.parent_path() / "FLOOR.TMP";
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  unlink(path.c_str());
+  return ok;
+}
+
+// One fix's save on SYSTEM.DAT (RegSetValueExA of the printer's Attributes,
+// a DWORD of the same size; the hive patched, checked, read back by libcreg,
+// replaced atomically); floor: writing and syncing the same bytes to a new file.
+void BM_BinaryHiveSave(benchmark::State& state) {
+  BinaryHiveMachine& machine = Machine(static_cast<std::size_t>(state.range(0)));
+  machine.Activate();
+  w95::RegKey key;
+  if (w95::RegOpenKeyExA(w95::RootKey::LocalMachine, kPrinterKey, 0, w95::KEY_ALL_ACCESS, key) != 0)
+    return state.SkipWithError("the printer's key is missing");
+  Paired paired;
+  std::uint32_t attributes = 0x844;
+  for (auto _ : state) {
+    attributes ^= 0x200;
+    const std::string data(reinterpret_cast<const char*>(&attributes), 4);
+    auto start = std::chrono::steady_clock::now();
+    if (w95::RegSetValueExA(key, "Attributes", w95::REG_DWORD, data) != 0)
+      return state.SkipWithError("the save failed");
+    const double save = Seconds(start);
+    std::string bytes = std::string(static_cast<std::size_t>(fs::file_size(machine.Hive())), 'x');
+    start = std::chrono::steady_clock::now();
+    if (!WriteNewFile(machine.Hive(), bytes)) return state.SkipWithError("the floor's file cannot be written");
+    paired.Add(save, Seconds(start));
+  }
+  paired.Report(state);
+  state.counters["hive_MB"] = machine.HiveMegabytes();
+}
+BENCHMARK(BM_BinaryHiveSave)->Unit(benchmark::kMillisecond)->Iterations(15)->Arg(3300);
 
 }  // namespace
 }  // namespace dxl::bench

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "machine_builder/large_machine.h"
 #include "machine_builder/machine_builder.h"
 #include "paired.h"
 
@@ -24,6 +25,7 @@ namespace {
 
 struct Cost {
   double wall = 0, cpu = 0;  // seconds
+  double peakMb = 0;         // the process's peak resident memory
 };
 
 // Runs `argv` with `env`, `input` on its standard input, its output dropped;
@@ -59,7 +61,8 @@ std::optional<Cost> RunProcess(const std::vector<std::string>& argv, const std::
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
   auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
-  return Cost{wall.count(), seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+  return Cost{wall.count(), seconds(usage.ru_utime) + seconds(usage.ru_stime),
+              static_cast<double>(usage.ru_maxrss) / 1024.0};
 }
 
 // The standard machine (as dxlq7-mkmachine writes it) in a temporary
@@ -69,13 +72,17 @@ class ProcessMachine {
  public:
   // With `printers`, that many more printers on LPT2: in WIN.INI [Devices],
   // which the run on LPT1: judges one by one.
-  explicit ProcessMachine(bool smbServer, int printers = 0)
+  // With `components` (0 or more), the registry is binary (SYSTEM.DAT, USER.DAT) and holds that many more
+  // registered components (five keys each).
+  explicit ProcessMachine(bool smbServer, int printers = 0, int components = -1)
       : root_(fs::temp_directory_path() / ("dxl-bench-process-" + std::to_string(getpid()) + (smbServer ? "-smb" : "") +
-                                           "-" + std::to_string(printers))),
+                                           "-" + std::to_string(printers) + "-" + std::to_string(components))),
         builder_(root_) {
     builder_.InstallPrintingSystem();
     if (smbServer) builder_.MachineIni("Server FILESRV", "Backend", "smb");
     if (printers > 0) AddPrinters(printers);
+    if (components > 0) tools::AddRegisteredComponents(builder_, static_cast<size_t>(components));
+    if (components >= 0) builder_.UseBinaryRegistry();
     for (const auto& entry : fs::recursive_directory_iterator(root_)) initial_.insert(entry.path());
   }
   ~ProcessMachine() {
@@ -83,6 +90,9 @@ class ProcessMachine {
     fs::remove_all(root_, ec);
   }
   const fs::path& Root() const { return root_; }
+  double HiveMegabytes() const {
+    return static_cast<double>(fs::file_size(builder_.HostPath(builder_.InWindows("SYSTEM.DAT")))) / (1024.0 * 1024.0);
+  }
   // Removes what a run left (its log), so that every run finds the same machine.
   void Clean() const {
     std::vector<fs::path> added;
@@ -163,6 +173,35 @@ void BM_ProcessPrintersInDevices(benchmark::State& state) {
             {{DXL_PROGRAM}, ConsoleEnvironment(crowded), "#6\n#1\n"}, kManyPrintersGoal);
 }
 BENCHMARK(BM_ProcessPrintersInDevices)->Arg(10)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+// A whole console run on LPT1: of a machine whose SYSTEM.DAT is large (3,300
+// components: about 3 MB; 10,600: about 10 MB), against the same run on the
+// standard machine with binary hives, in the same iterations; and the peak
+// resident memory above the standard run's, against the hive's size.
+void BM_ProcessBinaryHive(benchmark::State& state) {
+  ProcessMachine standard(false, 0, 0), large(false, 0, static_cast<int>(state.range(0)));
+  const Command floor{{DXL_PROGRAM}, ConsoleEnvironment(standard), "#6\n#1\n"};
+  const Command program{{DXL_PROGRAM}, ConsoleEnvironment(large), "#6\n#1\n"};
+  Paired cpu, wall;
+  double peak = 0, floorPeak = 0;
+  for (auto _ : state) {
+    auto base = RunProcess(floor.argv, floor.environment, floor.input);
+    auto figure = RunProcess(program.argv, program.environment, program.input);
+    standard.Clean();
+    large.Clean();
+    if (!base || !figure) return state.SkipWithError("a program failed");
+    cpu.Add(figure->cpu, base->cpu);
+    wall.Add(figure->wall, base->wall);
+    peak = std::max(peak, figure->peakMb);
+    floorPeak = std::max(floorPeak, base->peakMb);
+  }
+  cpu.Report(state, "cpu_ms");
+  wall.Report(state, "wall_ms");
+  state.counters["hive_MB"] = large.HiveMegabytes();
+  state.counters["peak_above_MB"] = peak - floorPeak;
+  state.counters["ratio_MB"] = (peak - floorPeak) / large.HiveMegabytes();
+}
+BENCHMARK(BM_ProcessBinaryHive)->Arg(3300)->Arg(10600)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // Start-up to the first console page (the input ends there, so the program
 // leaves), against a program that starts and exits.

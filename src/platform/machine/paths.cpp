@@ -199,11 +199,12 @@ bool IsReadOnlyHostFile(const fs::path& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
 }
 
-DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes) {
+DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes, ReadOnlyFile readOnly) {
   // One stat serves the read-only attribute and the mode the new file keeps.
   struct stat st;
   const bool exists = stat(path.c_str(), &st) == 0;
-  if (exists && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return ERROR_ACCESS_DENIED;
+  if (exists && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR) && readOnly == ReadOnlyFile::Refuse)
+    return ERROR_ACCESS_DENIED;
   if (!NotifyBeforeReplace(path)) return ERROR_WRITE_FAULT;  // the file as it was could not be kept
   RemoveReplaceLeftovers(path);
   std::string tmpl = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();

@@ -68,7 +68,10 @@ bool IsReadOnlyHostFile(const std::filesystem::path& path);
 // disk, renamed over the old one. The old file stays intact on any failure.
 // Temporaries that an earlier, killed run left beside it are removed first.
 // Returns ERROR_SUCCESS or a Windows error code; ERROR_ACCESS_DENIED for a
-// read-only file.
-DWORD ReplaceHostFile(const std::filesystem::path& path, std::string_view bytes);
+// read-only file, unless `readOnly` says to replace it as well (the registry
+// writes its hives whatever their attributes). The new file keeps the old one's mode.
+enum class ReadOnlyFile { Refuse, Replace };
+DWORD ReplaceHostFile(const std::filesystem::path& path, std::string_view bytes,
+                      ReadOnlyFile readOnly = ReadOnlyFile::Refuse);
 
 }  // namespace w95

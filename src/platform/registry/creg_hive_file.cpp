@@ -9,6 +9,7 @@
 #include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
+#include "platform/registry/creg_check.h"
 #include "platform/registry/creg_read.h"
 #include "platform/registry/creg_write.h"
 
@@ -53,7 +54,7 @@ BinaryHiveFile::BinaryHiveFile(const HiveLayout& layout, std::string windowsPath
                                fs::path backupPath)
     : HiveFile(layout, std::move(windowsPath)), hostPath_(std::move(hostPath)), backupPath_(std::move(backupPath)) {
   const std::string& name = WindowsPath();
-  // One open serves both reads: the bytes kept for patching, and libcreg's, so they are of the same file.
+  // One open serves both reads: the bytes kept, and libcreg's when the program's own reader cannot.
   UniqueFd file(hostPath_.empty() ? -1 : OpenHostFile(hostPath_, O_RDONLY));
   auto bytes = file.get() < 0 ? std::nullopt : ReadOpenHostFile(file.get());
   if (!bytes) {
@@ -80,36 +81,48 @@ DWORD BinaryHiveFile::Commit() {
   if (!Usable()) return ERROR_BADDB;
   DWORD error = ERROR_INVALID_PARAMETER;
   const std::shared_ptr<const std::string> savedBytes = hive_.Text();  // the file as last read or saved
-  RegHive written{hive_.RootName()};
-  auto bytes = saved_ ? PatchCreg(*savedBytes, saved_->Root(), hive_.Root()) : PatchCreg(*savedBytes, hive_.Root());
-  if (bytes) {
-    // The new file must read back, through the library, as exactly the tree in memory.
-    SetLastError(ERROR_SUCCESS);
-    if (ReadCregBytesOwned(std::move(*bytes), written)) {
-      if (GetLastError() == ERROR_DISK_FULL) error = ERROR_DISK_FULL;
-    } else if (SameRegTree(written.Root(), hive_.Root())) {
-      error = backedUp_ ? ERROR_SUCCESS : ReplaceHostFile(backupPath_, *savedBytes);
-      if (error == ERROR_SUCCESS) error = ReplaceHostFile(hostPath_, *written.Text());
-      if (error == ERROR_SUCCESS) {
-        backedUp_ = true;
-        hive_ = std::move(written);
-        KeepSavedTree();
-        return ERROR_SUCCESS;
-      }
+  std::vector<CregChange> changes;
+  auto bytes = saved_ ? PatchCreg(*savedBytes, saved_->Root(), hive_.Root(), &changes)
+                      : PatchCreg(*savedBytes, hive_.Root(), &changes);
+  SetLastError(ERROR_SUCCESS);
+  // Every rule of Windows' bookkeeping holds on the new file, and libcreg reads each changed key as it must.
+  if (bytes && !CheckCregFile(*bytes) && LibraryReadsChanges(*bytes, changes)) {
+    error = backedUp_ ? ERROR_SUCCESS : ReplaceHostFile(backupPath_, *savedBytes);
+    if (error == ERROR_SUCCESS) error = ReplaceHostFile(hostPath_, *bytes, ReadOnlyFile::Replace);
+    if (error == ERROR_SUCCESS) {
+      backedUp_ = true;
+      Saved(std::make_shared<const std::string>(std::move(*bytes)));
+      return ERROR_SUCCESS;
     }
+  } else if (GetLastError() == ERROR_DISK_FULL) {
+    error = ERROR_DISK_FULL;
   }
-  RegHive undone{hive_.RootName()};  // the change is undone: back to the tree last saved
-  undone.ShareText(savedBytes);
+  Undo(savedBytes);
+  return error;
+}
+
+void BinaryHiveFile::Saved(std::shared_ptr<const std::string> bytes) {
+  RegHive written{hive_.RootName()};
+  if (!ReadCregKept(bytes, written)) {
+    // The program's reader does not understand the file: libcreg's reading of it holds, as at the start.
+    written = RegHive(hive_.RootName());
+    written.ShareText(bytes);
+    ReadCregBytes(*bytes, written);
+  }
+  hive_ = std::move(written);
+  KeepSavedTree();
+}
+
+void BinaryHiveFile::Undo(const std::shared_ptr<const std::string>& savedBytes) {
+  RegHive undone{hive_.RootName()};
   if (saved_) {
+    undone.ShareText(savedBytes);
     CopyRegTree(saved_->Root(), undone.Root());
     undone.Root().MarkUnchanged();
-  } else if (!ReadCregKept(undone)) {
-    // Not expected: libcreg read these very bytes as their navigation says.
-    undone = RegHive(hive_.RootName());
-    ReadCregBytes(*savedBytes, undone);
+  } else if (!ReadCregKept(savedBytes, undone)) {
+    undone = RegHive(hive_.RootName());  // not expected: the program read these very bytes before
   }
   hive_ = std::move(undone);
-  return error;
 }
 
 bool UsesBinaryHives(Machine& machine) {

@@ -19,20 +19,25 @@ class BinaryHiveFile : public HiveFile {
   BinaryHiveFile(const HiveLayout& layout, std::string windowsPath, std::filesystem::path hostPath,
                  std::filesystem::path backupPath);
 
-  // Patches the file, reads the result back through libcreg, keeps the file
-  // as found beside it (once per load) and replaces it atomically.
+  // Patches the file, checks the result (every bookkeeping rule; libcreg
+  // reads each changed key as it must), keeps the file as found beside it
+  // (once per load) and replaces it atomically, whatever its attributes, as
+  // Windows' registry does.
   DWORD Commit() override;
 
  private:
   std::filesystem::path hostPath_;
   std::filesystem::path backupPath_;
-  // The tree the file last saved reads as, kept only when libcreg reads it
-  // otherwise than its navigation entries say; else the hive's keys know
-  // where they are in that file (the hive keeps its bytes), which is compared instead.
+  // The tree the file last saved reads as, kept only when the program's own
+  // reader does not understand the file and libcreg's reading holds; else the
+  // hive's keys know where they are in that file (the hive keeps its bytes).
   std::unique_ptr<RegHive> saved_;
   bool backedUp_ = false;
 
   void KeepSavedTree();
+  // The hive read anew from the file just saved, or set back to the file last saved.
+  void Saved(std::shared_ptr<const std::string> bytes);
+  void Undo(const std::shared_ptr<const std::string>& savedBytes);
 };
 
 // The name of the copy of a hive kept before the first change ("SYSTEM.DXB").

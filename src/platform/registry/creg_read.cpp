@@ -2,32 +2,52 @@
 
 #include <fcntl.h>
 #include <malloc.h>
-#include <stdlib.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
+// Debian's libcreg headers announce libbfio, whose headers it does not ship;
+// nothing here uses its file I/O handles.
+#include <libcreg/features.h>
+#undef LIBCREG_HAVE_BFIO
+#include <libcreg.h>
+
 #include "platform/base/last_error.h"
+#include "platform/base/text.h"
 #include "platform/machine/host_errors.h"
 #include "platform/machine/host_open.h"
-#include "platform/registry/creg_library.h"
+#include "platform/registry/creg_format.h"
 
 namespace w95 {
 
 namespace {
 
-// Called only once ReadThroughLibrary has the library.
-const CregLibrary& Lib() { return *Creg(); }
+using creg::Get16;
+using creg::Get32;
+using creg::kNoId;
+using creg::kNone;
+
+// Hives nest a few dozen levels at most; a deeper chain is a loop in a damaged file.
+constexpr int kMaxDepth = 512;
+constexpr size_t kSlot = creg::slot::kSize;
+
+std::string_view TrimNulView(std::string_view text) {
+  while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+  return text;
+}
+
+// ---- libcreg, the independent reader ----
 
 class Key {
  public:
   Key() = default;
   ~Key() {
-    if (key_) Lib().libcreg_key_free(&key_, nullptr);
+    if (key_) libcreg_key_free(&key_, nullptr);
   }
   Key(const Key&) = delete;
   Key& operator=(const Key&) = delete;
@@ -40,9 +60,12 @@ class Key {
 
 class Value {
  public:
+  Value() = default;
   ~Value() {
-    if (value_) Lib().libcreg_value_free(&value_, nullptr);
+    if (value_) libcreg_value_free(&value_, nullptr);
   }
+  Value(const Value&) = delete;
+  Value& operator=(const Value&) = delete;
   libcreg_value_t** Out() { return &value_; }
   libcreg_value_t* Get() const { return value_; }
 
@@ -50,97 +73,107 @@ class Value {
   libcreg_value_t* value_ = nullptr;
 };
 
-std::string TrimNul(std::string text) {
-  while (!text.empty() && text.back() == '\0') text.pop_back();
-  return text;
-}
+// A file libcreg has open (code page 936), closed and freed on every path.
+class LibraryFile {
+ public:
+  explicit LibraryFile(int fd) {
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    if (libcreg_file_initialize(&file_, nullptr) != 1) {
+      file_ = nullptr;
+      return;
+    }
+    open_ = libcreg_file_set_ascii_codepage(file_, LIBCREG_CODEPAGE_WINDOWS_936, nullptr) == 1 &&
+            libcreg_file_open(file_, path.c_str(), LIBCREG_OPEN_READ, nullptr) == 1;
+  }
+  ~LibraryFile() {
+    if (open_) libcreg_file_close(file_, nullptr);
+    if (file_) libcreg_file_free(&file_, nullptr);
+    // libcreg allocates some ten times what it reads in small pieces; freed,
+    // they would stay with the process (malloc keeps that much).
+    malloc_trim(0);
+  }
+  LibraryFile(const LibraryFile&) = delete;
+  LibraryFile& operator=(const LibraryFile&) = delete;
+  bool Open() const { return open_; }
+  libcreg_file_t* Get() const { return file_; }
+
+ private:
+  libcreg_file_t* file_ = nullptr;
+  bool open_ = false;
+};
 
 bool KeyName(libcreg_key_t* key, std::string& name) {
   size_t size = 0;
-  if (Lib().libcreg_key_get_name_size(key, &size, nullptr) != 1) return false;
-  std::string bytes(size, '\0');
-  if (size && Lib().libcreg_key_get_name(key, reinterpret_cast<uint8_t*>(bytes.data()), size, nullptr) != 1)
-    return false;
-  name = TrimNul(std::move(bytes));
+  if (libcreg_key_get_name_size(key, &size, nullptr) != 1) return false;
+  name.assign(size, '\0');
+  if (size && libcreg_key_get_name(key, reinterpret_cast<uint8_t*>(name.data()), size, nullptr) != 1) return false;
+  name.resize(TrimNulView(name).size());
   return true;
 }
 
-// The value's name (with its NULs), type and data as libcreg reads them, into
-// `name` and `data` (which a caller may reuse from value to value).
+// The value's name (with its NULs), type and data as libcreg reads them.
 bool LibraryValue(libcreg_value_t* value, std::string& name, uint32_t& type, std::string& data) {
   size_t nameSize = 0;
   size_t dataSize = 0;
-  if (Lib().libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
+  if (libcreg_value_get_name_size(value, &nameSize, nullptr) != 1) return false;
   name.resize(nameSize);
-  if (nameSize && Lib().libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name.data()), nameSize, nullptr) != 1)
+  if (nameSize && libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(name.data()), nameSize, nullptr) != 1)
     return false;
-  if (Lib().libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
-  if (Lib().libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
+  if (libcreg_value_get_value_type(value, &type, nullptr) != 1) return false;
+  if (libcreg_value_get_value_data_size(value, &dataSize, nullptr) != 1) return false;
   data.resize(dataSize);
-  if (dataSize &&
-      Lib().libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data.data()), dataSize, nullptr) != 1)
+  if (dataSize && libcreg_value_get_value_data(value, reinterpret_cast<uint8_t*>(data.data()), dataSize, nullptr) != 1)
     return false;
   return true;
 }
 
-bool ReadValue(libcreg_value_t* value, RegNode& node) {
+// The key's values as libcreg reads them.
+bool LibraryValues(libcreg_key_t* key, std::vector<RegValue>& values) {
+  int count = 0;
+  if (libcreg_key_get_number_of_values(key, &count, nullptr) != 1) return false;
   std::string name, data;
-  uint32_t type = 0;
-  if (!LibraryValue(value, name, type, data)) return false;
-  node.SetValue(TrimNul(std::move(name)), type, std::move(data));
+  for (int i = 0; i < count; ++i) {
+    Value value;
+    uint32_t type = 0;
+    if (libcreg_key_get_value_by_index(key, i, value.Out(), nullptr) != 1) return false;
+    if (!LibraryValue(value.Get(), name, type, data)) return false;
+    SetValueIn(values, TrimNulView(name), type, data);
+  }
   return true;
 }
-
-// Hives nest a few dozen levels at most; a deeper chain is a loop in a damaged file.
-constexpr int kMaxDepth = 512;
 
 bool ReadKey(libcreg_key_t* key, RegNode& node, int depth) {
-  if (depth > kMaxDepth) return false;
-  if (Lib().libcreg_key_is_corrupted(key, nullptr) == 1) return false;
-  int values = 0;
-  if (Lib().libcreg_key_get_number_of_values(key, &values, nullptr) != 1) return false;
-  for (int i = 0; i < values; ++i) {
-    Value value;
-    if (Lib().libcreg_key_get_value_by_index(key, i, value.Out(), nullptr) != 1) return false;
-    if (!ReadValue(value.Get(), node)) return false;
-  }
+  if (depth > kMaxDepth || libcreg_key_is_corrupted(key, nullptr) == 1) return false;
+  std::vector<RegValue> values;
+  if (!LibraryValues(key, values)) return false;
+  for (auto& value : values) node.SetValue(value.name, value.type, std::move(value.data));
   int subKeys = 0;
-  if (Lib().libcreg_key_get_number_of_sub_keys(key, &subKeys, nullptr) != 1) return false;
+  if (libcreg_key_get_number_of_sub_keys(key, &subKeys, nullptr) != 1) return false;
+  std::string name;
   for (int i = 0; i < subKeys; ++i) {
     Key sub;
-    std::string name;
-    if (Lib().libcreg_key_get_sub_key_by_index(key, i, sub.Out(), nullptr) != 1) return false;
+    if (libcreg_key_get_sub_key_by_index(key, i, sub.Out(), nullptr) != 1) return false;
     if (!KeyName(sub.Get(), name)) return false;
-    RegNode& child = node.ChildOrNew(name);
-    if (!ReadKey(sub.Get(), child, depth + 1)) return false;
+    if (!ReadKey(sub.Get(), node.ChildOrNew(name), depth + 1)) return false;
   }
   return true;
 }
 
-uint32_t Get32(std::string_view bytes, size_t at) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-  return value;
-}
-
-constexpr size_t kNavigation = 32;  // the RGKN record, after the file header
-constexpr size_t kKeyEntry = 28;
-constexpr uint32_t kNone = 0xFFFFFFFF;
-
-// Whether a key of the navigation area is reached twice through the child
-// and next links from the root: libcreg follows such a loop without end.
+// Whether a slot is reached twice through the child and next links from the
+// root: libcreg follows such a loop without end.
 bool NavigationLoops(std::string_view bytes) {
-  if (bytes.size() < kNavigation + 12 || bytes.substr(kNavigation, 4) != "RGKN") return false;
+  if (bytes.size() < creg::nav::kAt + creg::nav::kSize || bytes.substr(creg::nav::kAt, 4) != creg::nav::kMagic)
+    return false;
   std::vector<bool> seen(bytes.size(), false);
-  std::vector<uint32_t> pending{Get32(bytes, kNavigation + 8)};
+  std::vector<uint32_t> pending{Get32(bytes, creg::nav::kAt + creg::nav::kRoot)};
   while (!pending.empty()) {
     const uint32_t offset = pending.back();
     pending.pop_back();
-    if (offset == kNone || kNavigation + size_t{offset} + kKeyEntry > bytes.size()) continue;
+    if (offset == kNone || creg::nav::kAt + size_t{offset} + kSlot > bytes.size()) continue;
     if (seen[offset]) return true;
     seen[offset] = true;
-    pending.push_back(Get32(bytes, kNavigation + offset + 20));  // next sibling
-    pending.push_back(Get32(bytes, kNavigation + offset + 16));  // first child
+    pending.push_back(Get32(bytes, creg::nav::kAt + offset + creg::slot::kNext));
+    pending.push_back(Get32(bytes, creg::nav::kAt + offset + creg::slot::kChild));
   }
   return false;
 }
@@ -151,301 +184,301 @@ void MarkRead(RegNode& node) {
   for (const auto& child : node.Children()) MarkRead(*child);
 }
 
-uint32_t Get16(std::string_view bytes, size_t at) {
-  return static_cast<unsigned char>(bytes[at]) | static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+// libcreg's reading of the whole file open at `fd` (whose bytes are `bytes`) into the empty `hive`.
+std::optional<std::string> ReadThroughLibrary(int fd, std::string_view bytes, RegHive& hive) {
+  if (NavigationLoops(bytes)) return "the registry file is damaged";
+  LibraryFile file(fd);
+  if (!file.Get()) return "the registry library cannot start";
+  if (!file.Open()) return "not a Windows 95 registry file";
+  Key root;
+  const int found = libcreg_file_get_root_key(file.Get(), root.Out(), nullptr);
+  if (libcreg_file_is_corrupted(file.Get(), nullptr) != 0 || found == -1) return "the registry file is damaged";
+  // A file without a root key reads as an empty tree.
+  if (found == 1 && !ReadKey(root.Get(), hive.Root(), 0)) return "the registry file is damaged";
+  if (libcreg_file_is_corrupted(file.Get(), nullptr) != 0) return "the registry file is damaged";
+  MarkRead(hive.Root());
+  return std::nullopt;
 }
 
-std::string_view TrimNulView(std::string_view text) {
-  while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
-  return text;
+// An anonymous memory file holding `bytes` (not a temporary directory, which may be full or missing).
+int MemoryFile(std::string_view bytes) {
+  UniqueFd fd(memfd_create("dxl-creg", MFD_CLOEXEC));
+  if (fd.get() < 0) {
+    SetLastError(ErrorFromErrno(errno));
+    return -1;
+  }
+  if (!WriteAllToFd(fd.get(), bytes)) {
+    SetLastError(ErrorFromErrno(errno));
+    return -1;
+  }
+  return fd.release();
 }
 
-constexpr size_t kNameEntryHeader = 20;
-constexpr size_t kValueHeader = 12;
-constexpr size_t kBlockHeader = 32;
-// The writer's bound on key entries, which is libcreg's: 32 bytes short of the navigation area's end.
-constexpr size_t kNavigationSlack = 32;
+// The subkey of `key` named `name` (case aside), through libcreg: its lookup
+// by name first (which may answer another key with a similar name), else its
+// subkeys one by one.
+bool LibrarySubkey(libcreg_key_t* key, const std::string& name, Key& found) {
+  std::string seen;
+  const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii &&
+      libcreg_key_get_sub_key_by_utf8_name(key, reinterpret_cast<const uint8_t*>(name.data()), name.size(), found.Out(),
+                                           nullptr) == 1 &&
+      KeyName(found.Get(), seen) && EqualsNoCase(seen, name))
+    return true;
+  int count = 0;
+  if (libcreg_key_get_number_of_sub_keys(key, &count, nullptr) != 1) return false;
+  for (int i = 0; i < count; ++i) {
+    Key sub;
+    if (libcreg_key_get_sub_key_by_index(key, i, sub.Out(), nullptr) != 1 || !KeyName(sub.Get(), seen)) return false;
+    if (EqualsNoCase(seen, name)) {
+      Key old;
+      std::swap(*old.Out(), *found.Out());
+      std::swap(*found.Out(), *sub.Out());
+      return true;
+    }
+  }
+  return false;
+}
 
-// The keys of a hive file as its navigation entries link them, each named by,
-// and with its values in, its name entry, found as the writer finds it
-// (creg_write.cpp). Builds nothing for a file it does not understand in every
-// detail: that one is read through libcreg alone.
-class NavigationReader {
+// The key at `path` below libcreg's root, found one name at a time.
+bool LibraryFind(libcreg_file_t* file, const std::vector<std::string>& path, Key& found) {
+  if (libcreg_file_get_root_key(file, found.Out(), nullptr) != 1) return false;
+  for (const auto& part : path) {
+    Key next;
+    if (!LibrarySubkey(found.Get(), part, next)) return false;
+    std::swap(*found.Out(), *next.Out());
+  }
+  return true;
+}
+
+// ---- the program's own reader ----
+
+// A hive file as its navigation slots and blocks describe it; a key's
+// subkeys are built from it when first asked for.
+class CregView final : public RegChildSource {
  public:
-  explicit NavigationReader(std::string_view bytes) : b_(bytes) {}
+  explicit CregView(std::string_view bytes) : b_(bytes) { usable_ = IndexBlocks(); }
 
-  bool Build(RegNode& root) {
-    if (b_.size() < kNavigation + kBlockHeader || b_.substr(0, 4) != "CREG" || b_.substr(kNavigation, 4) != "RGKN")
-      return false;
-    if (!IndexBlocks()) return false;
-    const uint32_t rootKey = Get32(b_, kNavigation + 8);
-    if (!ValidKey(rootKey) || Get16(b_, Key(rootKey) + 26) != 0xFFFF) return false;  // a root without values
-    root.SetCregKey(rootKey);
-    return BuildKey(rootKey, root, 0);
+  bool Usable() const { return usable_; }
+  uint32_t Root() const { return Get32(b_, creg::nav::kAt + creg::nav::kRoot); }
+
+  // A root the reader can start from: a slot in use without a name entry.
+  bool UsableRoot() const { return usable_ && Slot(Root()) && Get16(b_, At(Root()) + creg::slot::kBlock) == kNoId; }
+
+  std::vector<uint32_t> Subkeys(uint32_t key) const {
+    std::vector<uint32_t> shown;
+    std::unordered_multimap<size_t, std::string_view> names;
+    size_t steps = 0;
+    for (uint32_t child = Get32(b_, At(key) + creg::slot::kChild); child != kNone;
+         child = Get32(b_, At(child) + creg::slot::kNext)) {
+      if (++steps > MaxSteps() || !Slot(child)) break;
+      if (Get32(b_, At(child) + creg::slot::kParent) != key) continue;
+      std::string_view entry = EntryOf(child);
+      if (entry.empty()) continue;
+      std::string_view name = NameOf(entry);
+      const size_t hash = FoldedNameHash(name);
+      auto [from, to] = names.equal_range(hash);
+      if (std::any_of(from, to, [&](const auto& seen) { return EqualsNoCase(seen.second, name); })) continue;
+      names.emplace(hash, name);
+      shown.push_back(child);
+    }
+    return shown;
+  }
+
+  void BuildChildren(RegNode& node) const override {
+    const std::vector<uint32_t> shown = Subkeys(node.CregKey());
+    node.ReserveChildren(shown.size());
+    for (uint32_t child : shown) {
+      std::string_view entry = EntryOf(child);
+      RegNode& sub = node.ChildOrNewKeptName(NameOf(entry));
+      sub.SetCregKey(child);
+      sub.AppendOriginalText(entry);
+      if (Get16(entry, creg::entry::kValueCount) != 0) sub.DeferValues(RegSource::Creg);
+      if (Get32(b_, At(child) + creg::slot::kChild) != kNone) sub.DeferChildren(this);
+      sub.MarkUnchanged();
+    }
   }
 
  private:
-  size_t Key(uint32_t offset) const { return kNavigation + offset; }
-  bool ValidKey(uint32_t offset) const {
-    return offset != kNone && size_t{offset} + kKeyEntry + kNavigationSlack <= Get32(b_, kNavigation + 4) &&
-           Key(offset) + kKeyEntry <= b_.size();
-  }
-
-  // Lists the name entries of every block (the first block of an index, the
-  // first entry of a number count), before the tree takes its memory.
-  bool IndexBlocks() {
-    size_t at = Get32(b_, 8);
-    const uint32_t count = Get16(b_, 16);
-    for (uint32_t i = 0; i < count; ++i) {
-      if (at + kBlockHeader > b_.size() || b_.substr(at, 4) != "RGDB") return false;
-      const size_t size = Get32(b_, at + 4);
-      if (size < kBlockHeader || at + size > b_.size()) return false;
-      const uint32_t index = Get16(b_, at + 14);
-      bool seen = false;
-      for (const auto& block : blocks_) seen = seen || block.index == index;
-      if (!seen) blocks_.push_back(Block{at, size, index});
-      at += size;
-    }
-    for (const auto& block : blocks_) {
-      for (size_t entry = block.start + kBlockHeader; entry + kNameEntryHeader <= block.start + block.size;) {
-        const size_t size = Get32(b_, entry);
-        if (size < kNameEntryHeader) break;
-        entries_.push_back(Entry{block.index, Get16(b_, entry + 4), static_cast<uint32_t>(entry)});
-        entry += size;
-      }
-    }
-    // Sorted by block and number, the first of equals first.
-    std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-      return a.block != b.block ? a.block < b.block : a.number < b.number;
-    });
-    return b_.size() <= UINT32_MAX;
-  }
-
-  // The bytes of the key's name entry (up to its size, within its block), or nothing.
-  std::string_view NameEntryOf(uint32_t key) const {
-    const Entry wanted{Get16(b_, Key(key) + 26), Get16(b_, Key(key) + 24), 0};
-    auto found = std::lower_bound(entries_.begin(), entries_.end(), wanted, [](const Entry& a, const Entry& b) {
-      return a.block != b.block ? a.block < b.block : a.number < b.number;
-    });
-    if (found == entries_.end() || found->block != wanted.block || found->number != wanted.number) return {};
-    for (const auto& block : blocks_) {
-      if (block.index != wanted.block) continue;
-      const size_t end = block.start + block.size;
-      return b_.substr(found->at, std::min<size_t>(Get32(b_, found->at), end - found->at));
-    }
-    return {};
-  }
-
   struct Block {
     size_t start;
     size_t size;
     uint32_t index;
   };
-  struct Entry {
-    uint32_t block;
-    uint32_t number;
-    uint32_t at;
-  };
 
-  bool BuildKey(uint32_t key, RegNode& node, int depth) {
-    if (depth > kMaxDepth) return false;
-    size_t count = 0;
-    for (uint32_t child = Get32(b_, Key(key) + 16); child != kNone && ValidKey(child);
-         child = Get32(b_, Key(child) + 20))
-      ++count;
-    node.ReserveChildren(count);
-    for (uint32_t child = Get32(b_, Key(key) + 16); child != kNone; child = Get32(b_, Key(child) + 20)) {
-      if (!ValidKey(child)) return false;
-      std::string_view entry = NameEntryOf(child);
-      if (entry.size() < kNameEntryHeader) return false;
-      const size_t nameSize = Get16(entry, 12);
-      if (kNameEntryHeader + nameSize > entry.size()) return false;
-      std::string_view name = TrimNulView(entry.substr(kNameEntryHeader, nameSize));
-      if (node.Child(name)) return false;  // two subkeys of one name: libcreg's reading decides
-      RegNode& sub = node.ChildOrNewKeptName(name);
-      sub.SetCregKey(child);
-      sub.AppendOriginalText(entry);
-      if (Get16(entry, 14) != 0) sub.DeferValues(RegSource::Creg);
-      if (!BuildKey(child, sub, depth + 1)) return false;
+  size_t At(uint32_t key) const { return creg::nav::kAt + key; }
+  size_t AreaSize() const { return Get32(b_, creg::nav::kAt + creg::nav::kAreaSize); }
+  size_t MaxSteps() const { return AreaSize() / kSlot + 1; }
+  // A slot in use that libcreg reads too (short of the area's last 32 bytes).
+  bool Slot(uint32_t key) const {
+    return key != kNone && key >= creg::nav::kSize && key + kSlot + creg::nav::kLibcregSlack <= AreaSize() &&
+           At(key) + kSlot <= b_.size() && Get32(b_, At(key) + creg::slot::kState) == creg::slot::kInUse;
+  }
+
+  bool IndexBlocks() {
+    if (b_.size() < creg::nav::kAt + creg::nav::kSize || b_.substr(0, 4) != creg::file::kMagic ||
+        b_.substr(creg::nav::kAt, 4) != creg::nav::kMagic || b_.size() > UINT32_MAX)
+      return false;
+    size_t at = Get32(b_, creg::file::kFirstBlock);
+    for (uint32_t i = Get16(b_, creg::file::kBlockCount); i > 0; --i) {
+      if (at + creg::block::kHeaderSize > b_.size() || b_.substr(at, 4) != creg::block::kMagic) return false;
+      const size_t size = Get32(b_, at + creg::block::kSize);
+      if (size < creg::block::kHeaderSize || at + size > b_.size()) return false;
+      const uint32_t index = Get16(b_, at + creg::block::kIndex);
+      if (index >= byIndex_.size()) byIndex_.resize(index + 1, kNoBlock);
+      if (byIndex_[index] != kNoBlock) return false;
+      byIndex_[index] = blocks_.size();
+      blocks_.push_back(Block{at, size, index});
+      at += size;
     }
+    entries_.resize(blocks_.size());
     return true;
   }
 
+  // The file offsets of a block's name entries by id (0: none), found the first time the block is asked.
+  const std::vector<uint32_t>& EntriesOf(size_t blockAt) const {
+    std::vector<uint32_t>& entries = entries_[blockAt];
+    if (!entries.empty()) return entries;
+    entries.assign(creg::kMaxId + 1, 0);
+    const Block& block = blocks_[blockAt];
+    const size_t end = block.start + block.size;
+    for (size_t at = block.start + creg::block::kHeaderSize; at + creg::entry::kHeaderSize <= end;) {
+      const size_t size = Get32(b_, at + creg::entry::kSize);
+      if (size < creg::entry::kHeaderSize || size > end - at) break;
+      const uint32_t id = Get16(b_, at + creg::entry::kId);
+      if (id <= creg::kMaxId && entries[id] == 0) entries[id] = static_cast<uint32_t>(at);
+      at += size;
+    }
+    return entries;
+  }
+
+  // The key's name entry (up to its size), or nothing when it has none or it
+  // does not hold its name and values.
+  std::string_view EntryOf(uint32_t key) const {
+    const uint32_t index = Get16(b_, At(key) + creg::slot::kBlock);
+    const uint32_t id = Get16(b_, At(key) + creg::slot::kId);
+    if (index >= byIndex_.size() || byIndex_[index] == kNoBlock || id > creg::kMaxId) return {};
+    const size_t blockAt = byIndex_[index];
+    const uint32_t at = EntriesOf(blockAt)[id];
+    if (at == 0) return {};
+    std::string_view entry = b_.substr(at, Get32(b_, at + creg::entry::kSize));
+    if (creg::entry::kName + Get16(entry, creg::entry::kNameSize) > entry.size() || !ValuesFit(entry)) return {};
+    return entry;
+  }
+
+  static std::string_view NameOf(std::string_view entry) {
+    return TrimNulView(entry.substr(creg::entry::kName, Get16(entry, creg::entry::kNameSize)));
+  }
+
+  static bool ValuesFit(std::string_view entry) {
+    size_t at = creg::entry::kName + Get16(entry, creg::entry::kNameSize);
+    for (uint32_t i = Get16(entry, creg::entry::kValueCount); i > 0; --i) {
+      if (at + creg::value::kHeaderSize > entry.size()) return false;
+      at += creg::value::kHeaderSize + Get16(entry, at + creg::value::kNameSize) +
+            Get16(entry, at + creg::value::kDataSize);
+    }
+    return at <= entry.size();
+  }
+
+  static constexpr size_t kNoBlock = SIZE_MAX;
   std::string_view b_;
+  bool usable_ = false;
   std::vector<Block> blocks_;
-  std::vector<Entry> entries_;
+  std::vector<size_t> byIndex_;
+  mutable std::vector<std::vector<uint32_t>> entries_;
 };
 
-enum class Check { Same, Differs, Damaged };
+}  // namespace
 
-// Compares, through libcreg, the file with the tree the navigation reader built
-// from it: the tree stands only when libcreg reads exactly the same.
-class LibraryCheck {
- public:
-  Check Key(libcreg_key_t* key, const RegNode& node, int depth) {
-    if (depth > kMaxDepth) return Check::Damaged;
-    if (Lib().libcreg_key_is_corrupted(key, nullptr) == 1) return Check::Damaged;
-    int values = 0;
-    if (Lib().libcreg_key_get_number_of_values(key, &values, nullptr) != 1) return Check::Damaged;
-    std::string_view entry = node.HasOriginalText() ? node.OriginalText() : std::string_view();
-    if (values != (entry.empty() ? 0 : static_cast<int>(Get16(entry, 14)))) return Check::Differs;
-    size_t at = entry.empty() ? 0 : kNameEntryHeader + Get16(entry, 12);
-    for (int i = 0; i < values; ++i) {
-      Value value;
-      if (Lib().libcreg_key_get_value_by_index(key, i, value.Out(), nullptr) != 1) return Check::Damaged;
-      uint32_t type = 0;
-      if (!LibraryValue(value.Get(), name_, type, data_)) return Check::Damaged;
-      if (at + kValueHeader > entry.size()) return Check::Differs;
-      const size_t nameSize = Get16(entry, at + 8);
-      const size_t dataSize = Get16(entry, at + 10);
-      at += kValueHeader;
-      if (at + nameSize + dataSize > entry.size()) return Check::Differs;
-      if (type != Get32(entry, at - kValueHeader) || TrimNulView(name_) != TrimNulView(entry.substr(at, nameSize)) ||
-          std::string_view(data_) != entry.substr(at + nameSize, dataSize))
-        return Check::Differs;
-      at += nameSize + dataSize;
-    }
-    int subKeys = 0;
-    if (Lib().libcreg_key_get_number_of_sub_keys(key, &subKeys, nullptr) != 1) return Check::Damaged;
-    if (static_cast<size_t>(subKeys) != node.Children().size()) return Check::Differs;
-    for (int i = 0; i < subKeys; ++i) {
-      ::w95::Key sub;
-      if (Lib().libcreg_key_get_sub_key_by_index(key, i, sub.Out(), nullptr) != 1) return Check::Damaged;
-      if (!KeyName(sub.Get(), name_)) return Check::Damaged;
-      const RegNode& child = *node.Children()[static_cast<size_t>(i)];
-      if (child.Name() != name_) return Check::Differs;
-      Check result = Key(sub.Get(), child, depth + 1);
-      if (result != Check::Same) return result;
-    }
-    return Check::Same;
-  }
+namespace {
 
- private:
-  // Reused from value to value: nothing allocated per value.
-  std::string name_;
-  std::string data_;
-};
-
-// Reads the hive's kept file (open at `fd`) through libcreg: into the tree the
-// navigation reader built when `check`, else into a tree of libcreg's own.
-std::optional<std::string> ReadThroughLibrary(int fd, RegHive& hive, bool check, bool& differs) {
-  std::string unavailable;
-  if (!Creg(&unavailable)) return "the registry library cannot be loaded (" + unavailable + ")";
-  const std::string path = "/proc/self/fd/" + std::to_string(fd);
-  libcreg_file_t* file = nullptr;
-  if (Lib().libcreg_file_initialize(&file, nullptr) != 1) return "the registry library cannot start";
-  std::optional<std::string> failure;
-  differs = false;
-  if (Lib().libcreg_file_set_ascii_codepage(file, LIBCREG_CODEPAGE_WINDOWS_936, nullptr) != 1 ||
-      Lib().libcreg_file_open(file, path.c_str(), LIBCREG_OPEN_READ, nullptr) != 1) {
-    failure = "not a Windows 95 registry file";
-  } else {
-    Key root;
-    int found = Lib().libcreg_file_get_root_key(file, root.Out(), nullptr);
-    if (Lib().libcreg_file_is_corrupted(file, nullptr) != 0 || found == -1) failure = "the registry file is damaged";
-    if (!failure && check) {
-      // A file without a root key reads as an empty tree.
-      Check result = found == 1 ? LibraryCheck().Key(root.Get(), hive.Root(), 0)
-                                : (hive.Root().Children().empty() ? Check::Same : Check::Differs);
-      if (result == Check::Damaged) failure = "the registry file is damaged";
-      differs = result == Check::Differs;
-    } else if (!failure && found == 1 && !ReadKey(root.Get(), hive.Root(), 0)) {
-      failure = "the registry file is damaged";
-    }
-    if (!failure && Lib().libcreg_file_is_corrupted(file, nullptr) != 0) failure = "the registry file is damaged";
-    Lib().libcreg_file_close(file, nullptr);
-  }
-  Lib().libcreg_file_free(&file, nullptr);
-  // libcreg allocates some ten times the file's size in small pieces while it
-  // reads; freed, they would stay with the process (malloc keeps that much).
-  malloc_trim(0);
-  return failure;
-}
-
-// libcreg's reading of the file open at `fd`, copied into the empty `hive`.
-std::optional<std::string> ReadCopied(int fd, RegHive& hive) {
-  bool differs = false;
-  auto failure = ReadThroughLibrary(fd, hive, false, differs);
-  if (!failure) MarkRead(hive.Root());
-  return failure;
-}
-
-// Reads the file open at `fd`, whose bytes the hive keeps.
-std::optional<std::string> ReadKept(int fd, RegHive& hive) {
-  const std::string_view bytes = *hive.Text();
-  if (NavigationLoops(bytes)) return "the registry file is damaged";
-  bool differs = false;
-  if (NavigationReader(bytes).Build(hive.Root())) {
-    auto failure = ReadThroughLibrary(fd, hive, true, differs);
-    if (failure) return failure;
-    if (!differs) {
-      MarkRead(hive.Root());
-      return std::nullopt;
-    }
-  }
-  // libcreg reads the file otherwise than its navigation says: its reading holds.
-  RegHive own(hive.RootName());
-  own.ShareText(hive.Text());
-  hive = std::move(own);
-  return ReadCopied(fd, hive);
+// The hive's keys as its kept bytes describe them, built when asked for.
+bool BuildOnDemand(RegHive& hive) {
+  auto view = std::make_shared<CregView>(*hive.Text());
+  if (!view->UsableRoot()) return false;
+  hive.Root().SetCregKey(view->Root());
+  if (Get32(*hive.Text(), creg::nav::kAt + view->Root() + creg::slot::kChild) != kNone)
+    hive.Root().DeferChildren(view.get());
+  hive.Root().MarkUnchanged();
+  hive.KeepChildSource(std::move(view));
+  return true;
 }
 
 }  // namespace
+
+bool ReadCregKept(std::string bytes, RegHive& hive) {
+  hive.KeepText(std::move(bytes));
+  return BuildOnDemand(hive);
+}
+
+bool ReadCregKept(std::shared_ptr<const std::string> bytes, RegHive& hive) {
+  hive.ShareText(std::move(bytes));
+  return BuildOnDemand(hive);
+}
+
+std::optional<std::string> ReadCregOpenFile(int fd, std::string bytes, RegHive& hive) {
+  if (ReadCregKept(std::move(bytes), hive)) return std::nullopt;
+  // Not understood by the program's reader: libcreg's reading holds.
+  RegHive own(hive.RootName());
+  own.ShareText(hive.Text());
+  hive = std::move(own);
+  return ReadThroughLibrary(fd, *hive.Text(), hive);
+}
 
 std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive) {
   UniqueFd fd(OpenHostFile(path, O_RDONLY));
   if (fd.get() < 0) return "not a Windows 95 registry file";
   auto bytes = ReadOpenHostFile(fd.get());
   if (!bytes) return "the file cannot be read";
-  return ReadCregOpenFile(fd.get(), std::move(*bytes), hive);
-}
-
-std::optional<std::string> ReadCregFileByLibrary(const std::filesystem::path& path, RegHive& hive) {
-  UniqueFd fd(OpenHostFile(path, O_RDONLY));
-  if (fd.get() < 0) return "not a Windows 95 registry file";
-  auto bytes = ReadOpenHostFile(fd.get());
-  if (!bytes) return "the file cannot be read";
-  if (NavigationLoops(*bytes)) return "the registry file is damaged";
-  return ReadCopied(fd.get(), hive);
-}
-
-std::optional<std::string> ReadCregOpenFile(int fd, std::string bytes, RegHive& hive) {
-  hive.KeepText(std::move(bytes));
-  return ReadKept(fd, hive);
-}
-
-bool ReadCregKept(RegHive& hive) {
-  if (!hive.Text() || NavigationLoops(*hive.Text()) || !NavigationReader(*hive.Text()).Build(hive.Root())) return false;
-  MarkRead(hive.Root());
-  return true;
+  return ReadThroughLibrary(fd.get(), *bytes, hive);
 }
 
 std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive) {
-  return ReadCregBytesOwned(std::string(bytes), hive);
+  UniqueFd fd(MemoryFile(bytes));
+  if (fd.get() < 0) return "the hive could not be read back";
+  return ReadThroughLibrary(fd.get(), bytes, hive);
 }
 
-std::optional<std::string> ReadCregBytesOwned(std::string bytes, RegHive& hive) {
-  // In memory, not in a temporary directory that may be full or missing.
-  UniqueFd fd(memfd_create("dxl-creg", MFD_CLOEXEC));
-  if (fd.get() < 0)
-    return Fail(ErrorFromErrno(errno), std::optional<std::string>("no memory for reading the hive back"));
-  if (!WriteAllToFd(fd.get(), bytes)) {
-    SetLastError(ErrorFromErrno(errno));
-    return "the hive could not be read back";
+bool LibraryReadsChanges(std::string_view bytes, const std::vector<CregChange>& changes) {
+  if (changes.empty()) return true;
+  if (NavigationLoops(bytes)) return false;
+  UniqueFd fd(MemoryFile(bytes));
+  if (fd.get() < 0) return false;
+  LibraryFile file(fd.get());
+  if (!file.Open() || libcreg_file_is_corrupted(file.Get(), nullptr) != 0) return false;
+  for (const auto& change : changes) {
+    Key key;
+    const bool found = LibraryFind(file.Get(), change.path, key);
+    if (!change.node) {
+      if (found) return false;
+      continue;
+    }
+    std::vector<RegValue> values;
+    if (!found || !LibraryValues(key.Get(), values)) return false;
+    const auto& expected = change.node->Values();
+    if (values.size() != expected.size()) return false;
+    for (size_t i = 0; i < values.size(); ++i)
+      if (values[i].name != expected[i].name || values[i].type != expected[i].type ||
+          values[i].data != expected[i].data)
+        return false;
   }
-  return ReadCregOpenFile(fd.get(), std::move(bytes), hive);
+  return libcreg_file_is_corrupted(file.Get(), nullptr) == 0;
+}
+
+std::vector<std::uint32_t> CregVisibleSubkeys(std::string_view bytes, std::uint32_t key) {
+  CregView view(bytes);
+  return view.Usable() ? view.Subkeys(key) : std::vector<std::uint32_t>();
 }
 
 bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values) {
-  if (entry.size() < kNameEntryHeader) return false;
-  size_t at = kNameEntryHeader + Get16(entry, 12);
-  const uint32_t count = Get16(entry, 14);
-  for (uint32_t i = 0; i < count; ++i) {
-    if (at + kValueHeader > entry.size()) return false;
-    const uint32_t type = Get32(entry, at);
-    const size_t nameSize = Get16(entry, at + 8);
-    const size_t dataSize = Get16(entry, at + 10);
-    at += kValueHeader;
+  if (entry.size() < creg::entry::kHeaderSize) return false;
+  size_t at = creg::entry::kName + Get16(entry, creg::entry::kNameSize);
+  for (uint32_t i = Get16(entry, creg::entry::kValueCount); i > 0; --i) {
+    if (at + creg::value::kHeaderSize > entry.size()) return false;
+    const uint32_t type = Get32(entry, at + creg::value::kType);
+    const size_t nameSize = Get16(entry, at + creg::value::kNameSize);
+    const size_t dataSize = Get16(entry, at + creg::value::kDataSize);
+    at += creg::value::kHeaderSize;
     if (at + nameSize + dataSize > entry.size()) return false;
     SetValueIn(values, TrimNulView(entry.substr(at, nameSize)), type,
                std::string(entry.substr(at + nameSize, dataSize)));
@@ -459,45 +492,13 @@ void CopyRegTree(const RegNode& from, RegNode& to) {
   for (const auto& child : from.Children()) CopyRegTree(*child, to.ChildOrNew(child->Name()));
 }
 
-namespace {
-
-// The values of a name entry as bytes, from the first value's header to the
-// end of the last value's data (nothing when the entry does not hold them).
-std::string_view ValueBytes(std::string_view entry) {
-  if (entry.size() < kNameEntryHeader) return {};
-  const size_t first = kNameEntryHeader + Get16(entry, 12);
-  size_t at = first;
-  for (uint32_t i = Get16(entry, 14); i > 0; --i) {
-    if (at + kValueHeader > entry.size()) return {};
-    at += kValueHeader + Get16(entry, at + 8) + Get16(entry, at + 10);
-  }
-  return at > entry.size() ? std::string_view() : entry.substr(first, at - first);
-}
-
-// Keys whose values are both still in their name entries compare those bytes:
-// comparing a tree read from a file with the one it was written from parses
-// only the values that were asked for or changed.
-bool SameValues(const RegNode& a, const RegNode& b) {
-  if (!a.ValuesParsed() && !b.ValuesParsed() && a.Source() == RegSource::Creg && b.Source() == RegSource::Creg &&
-      a.OriginalText().size() >= kNameEntryHeader && b.OriginalText().size() >= kNameEntryHeader) {
-    std::string_view x = a.OriginalText();
-    std::string_view y = b.OriginalText();
-    std::string_view xValues = ValueBytes(x);
-    if (Get16(x, 14) == Get16(y, 14) && !xValues.empty() && xValues == ValueBytes(y)) return true;
-  }
-  if (a.Values().size() != b.Values().size()) return false;
+bool SameRegTree(const RegNode& a, const RegNode& b) {
+  if (a.Children().size() != b.Children().size() || a.Values().size() != b.Values().size()) return false;
   for (size_t i = 0; i < a.Values().size(); ++i) {
     const RegValue& x = a.Values()[i];
     const RegValue& y = b.Values()[i];
     if (x.name != y.name || x.type != y.type || x.data != y.data) return false;
   }
-  return true;
-}
-
-}  // namespace
-
-bool SameRegTree(const RegNode& a, const RegNode& b) {
-  if (a.Children().size() != b.Children().size() || !SameValues(a, b)) return false;
   for (size_t i = 0; i < a.Children().size(); ++i) {
     if (a.Children()[i]->Name() != b.Children()[i]->Name()) return false;
     if (!SameRegTree(*a.Children()[i], *b.Children()[i])) return false;

@@ -1,8 +1,18 @@
-// Reading a binary hive of Windows 95 (SYSTEM.DAT, USER.DAT) through libcreg,
-// names and strings as the code page 936 bytes the file holds.
+// Reading a binary hive of Windows 95 (SYSTEM.DAT, USER.DAT), names and
+// strings as the code page 936 bytes the file holds.
+//
+// The program reads a hive itself, in proportion to what is asked: opening it
+// checks the file's headers and blocks only; a key's subkeys are built from
+// the navigation slots when first asked for, its values parsed from its name
+// entry when first asked for (ReadCregOpenFile). libcreg is the independent
+// reader: the tests and the machine builder read whole trees through it
+// (ReadCregFile, ReadCregBytes), and the writer has it read back every key it
+// changed before a new file replaces the old one (LibraryReadsChanges).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,28 +22,39 @@
 
 namespace w95 {
 
-// Reads the hive file at `path` into `hive` (which should be empty), which
-// keeps the file's bytes: its keys are named by them and read their values from
-// them when first asked (when libcreg reads the file as its navigation entries
-// say; else the tree is libcreg's reading, copied). Returns
-// the reason when the file cannot be read, is no regular file, or libcreg finds
-// it corrupted (a navigation loop, which libcreg would follow forever, included).
-std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive);
-// The same for hive bytes held in memory (read through an anonymous memory
-// file; when it cannot be written, the last error says why).
-std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive);
-// The same for the file open at `fd` (from OpenHostFile), whose bytes are
-// `bytes`, which the hive keeps: libcreg reads that very file, not whatever
-// its name points to by then.
+// The program's reading of the file open at `fd` (from OpenHostFile), whose
+// bytes are `bytes`, into the empty `hive`, which keeps them. A file whose
+// headers, navigation record or blocks its own reader does not understand is
+// read whole through libcreg (the tree is then libcreg's, and its root has no
+// CregKey). Returns the reason when neither can read it.
 std::optional<std::string> ReadCregOpenFile(int fd, std::string bytes, RegHive& hive);
-// ReadCregBytes, the hive keeping `bytes` themselves instead of a copy.
-std::optional<std::string> ReadCregBytesOwned(std::string bytes, RegHive& hive);
-// libcreg's reading of the file alone, names and values copied into the tree
-// (what a file gets that libcreg reads otherwise than its navigation says).
-std::optional<std::string> ReadCregFileByLibrary(const std::filesystem::path& path, RegHive& hive);
-// Reads again, without libcreg, the file an empty `hive` keeps and libcreg
-// read as its navigation says before (its root has a CregKey); false otherwise.
-bool ReadCregKept(RegHive& hive);
+// The program's reading of hive bytes held in memory (nothing when its own
+// reader does not understand them).
+bool ReadCregKept(std::string bytes, RegHive& hive);
+bool ReadCregKept(std::shared_ptr<const std::string> bytes, RegHive& hive);
+
+// libcreg's reading of a whole hive file (or of bytes, through an anonymous
+// memory file; when it cannot be written, the last error says why) into the
+// empty `hive`. Returns the reason when libcreg cannot read it, marks it
+// corrupted, or its navigation links loop (which libcreg would follow forever).
+std::optional<std::string> ReadCregFile(const std::filesystem::path& path, RegHive& hive);
+std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive);
+
+// What the writer changed: a key whose values changed or that was added
+// (`node`, its values and subkeys as they must read), or one deleted (null).
+struct CregChange {
+  std::vector<std::string> path;  // below the root
+  const RegNode* node = nullptr;
+};
+// Whether libcreg reads each changed key of `bytes` as it must: found by its
+// path with the node's values in order, or not found when deleted.
+bool LibraryReadsChanges(std::string_view bytes, const std::vector<CregChange>& changes);
+
+// The subkeys of the key whose slot is at `key` (relative to the navigation
+// record) that the program's reader shows, in order: slots in use that name
+// `key` as their parent and have a name entry that holds their values; of two
+// names that differ only in case, the first.
+std::vector<std::uint32_t> CregVisibleSubkeys(std::string_view bytes, std::uint32_t key);
 
 // The values of one key name entry of a hive file (`entry` from its first
 // byte), as libcreg reads them, into `values`; false when the entry does not hold them.

@@ -3,247 +3,357 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/base/case_rules.h"
 #include "platform/base/text.h"
+#include "platform/registry/creg_format.h"
 #include "platform/registry/creg_read.h"
 
 namespace w95 {
 
 namespace {
 
-constexpr uint32_t kNone = 0xFFFFFFFF;
-constexpr size_t kHeaderSize = 32;
-constexpr size_t kRgknOffset = 32;
-constexpr size_t kKeyEntrySize = 28;
-constexpr size_t kBlockHeaderSize = 32;
-constexpr size_t kNameEntryHeaderSize = 20;
-constexpr size_t kValueHeaderSize = 12;
-constexpr size_t kMaxBlockSize = 0xFFFF;
-// libcreg reads key entries only up to the navigation area's size less 32.
-constexpr size_t kNavigationSlack = 32;
+using creg::Get16;
+using creg::Get32;
+using creg::kNoId;
+using creg::kNone;
+using creg::Put16;
+using creg::Put32;
 
-void Put16(std::string& b, size_t at, uint32_t v) {
-  b[at] = static_cast<char>(v & 0xFF);
-  b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& b, size_t at, uint32_t v) {
-  Put16(b, at, v & 0xFFFF);
-  Put16(b, at + 2, v >> 16);
-}
-void Append16(std::string& b, uint32_t v) {
-  b.append(2, '\0');
-  Put16(b, b.size() - 2, v);
-}
-void Append32(std::string& b, uint32_t v) {
-  b.append(4, '\0');
-  Put32(b, b.size() - 4, v);
-}
-uint32_t Get16(const std::string& b, size_t at) {
-  return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
-}
-uint32_t Get32(const std::string& b, size_t at) { return Get16(b, at) | (Get16(b, at + 2) << 16); }
+constexpr size_t kSlot = creg::slot::kSize;
+// Nests deeper than any hive; a longer chain is a loop in a damaged file.
+constexpr int kMaxDepth = 512;
 
-// A key name entry: its header, name and values (entry size = used size).
-std::string NameEntry(const RegNode& node, uint32_t keyNumber) {
-  std::string entry;
-  Append32(entry, 0);
-  Append16(entry, keyNumber);
-  Append16(entry, 0);
-  Append32(entry, 0);
-  Append16(entry, static_cast<uint32_t>(node.Name().size()));
-  Append16(entry, static_cast<uint32_t>(node.Values().size()));
-  Append32(entry, 0);
-  entry += node.Name();
-  for (const auto& value : node.Values()) {
-    Append32(entry, value.type);
-    Append32(entry, 0);
-    Append16(entry, static_cast<uint32_t>(value.name.size()));
-    Append16(entry, static_cast<uint32_t>(value.data.size()));
-    entry += value.name;
-    entry += value.data;
-  }
-  Put32(entry, 0, static_cast<uint32_t>(entry.size()));
-  Put32(entry, 8, static_cast<uint32_t>(entry.size()));
-  return entry;
-}
+size_t RoundUp(size_t n, size_t step) { return (n + step - 1) / step * step; }
 
-std::string KeyEntry(uint32_t hash, uint32_t parent, uint32_t child, uint32_t next, uint32_t number, uint32_t block) {
-  std::string entry;
-  Append32(entry, 0);
-  Append32(entry, hash);
-  Append32(entry, kNone);
-  Append32(entry, parent);
-  Append32(entry, child);
-  Append32(entry, next);
-  Append16(entry, number);
-  Append16(entry, block);
-  return entry;
-}
-
-std::string BlockHeader(uint32_t index) {
-  std::string header = "RGDB";
-  Append32(header, kBlockHeaderSize);  // size, set when the block is done
-  Append32(header, 0);                 // unused
-  Append16(header, 8);
-  Append16(header, index);
-  Append32(header, kBlockHeaderSize);  // used
-  header.append(12, '\0');
-  return header;
-}
-
-void SetBlockSize(std::string& block, size_t blockStart, size_t size) {
-  Put32(block, blockStart + 4, static_cast<uint32_t>(size));
-  Put32(block, blockStart + 16, static_cast<uint32_t>(size));
-}
+// One record of a data block: a name entry, or a free record.
+struct Record {
+  size_t at;  // file offset
+  uint32_t size;
+  bool free;
+  uint32_t id;
+};
 
 struct Block {
-  size_t start;
+  size_t start;  // file offset
   size_t size;
   uint32_t index;
 };
 
-// Changes of an existing file, found through its navigation entries.
+// A name entry for `node` named `name`, or nothing when a size does not fit its field.
+std::optional<std::string> EntryFor(std::string_view name, const RegNode& node) {
+  const auto& values = node.Values();
+  if (name.size() > 0xFFFF || values.size() > 0xFFFF) return std::nullopt;
+  for (const auto& value : values)
+    if (value.name.size() > 0xFFFF || value.data.size() > 0xFFFF) return std::nullopt;
+  std::string bytes = creg::NameEntryBytes(name, values, kNoId, kNoId);
+  if (bytes.size() + creg::block::kHeaderSize > creg::block::kMaxSize) return std::nullopt;
+  return bytes;
+}
+
+bool SameValues(const std::vector<RegValue>& a, const std::vector<RegValue>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].data != b[i].data) return false;
+  return true;
+}
+
+// Changes of an existing file, found through its navigation slots, that keep
+// Windows' own bookkeeping true (docs/registry.md, "What the writer keeps").
 class Patcher {
  public:
   explicit Patcher(std::string bytes) : b_(std::move(bytes)) {}
 
   // Against the tree the file reads as, or (null) against the file itself,
-  // which `after` was read from: its keys know their navigation entries.
+  // which `after` was read from: its keys know their navigation slots.
   bool Run(const RegNode* before, const RegNode& after) {
-    if (b_.size() < kRgknOffset + kHeaderSize || b_.compare(0, 4, "CREG") || b_.compare(kRgknOffset, 4, "RGKN"))
+    if (b_.size() < creg::nav::kAt + creg::nav::kSize || b_.compare(0, 4, creg::file::kMagic) ||
+        b_.compare(creg::nav::kAt, 4, creg::nav::kMagic))
       return false;
     if (!IndexBlocks()) return false;
-    uint32_t root = Get32(b_, kRgknOffset + 8);
-    if (!Walk(root, 0)) return false;
-    if (before) return Patch(root, *before, after, true);
-    return after.CregKey() == root && PatchRead(root, after, true);
+    const uint32_t root = Get32(b_, creg::nav::kAt + creg::nav::kRoot);
+    if (!ValidKey(root)) return false;
+    std::vector<std::string> path;
+    const bool done =
+        before ? Patch(root, *before, after, path, 0) : after.CregKey() == root && PatchRead(root, after, path, 0);
+    if (!done) return false;
+    FinishHeaders();
+    return true;
   }
 
   std::string Take() { return std::move(b_); }
+  std::vector<CregChange> TakeChanges() { return std::move(changes_); }
 
  private:
-  size_t NavigationSize() const { return Get32(b_, kRgknOffset + 4); }
-  size_t Key(uint32_t offset) const { return kRgknOffset + offset; }
-  bool ValidKey(uint32_t offset) const {
-    return offset != kNone && offset + kKeyEntrySize + kNavigationSlack <= NavigationSize() &&
-           Key(offset) + kKeyEntrySize <= b_.size();
+  // ---- the navigation area ----
+  size_t AreaSize() const { return Get32(b_, creg::nav::kAt + creg::nav::kAreaSize); }
+  size_t At(uint32_t key) const { return creg::nav::kAt + key; }
+  size_t FreeHead() const { return creg::nav::kAt + creg::nav::kFreeHead; }
+  // A slot libcreg reads (within the area, short of its last 32 bytes).
+  bool Readable(uint32_t key) const {
+    return key != kNone && key >= creg::nav::kSize && key + kSlot + creg::nav::kLibcregSlack <= AreaSize() &&
+           At(key) + kSlot <= b_.size();
+  }
+  bool ValidKey(uint32_t key) const {
+    return Readable(key) && Get32(b_, At(key) + creg::slot::kState) == creg::slot::kInUse;
+  }
+  // Bounds every walk along a list: a loop in a damaged file ends it.
+  size_t MaxSteps() const { return AreaSize() / kSlot + 1; }
+
+  // A slot from the first free run libcreg can read (its first slot; the rest
+  // stays a run), or from a new page of the area.
+  uint32_t AllocateSlot() {
+    size_t link = FreeHead();
+    size_t steps = 0;
+    for (uint32_t run = Get32(b_, link); run != kNone; run = Get32(b_, link)) {
+      if (++steps > MaxSteps() || At(run) + kSlot > b_.size() ||
+          Get32(b_, At(run) + creg::slot::kState) != creg::slot::kFree)
+        return kNone;
+      const uint32_t size = Get32(b_, At(run) + creg::slot::kRunSize);
+      const uint32_t next = Get32(b_, At(run) + creg::slot::kNextFree);
+      if (size < kSlot || size % kSlot) return kNone;
+      if (Readable(run)) {
+        navigationChanged_ = true;
+        if (size == kSlot) {
+          Put32(b_, link, next);
+        } else {
+          const auto rest = static_cast<uint32_t>(run + kSlot);
+          WriteFreeRun(rest, size - static_cast<uint32_t>(kSlot), next);
+          Put32(b_, link, rest);
+        }
+        return run;
+      }
+      link = At(run) + creg::slot::kNextFree;
+    }
+    if (!GrowArea()) return kNone;
+    return AllocateSlot();
   }
 
+  void WriteFreeRun(uint32_t at, uint32_t size, uint32_t next) {
+    Put32(b_, At(at) + creg::slot::kState, creg::slot::kFree);
+    Put32(b_, At(at) + creg::slot::kRunSize, size);
+    Put32(b_, At(at) + creg::slot::kNextFree, next);
+  }
+
+  // One more page of slots at the end of the area, every slot of its grid
+  // free (listed as one run when the list is set again at the end).
+  bool GrowArea() {
+    const size_t old = AreaSize();
+    if (old + creg::kPage > UINT32_MAX / 2) return false;
+    Insert(creg::nav::kAt + old, std::string(creg::kPage, '\0'));
+    Put32(b_, creg::nav::kAt + creg::nav::kAreaSize, static_cast<uint32_t>(old + creg::kPage));
+    Put32(b_, creg::file::kFirstBlock, Get32(b_, creg::file::kFirstBlock) + static_cast<uint32_t>(creg::kPage));
+    for (size_t at = old; at + kSlot <= old + creg::kPage; at += kSlot) MarkFree(static_cast<uint32_t>(at));
+    creg::RelinkFreeSlots(b_);
+    return true;
+  }
+
+  void MarkFree(uint32_t key) {
+    b_.replace(At(key), kSlot, creg::KeySlotBytes(0, kNone, kNone, kNone, kNoId, kNoId));
+    WriteFreeRun(key, static_cast<uint32_t>(kSlot), kNone);
+    navigationChanged_ = true;
+  }
+
+  // A key's slot becomes free, its links gone; the free list is set again at the end.
+  void FreeSlot(uint32_t key) { MarkFree(key); }
+
+  // ---- the data blocks ----
   bool IndexBlocks() {
     blocks_.clear();
-    size_t at = Get32(b_, 8);
-    uint32_t count = Get16(b_, 16);
-    for (uint32_t i = 0; i < count; ++i) {
-      if (at + kBlockHeaderSize > b_.size() || b_.compare(at, 4, "RGDB")) return false;
-      size_t size = Get32(b_, at + 4);
-      if (size < kBlockHeaderSize || at + size > b_.size()) return false;
-      blocks_.push_back(Block{at, size, Get16(b_, at + 14)});
+    size_t at = Get32(b_, creg::file::kFirstBlock);
+    for (uint32_t i = Get16(b_, creg::file::kBlockCount); i > 0; --i) {
+      if (at + creg::block::kHeaderSize > b_.size() || b_.compare(at, 4, creg::block::kMagic)) return false;
+      const size_t size = Get32(b_, at + creg::block::kSize);
+      if (size < creg::block::kHeaderSize || size > creg::block::kMaxSize || at + size > b_.size()) return false;
+      const uint32_t index = Get16(b_, at + creg::block::kIndex);
+      if (FindBlock(index) != kNoBlock) return false;
+      blocks_.push_back(Block{at, size, index});
       at += size;
     }
     return true;
   }
 
-  // Records the end of the navigation entries in use; refuses loops.
-  bool Walk(uint32_t offset, int depth) {
-    if (depth > 512 || !ValidKey(offset)) return false;
-    entriesEnd_ = std::max<size_t>(entriesEnd_, offset + kKeyEntrySize);
-    for (uint32_t child = Get32(b_, Key(offset) + 16); child != kNone; child = Get32(b_, Key(child) + 20)) {
-      if (++visited_ > b_.size()) return false;
-      if (!Walk(child, depth + 1)) return false;
-    }
-    return true;
+  static constexpr size_t kNoBlock = SIZE_MAX;
+  // The position in blocks_ of the block of that index.
+  size_t FindBlock(uint32_t index) const {
+    for (size_t i = 0; i < blocks_.size(); ++i)
+      if (blocks_[i].index == index) return i;
+    return kNoBlock;
   }
 
-  const Block* FindBlock(uint32_t index) const {
-    for (const auto& block : blocks_)
-      if (block.index == index) return &block;
-    return nullptr;
-  }
-
-  // The file offset of the key's name entry, or 0.
-  size_t NameEntryOf(uint32_t key) const {
-    uint32_t number = Get16(b_, Key(key) + 24);
-    const Block* block = FindBlock(Get16(b_, Key(key) + 26));
-    if (!block) return 0;
-    for (size_t at = block->start + kBlockHeaderSize; at + kNameEntryHeaderSize <= block->start + block->size;) {
-      size_t size = Get32(b_, at);
-      if (size < kNameEntryHeaderSize) return 0;
-      if (Get16(b_, at + 4) == number) return at;
+  // The records of a block in order; false when they do not tile it.
+  bool Records(const Block& block, std::vector<Record>& records) const {
+    records.clear();
+    const size_t end = block.start + block.size;
+    for (size_t at = block.start + creg::block::kHeaderSize; at < end;) {
+      if (end - at < creg::entry::kHeaderSize) return false;
+      const uint32_t size = Get32(b_, at + creg::entry::kSize);
+      if (size < creg::entry::kHeaderSize || size > end - at) return false;
+      const uint32_t id = Get16(b_, at + creg::entry::kId);
+      records.push_back(Record{at, size, id == kNoId, id});
       at += size;
     }
-    return 0;
-  }
-
-  std::string NameOf(uint32_t key) const {
-    size_t at = NameEntryOf(key);
-    if (!at) return {};
-    return b_.substr(at + kNameEntryHeaderSize, Get16(b_, at + 12));
-  }
-
-  uint32_t FindChild(uint32_t parent, std::string_view name) const {
-    for (uint32_t child = Get32(b_, Key(parent) + 16); child != kNone; child = Get32(b_, Key(child) + 20)) {
-      if (EqualsNoCase(NameOf(child), name)) return child;
-    }
-    return kNone;
-  }
-
-  static bool SameValues(const std::vector<RegValue>& a, const std::vector<RegValue>& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].data != b[i].data) return false;
-    }
-    return true;
-  }
-  static bool SameValues(const RegNode& a, const RegNode& b) { return SameValues(a.Values(), b.Values()); }
-
-  // `after` is the key at `key` as read from the file, changed since: its
-  // values as read are in its name entry, its subkeys as read are those that
-  // know their navigation entry. The same changes as Patch makes.
-  bool PatchRead(uint32_t key, const RegNode& after, bool root) {
-    if (after.Changed()) {
-      std::vector<RegValue> before;
-      if (after.HasOriginalText() && !ParseCregEntryValues(after.OriginalText(), before)) return false;
-      if (!SameValues(before, after.Values()) && (root || !RewriteValues(key, after))) return false;
-    }
-    std::vector<uint32_t> kept;
-    for (const auto& child : after.Children())
-      if (child->CregKey() != RegNode::kNoCregKey) kept.push_back(child->CregKey());
-    std::sort(kept.begin(), kept.end());
-    size_t link = Key(key) + 16;
-    for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
-      if (std::binary_search(kept.begin(), kept.end(), child)) {
-        link = Key(child) + 20;
-      } else {
-        Put32(b_, link, Get32(b_, Key(child) + 20));  // a subkey removed
-      }
-    }
-    for (const auto& child : after.Children()) {
-      if (child->CregKey() == RegNode::kNoCregKey) {
-        if (!AddKey(key, *child)) return false;
-      } else if (!ValidKey(child->CregKey()) || !PatchRead(child->CregKey(), *child, false)) {
-        return false;
-      }
-    }
     return true;
   }
 
-  bool Patch(uint32_t key, const RegNode& before, const RegNode& after, bool root) {
-    if (!SameValues(before, after) && (root || !RewriteValues(key, after))) return false;
-    for (const auto& old : before.Children()) {
-      if (!after.Child(old->Name()) && !Unlink(key, old->Name())) return false;
-    }
-    for (const auto& child : after.Children()) {
-      const RegNode* old = before.Child(child->Name());
-      if (!old) {
-        if (!AddKey(key, *child)) return false;
-        continue;
+  // The key's name entry and the position of its block.
+  std::optional<Record> EntryOf(uint32_t key, size_t& blockAt) const {
+    blockAt = FindBlock(Get16(b_, At(key) + creg::slot::kBlock));
+    const uint32_t id = Get16(b_, At(key) + creg::slot::kId);
+    std::vector<Record> records;
+    if (blockAt == kNoBlock || id == kNoId || !Records(blocks_[blockAt], records)) return std::nullopt;
+    for (const auto& record : records)
+      if (!record.free && record.id == id) return record;
+    return std::nullopt;
+  }
+
+  void WriteFreeRecord(size_t at, size_t size) { b_.replace(at, size, creg::FreeRecordBytes(size)); }
+
+  // Frees a record. A block that keeps its free space at its end (as Windows
+  // 95 does) moves the records after it down; one with free records among its
+  // entries (as Windows 98 leaves them) marks it free, joined with free neighbours.
+  void FreeRecord(size_t blockAt, const Record& freed) {
+    const Block& block = blocks_[blockAt];
+    std::vector<Record> records;
+    Records(block, records);
+    size_t freeCount = 0;
+    for (const auto& r : records) freeCount += r.free;
+    const size_t end = block.start + block.size;
+    if (freeCount == 0 || (freeCount == 1 && records.back().free)) {
+      const size_t tail = records.back().free ? records.back().at : end;
+      const size_t moved = tail - (freed.at + freed.size);
+      std::memmove(&b_[freed.at], &b_[freed.at + freed.size], moved);
+      WriteFreeRecord(freed.at + moved, end - (freed.at + moved));
+    } else {
+      size_t at = freed.at;
+      size_t size = freed.size;
+      for (size_t i = 0; i < records.size(); ++i) {
+        if (records[i].at != freed.at) continue;
+        if (i + 1 < records.size() && records[i + 1].free) size += records[i + 1].size;
+        if (i > 0 && records[i - 1].free) {
+          at = records[i - 1].at;
+          size += records[i - 1].size;
+        }
       }
-      uint32_t offset = FindChild(key, child->Name());
-      if (offset == kNone || !Patch(offset, *old, *child, false)) return false;
+      WriteFreeRecord(at, size);
     }
+    Touch(blockAt);
+  }
+
+  // The smallest id not in use in the block: kMaxId + 1 when it has none left.
+  static uint32_t FirstFreeId(const std::vector<Record>& records) {
+    std::vector<bool> used(creg::kMaxId + 1, false);
+    for (const auto& r : records)
+      if (!r.free && r.id <= creg::kMaxId) used[r.id] = true;
+    uint32_t id = 0;
+    while (id <= creg::kMaxId && used[id]) ++id;
+    return id;
+  }
+
+  // Stores `entry` in the first free record of the block that holds it
+  // (growing the block at its end in 4 KiB steps up to 64 KiB when `grow`),
+  // with `id`, or the smallest free id for kNoId. Returns the id, or kNoId.
+  uint32_t PlaceIn(size_t blockAt, std::string& entry, uint32_t id, bool grow) {
+    std::vector<Record> records;
+    if (!Records(blocks_[blockAt], records)) return kNoId;
+    if (id == kNoId) id = FirstFreeId(records);
+    if (id > creg::kMaxId) return kNoId;
+    const size_t need = entry.size();
+    std::optional<Record> fit;
+    for (const auto& r : records)
+      if (r.free && r.size >= need) {
+        fit = r;
+        break;
+      }
+    if (!fit) {
+      if (!grow) return kNoId;
+      Block& block = blocks_[blockAt];
+      const size_t tail = !records.empty() && records.back().free ? records.back().size : 0;
+      const size_t by = RoundUp(need - tail, creg::kPage);
+      if (block.size + by > creg::block::kMaxSize) return kNoId;
+      const size_t end = block.start + block.size;
+      Insert(end, std::string(by, '\0'));
+      block.size += by;
+      Put32(b_, block.start + creg::block::kSize, static_cast<uint32_t>(block.size));
+      fit = Record{end - tail, static_cast<uint32_t>(tail + by), true, kNoId};
+      WriteFreeRecord(fit->at, fit->size);
+    }
+    size_t size = fit->size;
+    if (fit->size - need >= creg::entry::kHeaderSize) {
+      size = need;
+      WriteFreeRecord(fit->at + need, fit->size - need);
+    }
+    Put32(entry, creg::entry::kSize, static_cast<uint32_t>(size));
+    Put16(entry, creg::entry::kId, id);
+    Put16(entry, creg::entry::kBlock, blocks_[blockAt].index);
+    b_.replace(fit->at, entry.size(), entry);
+    Touch(blockAt);
+    return id;
+  }
+
+  // Stores a name entry: in the preferred block (`keepId` there), else in a
+  // block with room, else in the last block grown, else in a new block. Sets
+  // `blockIndex`; returns the id, or kNoId.
+  uint32_t Place(std::string& entry, size_t preferred, uint32_t keepId, uint32_t& blockIndex) {
+    auto tryBlock = [&](size_t at, bool grow) {
+      const uint32_t id = PlaceIn(at, entry, at == preferred ? keepId : kNoId, grow);
+      if (id != kNoId) blockIndex = blocks_[at].index;
+      return id;
+    };
+    if (preferred != kNoBlock)
+      if (uint32_t id = tryBlock(preferred, true); id != kNoId) return id;
+    for (size_t at = 0; at < blocks_.size(); ++at)
+      if (at != preferred)
+        if (uint32_t id = tryBlock(at, false); id != kNoId) return id;
+    if (!blocks_.empty() && blocks_.size() - 1 != preferred)
+      if (uint32_t id = tryBlock(blocks_.size() - 1, true); id != kNoId) return id;
+    if (!AddBlock()) return kNoId;
+    return tryBlock(blocks_.size() - 1, true);
+  }
+
+  // An empty block of one page after the last one, its room one free record.
+  bool AddBlock() {
+    uint32_t index = 0;
+    for (const auto& block : blocks_) index = std::max(index, block.index + 1);
+    if (index >= kNoId) return false;
+    const size_t start = blocks_.empty() ? b_.size() : blocks_.back().start + blocks_.back().size;
+    std::string block(creg::block::kHeaderSize, '\0');
+    block.replace(0, 4, creg::block::kMagic);
+    Put32(block, creg::block::kSize, static_cast<uint32_t>(creg::kPage));
+    // Flags and the unknown field as the last block has them.
+    Put16(block, creg::block::kFlags,
+          blocks_.empty() ? creg::block::kFlagsValue : Get16(b_, blocks_.back().start + creg::block::kFlags));
+    if (!blocks_.empty())
+      block.replace(creg::block::kUnknown24, 4, b_, blocks_.back().start + creg::block::kUnknown24, 4);
+    Put16(block, creg::block::kIndex, index);
+    block += creg::FreeRecordBytes(creg::kPage - creg::block::kHeaderSize);
+    Insert(start, block);
+    blocks_.push_back(Block{start, creg::kPage, index});
+    Put16(b_, creg::file::kBlockCount, static_cast<uint32_t>(blocks_.size()));
+    Touch(blocks_.size() - 1);
     return true;
+  }
+
+  void Touch(size_t blockAt) {
+    const uint32_t index = blocks_[blockAt].index;
+    if (std::find(touched_.begin(), touched_.end(), index) == touched_.end()) touched_.push_back(index);
+  }
+
+  // The header fields a block's records decide (unused size, free offset,
+  // highest and first free id), the free list, and the checksums.
+  void FinishHeaders() {
+    for (uint32_t index : touched_) {
+      const size_t start = blocks_[FindBlock(index)].start;
+      creg::RecountBlock(b_, start);
+      creg::UpdateBlockChecksum(b_, start);
+    }
+    if (navigationChanged_) creg::RelinkFreeSlots(b_);
+    // The area and header checksums change only when what they sum changed.
+    if (creg::DwordSum(std::string_view(b_).substr(creg::nav::kAt, AreaSize())) != 0)
+      creg::UpdateNavigationChecksum(b_);
+    if (creg::DwordSum(std::string_view(b_).substr(0, creg::file::kSize)) != 0) creg::UpdateHeaderChecksum(b_);
   }
 
   void Insert(size_t at, std::string_view bytes) {
@@ -252,131 +362,218 @@ class Patcher {
       if (block.start >= at) block.start += bytes.size();
   }
 
-  void GrowBlock(Block& block, size_t by) {
-    block.size += by;
-    Put32(b_, block.start + 4, static_cast<uint32_t>(block.size));
-    Put32(b_, block.start + 16, Get32(b_, block.start + 16) + static_cast<uint32_t>(by));
+  // ---- keys ----
+  std::string NameOf(uint32_t key) const {
+    size_t blockAt = kNoBlock;
+    auto entry = EntryOf(key, blockAt);
+    if (!entry) return {};
+    const size_t size = Get16(b_, entry->at + creg::entry::kNameSize);
+    if (creg::entry::kName + size > entry->size) return {};
+    return b_.substr(entry->at + creg::entry::kName, size);
   }
 
-  Block* BlockAt(size_t at) {
-    for (auto& block : blocks_)
-      if (at >= block.start && at < block.start + block.size) return &block;
-    return nullptr;
-  }
-
+  // The key's values rewritten: in place when its entry holds them (only the
+  // bytes that differ change), else in the free record after it, else moved.
   bool RewriteValues(uint32_t key, const RegNode& node) {
-    size_t at = NameEntryOf(key);
-    if (!at) return false;
-    uint32_t number = Get16(b_, at + 4);
-    std::string entry = NameEntry(node, number);
-    size_t room = Get32(b_, at);
-    if (entry.size() <= room) {
-      Put32(entry, 0, static_cast<uint32_t>(room));
-      b_.replace(at, entry.size(), entry);
-      return true;
-    }
-    Block* block = BlockAt(at);
-    if (!block) return false;
-    size_t grow = entry.size() - room;
-    if (block->size + grow <= kMaxBlockSize) {
-      Insert(at + room, std::string(grow, '\0'));
-      b_.replace(at, entry.size(), entry);
-      GrowBlock(*block, grow);
-      return true;
-    }
-    Put16(b_, at + 4, 0xFFFF);  // the old entry is now unused
-    uint32_t blockIndex = 0;
-    if (!PlaceEntry(node, number, blockIndex)) return false;
-    Put16(b_, Key(key) + 24, number);
-    Put16(b_, Key(key) + 26, blockIndex);
-    return true;
-  }
-
-  uint32_t NextNumber(const Block& block) const {
-    uint32_t next = 0;
-    for (size_t at = block.start + kBlockHeaderSize; at + kNameEntryHeaderSize <= block.start + block.size;) {
-      size_t size = Get32(b_, at);
-      if (size < kNameEntryHeaderSize) break;
-      uint32_t number = Get16(b_, at + 4);
-      if (number != 0xFFFF) next = std::max(next, number + 1);
-      at += size;
-    }
-    return next;
-  }
-
-  // Stores a name entry for `node` at the end of the last block, or of a new block.
-  bool PlaceEntry(const RegNode& node, uint32_t& number, uint32_t& blockIndex) {
-    std::string entry = NameEntry(node, 0);
-    if (entry.size() + kBlockHeaderSize > kMaxBlockSize) return false;
-    Block* last = blocks_.empty() ? nullptr : &blocks_.back();
-    if (last && last->size + entry.size() <= kMaxBlockSize && NextNumber(*last) < 0xFFFF) {
-      number = NextNumber(*last);
-      Put16(entry, 4, number);
-      blockIndex = last->index;
-      Insert(last->start + last->size, entry);
-      GrowBlock(*last, entry.size());
-      return true;
-    }
-    uint32_t index = 0;
-    for (const auto& block : blocks_) index = std::max(index, block.index + 1);
-    size_t start = blocks_.empty() ? Get32(b_, 8) : blocks_.back().start + blocks_.back().size;
-    std::string block = BlockHeader(index) + entry;
-    SetBlockSize(block, 0, block.size());
-    number = 0;
-    blockIndex = index;
-    Insert(start, block);
-    blocks_.push_back(Block{start, block.size(), index});
-    Put16(b_, 16, static_cast<uint32_t>(blocks_.size()));
-    return true;
-  }
-
-  bool AddKey(uint32_t parent, const RegNode& node) {
-    uint32_t number = 0;
-    uint32_t blockIndex = 0;
-    if (!PlaceEntry(node, number, blockIndex)) return false;
-    auto offset = static_cast<uint32_t>(entriesEnd_);
-    Insert(Key(offset), KeyEntry(CregNameHash(node.Name()), parent, kNone, kNone, number, blockIndex));
-    entriesEnd_ += kKeyEntrySize;
-    Put32(b_, kRgknOffset + 4, static_cast<uint32_t>(NavigationSize() + kKeyEntrySize));
-    Put32(b_, 8, Get32(b_, 8) + static_cast<uint32_t>(kKeyEntrySize));
-    if (uint32_t used = Get32(b_, kRgknOffset + 12)) Put32(b_, kRgknOffset + 12, used + kKeyEntrySize);
-    size_t link = Key(parent) + 16;
-    for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) link = Key(child) + 20;
-    Put32(b_, link, offset);
-    for (const auto& child : node.Children())
-      if (!AddKey(offset, *child)) return false;
-    return true;
-  }
-
-  bool Unlink(uint32_t parent, std::string_view name) {
-    size_t link = Key(parent) + 16;
-    for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
-      if (EqualsNoCase(NameOf(child), name)) {
-        Put32(b_, link, Get32(b_, Key(child) + 20));
-        return true;
+    size_t blockAt = kNoBlock;
+    const auto old = EntryOf(key, blockAt);
+    if (!old) return false;
+    const size_t nameSize = Get16(b_, old->at + creg::entry::kNameSize);
+    if (creg::entry::kName + nameSize > old->size) return false;
+    auto entry = EntryFor(std::string_view(b_).substr(old->at + creg::entry::kName, nameSize), node);
+    if (!entry) return false;
+    Put16(*entry, creg::entry::kZero, Get16(b_, old->at + creg::entry::kZero));
+    Put16(*entry, creg::entry::kZero + 2, Get16(b_, old->at + creg::entry::kZero + 2));
+    const size_t need = entry->size();
+    size_t room = old->size;
+    std::vector<Record> records;
+    Records(blocks_[blockAt], records);
+    const auto next =
+        std::find_if(records.begin(), records.end(), [&](const Record& r) { return r.at == old->at + old->size; });
+    if (need > room && next != records.end() && next->free && room + next->size >= need) {
+      room += next->size;
+      if (room - need >= creg::entry::kHeaderSize) {
+        WriteFreeRecord(old->at + need, room - need);
+        room = need;
       }
-      link = Key(child) + 20;
     }
-    return false;
+    if (need <= room) {
+      Put32(*entry, creg::entry::kSize, static_cast<uint32_t>(room));
+      Put16(*entry, creg::entry::kId, old->id);
+      Put16(*entry, creg::entry::kBlock, blocks_[blockAt].index);
+      b_.replace(old->at, need, *entry);
+      Touch(blockAt);
+      return true;
+    }
+    FreeRecord(blockAt, *old);
+    uint32_t blockIndex = kNoId;
+    const uint32_t id = Place(*entry, blockAt, old->id, blockIndex);
+    if (id == kNoId) return false;
+    Put16(b_, At(key) + creg::slot::kId, id);
+    Put16(b_, At(key) + creg::slot::kBlock, blockIndex);
+    return true;
+  }
+
+  // A new key with its values and subkeys, linked as the parent's last subkey.
+  bool AddKey(uint32_t parent, const RegNode& node, std::vector<std::string>& path, int depth) {
+    if (depth > kMaxDepth) return false;
+    auto entry = EntryFor(node.Name(), node);
+    if (!entry) return false;
+    const uint32_t key = AllocateSlot();
+    if (key == kNone) return false;
+    uint32_t blockIndex = kNoId;
+    const uint32_t id = Place(*entry, FindBlock(Get16(b_, At(parent) + creg::slot::kBlock)), kNoId, blockIndex);
+    if (id == kNoId) return false;
+    b_.replace(At(key), kSlot, creg::KeySlotBytes(CregNameHash(node.Name()), parent, kNone, kNone, id, blockIndex));
+    size_t link = At(parent) + creg::slot::kChild;
+    size_t steps = 0;
+    for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
+      if (++steps > MaxSteps() || !ValidKey(child)) return false;
+      link = At(child) + creg::slot::kNext;
+    }
+    Put32(b_, link, key);
+    path.emplace_back(node.Name());
+    changes_.push_back(CregChange{path, &node});
+    bool done = true;
+    for (const auto& child : node.Children()) done = done && AddKey(key, *child, path, depth + 1);
+    path.pop_back();
+    return done;
+  }
+
+  // Frees a key and everything below it: slots and name entries.
+  bool FreeKey(uint32_t key, int depth) {
+    if (depth > kMaxDepth) return false;
+    size_t steps = 0;
+    for (uint32_t child = Get32(b_, At(key) + creg::slot::kChild); child != kNone;) {
+      if (++steps > MaxSteps() || !ValidKey(child)) return false;
+      const uint32_t next = Get32(b_, At(child) + creg::slot::kNext);
+      if (!FreeKey(child, depth + 1)) return false;
+      child = next;
+    }
+    size_t blockAt = kNoBlock;
+    if (auto entry = EntryOf(key, blockAt)) FreeRecord(blockAt, *entry);
+    FreeSlot(key);
+    return true;
+  }
+
+  // Unlinks the subkey `link` points at and frees it.
+  bool RemoveAt(size_t link, std::vector<std::string>& path, int depth) {
+    const uint32_t child = Get32(b_, link);
+    path.push_back(NameOf(child));
+    changes_.push_back(CregChange{path, nullptr});
+    path.pop_back();
+    Put32(b_, link, Get32(b_, At(child) + creg::slot::kNext));
+    return FreeKey(child, depth + 1);
+  }
+
+  // `after` is the key at `key` as read from the file, changed since: its
+  // values as read are in its name entry, its subkeys as read are those that
+  // know their navigation slot.
+  bool PatchRead(uint32_t key, const RegNode& after, std::vector<std::string>& path, int depth) {
+    if (depth > kMaxDepth) return false;
+    if (after.Changed()) {
+      std::vector<RegValue> before;
+      if (after.HasOriginalText() && !ParseCregEntryValues(after.OriginalText(), before)) return false;
+      if (!SameValues(before, after.Values())) {
+        if (depth == 0 || !RewriteValues(key, after)) return false;
+        changes_.push_back(CregChange{path, &after});
+      }
+    }
+    if (!after.ChildrenBuilt()) return true;  // nothing below was asked for, so nothing changed
+    // Subkeys the reader showed that are no longer there were deleted; those it did not show stay.
+    std::vector<uint32_t> kept;
+    for (const auto& child : after.Children())
+      if (child->CregKey() != RegNode::kNoCregKey) kept.push_back(child->CregKey());
+    std::sort(kept.begin(), kept.end());
+    std::vector<uint32_t> shown = CregVisibleSubkeys(b_, key);
+    std::sort(shown.begin(), shown.end());
+    size_t link = At(key) + creg::slot::kChild;
+    size_t steps = 0;
+    for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
+      if (++steps > MaxSteps() || !ValidKey(child)) break;
+      if (std::binary_search(shown.begin(), shown.end(), child) &&
+          !std::binary_search(kept.begin(), kept.end(), child)) {
+        if (!RemoveAt(link, path, depth)) return false;
+      } else {
+        link = At(child) + creg::slot::kNext;
+      }
+    }
+    for (const auto& child : after.Children()) {
+      if (child->CregKey() == RegNode::kNoCregKey) {
+        if (!AddKey(key, *child, path, depth + 1)) return false;
+        continue;
+      }
+      if (!ValidKey(child->CregKey())) return false;
+      path.emplace_back(child->Name());
+      const bool done = PatchRead(child->CregKey(), *child, path, depth + 1);
+      path.pop_back();
+      if (!done) return false;
+    }
+    return true;
+  }
+
+  uint32_t FindChild(uint32_t parent, std::string_view name, size_t* linkOut = nullptr) const {
+    size_t link = At(parent) + creg::slot::kChild;
+    size_t steps = 0;
+    for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
+      if (++steps > MaxSteps() || !ValidKey(child)) return kNone;
+      if (EqualsNoCase(NameOf(child), name)) {
+        if (linkOut) *linkOut = link;
+        return child;
+      }
+      link = At(child) + creg::slot::kNext;
+    }
+    return kNone;
+  }
+
+  // The same changes against the tree the file reads as.
+  bool Patch(uint32_t key, const RegNode& before, const RegNode& after, std::vector<std::string>& path, int depth) {
+    if (depth > kMaxDepth) return false;
+    if (!SameValues(before.Values(), after.Values())) {
+      if (depth == 0 || !RewriteValues(key, after)) return false;
+      changes_.push_back(CregChange{path, &after});
+    }
+    for (const auto& old : before.Children()) {
+      if (after.Child(old->Name())) continue;
+      size_t link = 0;
+      if (FindChild(key, old->Name(), &link) == kNone || !RemoveAt(link, path, depth)) return false;
+    }
+    for (const auto& child : after.Children()) {
+      const RegNode* old = before.Child(child->Name());
+      if (!old) {
+        if (!AddKey(key, *child, path, depth + 1)) return false;
+        continue;
+      }
+      const uint32_t offset = FindChild(key, child->Name());
+      path.emplace_back(child->Name());
+      const bool done = offset != kNone && Patch(offset, *old, *child, path, depth + 1);
+      path.pop_back();
+      if (!done) return false;
+    }
+    return true;
   }
 
   std::string b_;
   std::vector<Block> blocks_;
-  size_t entriesEnd_ = kHeaderSize;
-  size_t visited_ = 0;
+  std::vector<uint32_t> touched_;  // indexes of the blocks changed
+  std::vector<CregChange> changes_;
+  bool navigationChanged_ = false;
 };
 
 }  // namespace
 
-std::optional<std::string> PatchCreg(std::string bytes, const RegNode& before, const RegNode& after) {
+std::optional<std::string> PatchCreg(std::string bytes, const RegNode& before, const RegNode& after,
+                                     std::vector<CregChange>* changes) {
   Patcher patcher(std::move(bytes));
   if (!patcher.Run(&before, after)) return std::nullopt;
+  if (changes) *changes = patcher.TakeChanges();
   return patcher.Take();
 }
 
-std::optional<std::string> PatchCreg(std::string bytes, const RegNode& after) {
+std::optional<std::string> PatchCreg(std::string bytes, const RegNode& after, std::vector<CregChange>* changes) {
   Patcher patcher(std::move(bytes));
   if (!patcher.Run(nullptr, after)) return std::nullopt;
+  if (changes) *changes = patcher.TakeChanges();
   return patcher.Take();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <functional>
+#include <utility>
 
 #include "platform/base/case_rules.h"
 #include "platform/base/text.h"
@@ -39,8 +40,8 @@ bool RemoveValueIn(std::vector<RegValue>& values, std::string_view name) {
   return true;
 }
 
-// A hive holds one node per key: its size is most of the tree's memory (docs/performance.md).
-static_assert(sizeof(RegNode) <= 72);
+// A hive holds one node per key it built: its size is most of the tree's memory (docs/performance.md).
+static_assert(sizeof(RegNode) <= 80);
 
 struct RegNode::Extra {
   std::string name;             // a name not in the file text
@@ -93,6 +94,11 @@ void RegNode::DeferValues(RegSource source) {
   valuesDeferred_ = true;
 }
 
+void RegNode::BuildDeferredChildren() const {
+  const RegChildSource* source = std::exchange(childSource_, nullptr);
+  source->BuildChildren(const_cast<RegNode&>(*this));  // the subkeys were there all along
+}
+
 void RegNode::ShrinkToFit() { children_.shrink_to_fit(); }
 
 void RegNode::ReserveChildren(size_t count) {
@@ -101,6 +107,7 @@ void RegNode::ReserveChildren(size_t count) {
 }
 
 RegNode* RegNode::Child(std::string_view name) const {
+  BuildChildren();
   if (extra_ && !extra_->index.empty()) {
     const std::vector<RegNode*>& index = extra_->index;
     const size_t mask = index.size() - 1;
@@ -129,6 +136,7 @@ void RegNode::IndexChild(RegNode* child) {
 }
 
 RegNode& RegNode::AddChild(std::unique_ptr<RegNode> child) {
+  BuildChildren();
   children_.push_back(std::move(child));
   RegNode* added = children_.back().get();
   const bool indexed = extra_ && !extra_->index.empty();

@@ -34,6 +34,16 @@ struct RegValue {
 void SetValueIn(std::vector<RegValue>& values, std::string_view name, DWORD type, std::string data);
 bool RemoveValueIn(std::vector<RegValue>& values, std::string_view name);
 
+class RegNode;
+
+// Builds a key's subkeys the first time they are asked for: a binary hive
+// builds only the keys a lookup walks to (and their siblings).
+class RegChildSource {
+ public:
+  virtual ~RegChildSource() = default;
+  virtual void BuildChildren(RegNode& node) const = 0;
+};
+
 // What a key's original text is, and so how its values are parsed from it.
 enum class RegSource : std::uint8_t {
   Regedit4,  // the key's lines of a REGEDIT4 file (regedit4.h)
@@ -53,7 +63,13 @@ class RegNode {
   // False while the values wait in the original text.
   bool ValuesParsed() const { return !valuesDeferred_; }
   RegSource Source() const { return source_; }
-  const std::vector<std::unique_ptr<RegNode>>& Children() const { return children_; }
+  // Builds the subkeys on the first call when they wait in their source.
+  const std::vector<std::unique_ptr<RegNode>>& Children() const {
+    BuildChildren();
+    return children_;
+  }
+  // False while the subkeys wait in their source (nothing below the key was asked for).
+  bool ChildrenBuilt() const { return !childSource_; }
 
   RegNode* Child(std::string_view name) const;
   // The child of that name, created (as a changed key) when missing.
@@ -77,6 +93,8 @@ class RegNode {
   void AppendOriginalText(std::string_view text);
   // The values are in the original text, parsed when first asked for.
   void DeferValues(RegSource source);
+  // The subkeys are built by `source` (which outlives the key) when first asked for.
+  void DeferChildren(const RegChildSource* source) { childSource_ = source; }
   // Trims the list of children to its size, once the file is read; or makes
   // room for `count` of them (and their index) in advance.
   void ShrinkToFit();
@@ -99,6 +117,10 @@ class RegNode {
   std::vector<RegValue>& MutableValues();
   void ParseValues() const;
   RegNode& AddChild(std::unique_ptr<RegNode> child);
+  void BuildChildren() const {
+    if (childSource_) BuildDeferredChildren();
+  }
+  void BuildDeferredChildren() const;
   // The children by a hash of their case-folded names, once there are more than
   // a few: hives have keys with thousands of subkeys (CLSID, Enum), and reading
   // a hive looks a key up for every line; most keys have none or a handful, scanned.
@@ -113,6 +135,7 @@ class RegNode {
   mutable std::unique_ptr<std::vector<RegValue>> values_;  // null: none, or not parsed yet
   std::vector<std::unique_ptr<RegNode>> children_;
   std::unique_ptr<Extra> extra_;
+  mutable const RegChildSource* childSource_ = nullptr;
   std::uint32_t cregKey_ = kNoCregKey;
   RegSource source_ = RegSource::Regedit4;
   mutable bool valuesDeferred_ = false;
@@ -143,6 +166,8 @@ class RegHive {
   void KeepText(std::string text) { text_ = std::make_shared<const std::string>(std::move(text)); }
   void ShareText(std::shared_ptr<const std::string> text) { text_ = std::move(text); }
   const std::shared_ptr<const std::string>& Text() const { return text_; }
+  // What builds the keys' subkeys when they are first asked for (kept while the hive lives).
+  void KeepChildSource(std::shared_ptr<const RegChildSource> source) { childSource_ = std::move(source); }
   // Whether `part` lies in the kept text.
   bool InText(std::string_view part) const;
 
@@ -157,7 +182,8 @@ class RegHive {
   std::string rootName_;
   std::string preamble_;
   std::shared_ptr<const std::string> text_;
-  std::unique_ptr<RegNode> root_;  // after text_: destroyed first
+  std::shared_ptr<const RegChildSource> childSource_;
+  std::unique_ptr<RegNode> root_;  // after text_ and childSource_: destroyed first
 };
 
 }  // namespace w95

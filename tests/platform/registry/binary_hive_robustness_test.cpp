@@ -1,6 +1,7 @@
 // Binary hives whose navigation links loop, as the binary writer's fuzz
-// harness made them: refused as damaged at once (libcreg would follow the
-// loop without end), and never written.
+// harness made them: libcreg refuses them as damaged at once (it would follow
+// the loop without end); the program reads the keys the loop does not hide,
+// and refuses to write such a file.
 #include <gtest/gtest.h>
 
 #include "platform/registry/creg_read.h"
@@ -47,7 +48,7 @@ class LoopingHive : public ::testing::Test {
   uint32_t first_ = 0;
 };
 
-TEST_F(LoopingHive, IsRefusedAsDamagedAndNeverWritten) {
+TEST_F(LoopingHive, IsNeverWritten) {
   struct Case {
     const char* what;
     std::string bytes;
@@ -68,8 +69,8 @@ TEST_F(LoopingHive, IsRefusedAsDamagedAndNeverWritten) {
     machine_.Builder().File(kSystemDat, c.bytes);
     machine_.Activate();
     RegKey key;
-    EXPECT_EQ(RegCreateKeyExA(RootKey::LocalMachine, "Fuzz", KEY_ALL_ACCESS, key), ERROR_BADDB);
-    EXPECT_NE(RegistryLoadError(RootKey::LocalMachine).find("SYSTEM.DAT"), std::string::npos);
+    EXPECT_NE(RegCreateKeyExA(RootKey::LocalMachine, "Fuzz", KEY_ALL_ACCESS, key), ERROR_SUCCESS);
+    EXPECT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "Fuzz", 0, KEY_READ, key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(machine_.Read(kSystemDat), c.bytes);
   }
 }
