@@ -17,6 +17,7 @@
 #undef LIBCREG_HAVE_BFIO
 #include <libcreg.h>
 
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"
 #include "platform/machine/host_errors.h"
