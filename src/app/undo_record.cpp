@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/file_digest.h"
-#include "platform/base/cp936.h"
 #include "platform/base/case_rules.h"
+#include "platform/base/cp936.h"
 #include "platform/base/text.h"
 #include "platform/files/files.h"
 
@@ -28,8 +28,7 @@ FileState StateFrom(const json& value) {
 
 // The run number of a record's file name UNDOnnnn.JSN; 0 for any other name.
 int RunOfName(std::string_view name) {
-  if (name.size() != 12 || !w95::StartsWithNoCase(name, "UNDO") || !w95::EqualsNoCase(name.substr(8), ".JSN"))
-    return 0;
+  if (name.size() != 12 || !w95::StartsWithNoCase(name, "UNDO") || !w95::EqualsNoCase(name.substr(8), ".JSN")) return 0;
   int run = 0;
   for (char c : name.substr(4, 4)) {
     if (c < '0' || c > '9') return 0;

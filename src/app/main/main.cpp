@@ -7,11 +7,11 @@
 #include <system_error>
 
 #include "app/answer_policy.h"
+#include "app/exit_code.h"
 #include "app/installation_check.h"
 #include "app/machine_choice.h"
 #include "app/state/troubleshooter_app.h"
 #include "app/ui_choice.h"
-#include "app/exit_code.h"
 #include "app/undo_command.h"
 #include "platform/machine/disk_image_machine.h"
 #include "platform/machine/exit_work.h"
