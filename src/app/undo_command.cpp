@@ -61,8 +61,10 @@ std::optional<std::vector<std::optional<std::string>>> KeptCopies(const UndoReco
   return copies;
 }
 
+// A file is put back whatever its read-only attribute: the run wrote it so
+// (the registry writes its hives whatever their attributes), and keeps its mode.
 bool Restore(const UndoFile& file, const std::optional<std::string>& kept) {
-  if (kept) return w95::ReplaceFileAtomically(file.path, *kept);
+  if (kept) return w95::ReplaceFileAtomically(file.path, *kept, w95::ReadOnlyFile::Replace);
   if (w95::GetFileAttributesA(file.path) == 0xFFFFFFFF) return true;
   return w95::DeleteFileA(file.path);
 }

@@ -301,12 +301,12 @@ std::optional<std::string> ReadWholeFile(std::string_view fileName) {
   return bytes;
 }
 
-bool ReplaceFileAtomically(std::string_view fileName, std::string_view bytes) {
+bool ReplaceFileAtomically(std::string_view fileName, std::string_view bytes, ReadOnlyFile readOnly) {
   auto host = HostPath(Machine::Current(), fileName, Lookup::ParentOnly);
   if (!host) return false;
   struct stat st;
   if (stat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED, false);
-  DWORD error = ReplaceHostFile(*host, bytes);
+  DWORD error = ReplaceHostFile(*host, bytes, readOnly);
   if (error != ERROR_SUCCESS) return Fail(error, false);
   return true;
 }

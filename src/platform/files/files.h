@@ -12,6 +12,7 @@
 
 #include "platform/base/win_types.h"
 #include "platform/machine/file_object.h"
+#include "platform/machine/paths.h"
 
 namespace w95 {
 
@@ -82,7 +83,9 @@ std::string GetTempPathA();  // ends in a backslash
 std::optional<std::string> ReadWholeFile(std::string_view fileName);
 // Replaces (or creates) the file atomically: a reader, or a crash, sees the old
 // bytes or the new ones, never a mix. False with the last error set on failure,
-// the old file then being untouched.
-bool ReplaceFileAtomically(std::string_view fileName, std::string_view bytes);
+// the old file then being untouched. A read-only file fails with
+// ERROR_ACCESS_DENIED unless `readOnly` says to replace it too (its mode kept).
+bool ReplaceFileAtomically(std::string_view fileName, std::string_view bytes,
+                           ReadOnlyFile readOnly = ReadOnlyFile::Refuse);
 
 }  // namespace w95
