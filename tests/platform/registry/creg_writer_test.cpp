@@ -201,7 +201,7 @@ TEST_F(UsedHiveTest, ManyChangesInARowKeepEveryRule) {
     RegKey clsid;
     ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "SOFTWARE\\Classes\\CLSID", 0, KEY_ALL_ACCESS, clsid),
               ERROR_SUCCESS);
-    for (int i = 0; i < 120; ++i) {
+    for (int i = 0; i < 40; ++i) {
       const std::string name = "New" + std::to_string(i);
       RegKey key;
       ASSERT_EQ(RegCreateKeyExA(clsid, name, KEY_ALL_ACCESS, key), ERROR_SUCCESS) << i;
