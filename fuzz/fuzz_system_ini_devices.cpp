@@ -6,11 +6,11 @@
 
 #include <algorithm>
 
-#include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "fuzz_lines.h"
 #include "fuzz_machine.h"
 #include "fuzz_require.h"
+#include "platform/base/case_rules.h"
 
 using dxl::fuzz::Require;
 
@@ -20,19 +20,19 @@ constexpr std::string_view kPath = "C:\\WINDOWS\\SYSTEM.INI";
 
 bool IsDeviceLineOf(std::string_view line, std::string_view fileName) {
   size_t at = line.find_first_not_of(' ');
-  if (at == std::string_view::npos || !dxl::FindTextNoCase(line.substr(at, 6), "device")) return false;
-  return dxl::FindTextNoCase(line, fileName).has_value();
+  if (at == std::string_view::npos || !w95::FindTextNoCase(line.substr(at, 6), "device")) return false;
+  return w95::FindTextNoCase(line, fileName).has_value();
 }
 
 // `marked` is `line` with the "d" of its "device" made "@": a line that a
 // control character before the key hides from the profile functions keeps
 // that mark instead of being deleted (a key Windows ignores).
 bool MarkedLine(std::string_view line, std::string_view marked, std::string_view fileName) {
-  if (line.size() != marked.size() || !dxl::FindTextNoCase(line, fileName)) return false;
+  if (line.size() != marked.size() || !w95::FindTextNoCase(line, fileName)) return false;
   size_t at = 0;
   while (at < line.size() && line[at] == marked[at]) ++at;
   return at < line.size() && marked[at] == '@' && line.substr(at + 1) == marked.substr(at + 1) &&
-         dxl::FindTextNoCase(line.substr(at, 6), "device") == 0u;
+         w95::FindTextNoCase(line.substr(at, 6), "device") == 0u;
 }
 
 // `after` is `before` less one whole device= line that names `fileName`, or
@@ -49,7 +49,7 @@ bool OneDeviceLineLess(std::string_view before, std::string_view after, std::str
 // it on its line.
 size_t HeaderLineEnd(std::string_view bytes) {
   for (size_t from = 0; from < bytes.size();) {
-    auto hit = dxl::FindTextNoCase(bytes.substr(from), "[386Enh]");
+    auto hit = w95::FindTextNoCase(bytes.substr(from), "[386Enh]");
     if (!hit) return std::string_view::npos;
     const size_t at = from + *hit;
     size_t before = at;

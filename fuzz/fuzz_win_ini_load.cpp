@@ -4,12 +4,12 @@
 // other entry byte for byte. Either changes at most the one load= line.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/profile_values.h"
 #include "fuzz_lines.h"
 #include "fuzz_machine.h"
 #include "fuzz_require.h"
+#include "platform/base/case_rules.h"
 
 using dxl::fuzz::Require;
 
@@ -35,7 +35,7 @@ std::vector<std::string> Entries(std::string_view value) {
 bool NamesResidentProgram(std::string_view entry) {
   const size_t slash = entry.find_last_of("\\/");
   const std::string_view name = slash == std::string_view::npos ? entry : entry.substr(slash + 1);
-  return name.size() == dxl::kResidentProgram.size() && dxl::FindTextNoCase(name, dxl::kResidentProgram) == 0u;
+  return name.size() == dxl::kResidentProgram.size() && w95::FindTextNoCase(name, dxl::kResidentProgram) == 0u;
 }
 
 // Blanks as the profile functions trim them around keys and values.
@@ -57,7 +57,7 @@ void CheckOtherLinesKept(const std::string& before, const std::string& after) {
       changed.added[0].find_first_not_of("\r\n", last.size()) == std::string_view::npos)
     return;
   const std::string_view line = Trimmed(changed.removed[0]);
-  Require(line.size() >= 4 && dxl::FindTextNoCase(line.substr(0, 4), "load") == 0u,
+  Require(line.size() >= 4 && w95::FindTextNoCase(line.substr(0, 4), "load") == 0u,
           "the line an edit of load= changes is the load= line");
 }
 

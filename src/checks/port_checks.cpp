@@ -1,7 +1,7 @@
 // The selected local port: whether it opens, and whether other printers use it.
-#include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/profile_values.h"
+#include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
@@ -33,9 +33,9 @@ int FindOtherPrintersOnPort(std::string_view portName, std::vector<std::string>&
   names.clear();
   std::string value;  // one buffer for every printer's value
   for (std::string_view entry : ReadWinIniKeys("Devices")) {
-    if (FindTextNoCase(entry, kPrinterName)) continue;
+    if (w95::FindTextNoCase(entry, kPrinterName)) continue;
     w95::GetProfileStringA("Devices", entry, "", value, kDeviceValueSize);
-    if (FindTextNoCase(value, portName)) names.emplace_back(entry);
+    if (w95::FindTextNoCase(value, portName)) names.emplace_back(entry);
   }
   return names.empty() ? 1 : 0;
 }

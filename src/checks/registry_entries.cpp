@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "checks/find_text.h"
 #include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/files/files.h"
@@ -101,7 +100,7 @@ bool ProviderEntriesRight() {
     w95::RegKey key;
     if (!Open(w95::RootKey::ClassesRoot, std::string(kProviderKey) + std::string(entry.name), key)) return false;
     auto value = ReadValue(key, "");
-    if (value && !FindTextNoCase(*value, entry.contained)) return false;
+    if (value && !w95::FindTextNoCase(*value, entry.contained)) return false;
   }
   return true;
 }
@@ -113,7 +112,7 @@ bool DriverEntriesRight() {
   if (!Open(w95::RootKey::LocalMachine, std::string(kDriverKey), driver)) return false;
   for (const auto& entry : kDriverValues) {
     auto value = ReadValue(driver, entry.name);
-    if (value && !FindTextNoCase(*value, entry.contained)) return false;
+    if (value && !w95::FindTextNoCase(*value, entry.contained)) return false;
   }
   return true;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/system_ini_text.h"
 #include "platform/base/case_rules.h"
@@ -55,7 +54,7 @@ std::string WithoutLine(std::string bytes, size_t at) {
 }  // namespace
 
 std::uint8_t CheckDeviceLine(std::string_view sectionText, std::string_view fileName, std::uint8_t bit) {
-  auto found = FindTextNoCase(sectionText, fileName);
+  auto found = w95::FindTextNoCase(sectionText, fileName);
   if (!found) return bit;
   bool wrong = false;
   size_t at = SkipSpaces(sectionText, LineStart(sectionText, *found));
@@ -96,7 +95,7 @@ int RemoveDeviceLine(std::string_view fileName) {
   auto text = ReadSystemIniText(w95::GENERIC_READ | w95::GENERIC_WRITE);
   if (!text) return 0;
   std::string_view section = text->Section();
-  auto found = FindTextNoCase(section, fileName);
+  auto found = w95::FindTextNoCase(section, fileName);
   if (!found) return 1;
   size_t lineStart = LineStart(section, *found);
   if (!w95::TextStartsWithNoCase(From(section, lineStart), kDeviceKey)) return 1;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "checks/find_text.h"
+#include "platform/base/case_rules.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
 
@@ -16,7 +16,7 @@ constexpr std::string_view kSectionHeader = "[386Enh]";
 // the start of a line, after blanks only.
 std::optional<size_t> FindSectionHeader(std::string_view bytes) {
   for (size_t from = 0; from < bytes.size();) {
-    auto hit = FindTextNoCase(bytes.substr(from), kSectionHeader);
+    auto hit = w95::FindTextNoCase(bytes.substr(from), kSectionHeader);
     if (!hit) return std::nullopt;
     size_t at = from + *hit;
     size_t before = at;

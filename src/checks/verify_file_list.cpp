@@ -5,7 +5,6 @@
 
 #include "app/state/troubleshooter_app.h"
 #include "checks/file_list.h"
-#include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/installed_files.h"
 #include "engine/shared/report_file.h"
@@ -45,7 +44,7 @@ struct Directories {
 
 bool IsExamined(std::string_view name) {
   for (std::string_view extension : kNotExamined)
-    if (FindTextNoCase(name, extension)) return false;
+    if (w95::FindTextNoCase(name, extension)) return false;
   return true;
 }
 
@@ -119,7 +118,7 @@ void TroubleshooterApp::VerifyFileList(std::string sectionText) {
       if (auto backup = ScheduleRename(directory, name, path)) {
         end = FindingEnd::Fixed;
         suffix = FormatPrintf(LoadMessage(msg::kWillBeRenamed), {*backup});
-        if (FindTextNoCase(name, ".386")) {
+        if (w95::FindTextNoCase(name, ".386")) {
           RemoveDeviceLine(name);
         } else if (w95::EqualsNoCase(name, kResidentProgram)) {
           RemoveLoadEntry();

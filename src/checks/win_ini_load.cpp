@@ -2,9 +2,9 @@
 #include <optional>
 #include <utility>
 
-#include "checks/find_text.h"
 #include "checks/ini_checks.h"
 #include "checks/profile_values.h"
+#include "platform/base/case_rules.h"
 #include "platform/profile/profile.h"
 
 namespace dxl {
@@ -20,7 +20,7 @@ bool StartsEntryPart(char c) { return IsBlankOrComma(c) || c == '\\' || c == '/'
 // separator, and before the end, a blank or a comma.
 std::optional<std::pair<size_t, size_t>> FindResidentEntry(std::string_view value) {
   for (size_t from = 0; from < value.size();) {
-    auto hit = FindTextNoCase(value.substr(from), kResidentProgram);
+    auto hit = w95::FindTextNoCase(value.substr(from), kResidentProgram);
     if (!hit) return std::nullopt;
     size_t at = from + *hit;
     size_t end = at + kResidentProgram.size();
@@ -36,7 +36,9 @@ std::optional<std::pair<size_t, size_t>> FindResidentEntry(std::string_view valu
 
 }  // namespace
 
-std::uint8_t CheckLoadLine() { return FindTextNoCase(ReadWinIniValue("Windows", "load"), kResidentProgram) ? 0 : 1; }
+std::uint8_t CheckLoadLine() {
+  return w95::FindTextNoCase(ReadWinIniValue("Windows", "load"), kResidentProgram) ? 0 : 1;
+}
 
 int AddLoadEntry() {
   std::string value = ReadWinIniValue("Windows", "Load");
