@@ -21,12 +21,13 @@
 #include "machine_builder/hives.h"
 #include "platform/base/cp936.h"
 #include "platform/spooler/spooler.h"
+#include "resources/dialog_templates.h"
 #include "support/program_test.h"
 
 namespace dxl {
 namespace {
 
-constexpr int kStartYes = 6, kYes = 1018, kOk = 1, kReturn = 1012;
+using ctl::kOk, ctl::kReturn, ctl::kStartYes, ctl::kYes;
 constexpr rlim_t kFileSizeLimit = 2048;
 constexpr const char* kSystemIni = "C:\\WINDOWS\\SYSTEM.INI";
 constexpr const char* kWinIni = "C:\\WINDOWS\\WIN.INI";
@@ -125,7 +126,9 @@ class FailedFixes : public testing::ProgramTest {
 TEST_F(FailedFixes, WritableFilesAreMendedAndAskForTheRestart) {
   Script().Press(kReturn);
   theApp().WizardDriver();
-  EXPECT_EQ(ModalPages(), (std::vector<int>{102, 149, 133, 134, 135, 136, 137, 142, 145}));
+  EXPECT_EQ(ModalPages(), (std::vector<int>{tmpl::kStartPage, tmpl::kOtherPrinterPage, tmpl::kSystemIniPage,
+                                            tmpl::kWinIniPage, tmpl::kVirtualMemoryPage, tmpl::kBidiSupportPage,
+                                            tmpl::kDosSpoolingPage, tmpl::kResultsDialog, tmpl::kFinishPage}));
   EXPECT_TRUE(theApp().restartNeeded);
   const std::string log = Log();
   EXPECT_EQ(log.find("未修正"), std::string::npos) << log;
@@ -135,7 +138,9 @@ TEST_F(FailedFixes, WritableFilesAreMendedAndAskForTheRestart) {
 TEST_F(FailedFixes, ReadOnlyFilesAreReportedNotMended) {
   for (const std::string& file : Files()) ASSERT_EQ(chmod(HostPath(file).c_str(), 0444), 0);
   theApp().WizardDriver();
-  EXPECT_EQ(ModalPages(), (std::vector<int>{102, 149, 133, 134, 135, 136, 137, 142}));  // no finish page
+  EXPECT_EQ(ModalPages(), (std::vector<int>{tmpl::kStartPage, tmpl::kOtherPrinterPage, tmpl::kSystemIniPage,
+                                            tmpl::kWinIniPage, tmpl::kVirtualMemoryPage, tmpl::kBidiSupportPage,
+                                            tmpl::kDosSpoolingPage, tmpl::kResultsDialog}));  // no finish page
   EXPECT_FALSE(theApp().restartNeeded);
   ExpectNothingMended();
 }
@@ -150,7 +155,9 @@ TEST_F(FailedFixes, ImmutableFilesAreReportedNotMended) {
   for (const std::string& file : Files())
     if (!SetImmutable(file, true)) GTEST_SKIP() << "the file system has no immutable flag here";
   theApp().WizardDriver();
-  EXPECT_EQ(ModalPages(), (std::vector<int>{102, 149, 133, 134, 135, 136, 137, 142}));
+  EXPECT_EQ(ModalPages(), (std::vector<int>{tmpl::kStartPage, tmpl::kOtherPrinterPage, tmpl::kSystemIniPage,
+                                            tmpl::kWinIniPage, tmpl::kVirtualMemoryPage, tmpl::kBidiSupportPage,
+                                            tmpl::kDosSpoolingPage, tmpl::kResultsDialog}));
   EXPECT_FALSE(theApp().restartNeeded);
   ExpectNothingMended();
 }

@@ -57,34 +57,62 @@ struct Expected {
 
 TEST_F(Pages, EveryButtonOfEveryPageSetsNextStepAndFlagsAndEnds) {
   const Expected rows[] = {
-      {102, 6, 6, kUntouched, 0, 0},
-      {102, 7, 7, kUntouched, 0, 0},
-      {131, 1011, 0, kUntouched, kAllFlags, kAllFlags & ~ErrorRecorded},
-      {131, 1012, 21, 1, kAllFlags, kAllFlags},
-      {131, 1014, 20, kUntouched, kAllFlags, kAllFlags},
-      {132, 1012, 0, 2, 0, 0},
-      {132, 1014, 20, kUntouched, 0, 0},
-      {133, 1018, 22, 4, 0, 0}, {133, 1019, 0, 4, 0, 0}, {133, 1014, 20, kUntouched, 0, 0},
-      {134, 1018, 22, 5, 0, 0}, {134, 1019, 0, 5, 0, 0}, {134, 1014, 20, kUntouched, 0, 0},
-      {135, 1018, 22, 6, 0, 0}, {135, 1019, 0, 6, 0, 0}, {135, 1014, 20, kUntouched, 0, 0},
-      {136, 1018, 22, 7, 0, 0}, {136, 1019, 0, 7, 0, 0}, {136, 1014, 20, kUntouched, 0, 0},
-      {137, 1018, 22, 8, 0, 0}, {137, 1019, 0, 8, 0, 0}, {137, 1014, 20, kUntouched, 0, 0},
-      {138, 1012, 0, 9, 0, 0}, {138, 1014, 20, kUntouched, 0, 0},
-      {140, 1018, 26, kUntouched, 0, 0}, {140, 1019, 0, kUntouched, 0, 0}, {140, 1014, 20, kUntouched, 0, 0},
-      {141, 1012, 0, 10, 0, 0}, {141, 1014, 20, kUntouched, 0, 0},
-      {143, 1026, 0, kUntouched, 0, 0}, {143, 1011, 1, kUntouched, 0, 0}, {143, 1027, 2, kUntouched, 0, 0},
-      {143, 1, 1, kUntouched, 0, 0},
-      {145, 1011, 25, kUntouched, 0, 0}, {145, 1012, 24, kUntouched, 0, 0},
-      {148, 1014, 23, kUntouched, 0, 0},
-      {149, 1018, 22, 3, 0, 0}, {149, 1019, 0, 3, 0, 0}, {149, 1014, 20, kUntouched, 0, 0},
-      {151, 1012, 0, kUntouched, 0, 0}, {151, 1014, 20, kUntouched, 0, 0},
-      {152, 1012, 0, kUntouched, 0, 0}, {152, 1014, 20, kUntouched, 0, 0},
-      {153, 1012, 0, kUntouched, 0, 0}, {153, 1014, 20, kUntouched, 0, 0},
-      {154, 1012, 0, kUntouched, 0, 0}, {154, 1014, 20, kUntouched, 0, 0},
-      {155, 1012, 21, 17, 0, 0}, {155, 1014, 20, kUntouched, 0, 0},
-      {156, 1012, 0, kUntouched, 0, 0}, {156, 1014, 20, kUntouched, 0, 0},
-      {157, 1012, 0, kUntouched, 0, 0}, {157, 1014, 20, kUntouched, 0, 0},
-      {158, 1018, 22, 14, 0, 0}, {158, 1019, 0, 14, 0, 0}, {158, 1014, 20, kUntouched, 0, 0},
+      {tmpl::kStartPage, ctl::kStartYes, 6, kUntouched, 0, 0},
+      {tmpl::kStartPage, ctl::kStartNo, 7, kUntouched, 0, 0},
+      {tmpl::kPrinterPortPage, ctl::kBack, 0, kUntouched, kAllFlags, kAllFlags & ~ErrorRecorded},
+      {tmpl::kPrinterPortPage, ctl::kContinue, 21, 1, kAllFlags, kAllFlags},
+      {tmpl::kPrinterPortPage, ctl::kExit, 20, kUntouched, kAllFlags, kAllFlags},
+      {tmpl::kPortUnavailablePage, ctl::kContinue, 0, 2, 0, 0},
+      {tmpl::kPortUnavailablePage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kSystemIniPage, ctl::kYes, 22, 4, 0, 0},
+      {tmpl::kSystemIniPage, ctl::kNo, 0, 4, 0, 0},
+      {tmpl::kSystemIniPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kWinIniPage, ctl::kYes, 22, 5, 0, 0},
+      {tmpl::kWinIniPage, ctl::kNo, 0, 5, 0, 0},
+      {tmpl::kWinIniPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kVirtualMemoryPage, ctl::kYes, 22, 6, 0, 0},
+      {tmpl::kVirtualMemoryPage, ctl::kNo, 0, 6, 0, 0},
+      {tmpl::kVirtualMemoryPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kBidiSupportPage, ctl::kYes, 22, 7, 0, 0},
+      {tmpl::kBidiSupportPage, ctl::kNo, 0, 7, 0, 0},
+      {tmpl::kBidiSupportPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kDosSpoolingPage, ctl::kYes, 22, 8, 0, 0},
+      {tmpl::kDosSpoolingPage, ctl::kNo, 0, 8, 0, 0},
+      {tmpl::kDosSpoolingPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kRegistryEntriesPage, ctl::kContinue, 0, 9, 0, 0},
+      {tmpl::kRegistryEntriesPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kDeleteFilePage, ctl::kYes, 26, kUntouched, 0, 0},
+      {tmpl::kDeleteFilePage, ctl::kNo, 0, kUntouched, 0, 0},
+      {tmpl::kDeleteFilePage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kFilesMissingPage, ctl::kContinue, 0, 10, 0, 0},
+      {tmpl::kFilesMissingPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kWriteFailedDialog, ctl::kRetry, 0, kUntouched, 0, 0},
+      {tmpl::kWriteFailedDialog, ctl::kBack, 1, kUntouched, 0, 0},
+      {tmpl::kWriteFailedDialog, ctl::kCancelWrite, 2, kUntouched, 0, 0},
+      {tmpl::kWriteFailedDialog, ctl::kOk, 1, kUntouched, 0, 0},
+      {tmpl::kFinishPage, ctl::kRestart, 25, kUntouched, 0, 0},
+      {tmpl::kFinishPage, ctl::kReturn, 24, kUntouched, 0, 0},
+      {tmpl::kRegistryReadErrorPage, ctl::kExit, 23, kUntouched, 0, 0},
+      {tmpl::kOtherPrinterPage, ctl::kYes, 22, 3, 0, 0},
+      {tmpl::kOtherPrinterPage, ctl::kNo, 0, 3, 0, 0},
+      {tmpl::kOtherPrinterPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kServerUnreachablePage, ctl::kContinue, 0, kUntouched, 0, 0},
+      {tmpl::kServerUnreachablePage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kNetworkPrinterUnreachablePage, ctl::kContinue, 0, kUntouched, 0, 0},
+      {tmpl::kNetworkPrinterUnreachablePage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kServerDirectoryPage, ctl::kContinue, 0, kUntouched, 0, 0},
+      {tmpl::kServerDirectoryPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kServerDriverFilePage, ctl::kContinue, 0, kUntouched, 0, 0},
+      {tmpl::kServerDriverFilePage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kServerDataFilePage, ctl::kContinue, 21, 17, 0, 0},
+      {tmpl::kServerDataFilePage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kServerFileVersionPage, ctl::kContinue, 0, kUntouched, 0, 0},
+      {tmpl::kServerFileVersionPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kNoNetworkConnectionPage, ctl::kContinue, 0, kUntouched, 0, 0},
+      {tmpl::kNoNetworkConnectionPage, ctl::kExit, 20, kUntouched, 0, 0},
+      {tmpl::kConnectionNotPersistentPage, ctl::kYes, 22, 14, 0, 0},
+      {tmpl::kConnectionNotPersistentPage, ctl::kNo, 0, 14, 0, 0},
+      {tmpl::kConnectionNotPersistentPage, ctl::kExit, 20, kUntouched, 0, 0},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::Message() << "page " << row.page << " button " << row.button);
@@ -126,13 +154,17 @@ TEST_F(Pages, UnattendedEndTakesTheHarmlessChoice) {
 }
 
 TEST_F(Pages, HelpButtonAndF1OpenThePageTopicAndLeaveThePageUp) {
-  const std::pair<int, unsigned> pages[] = {{131, 10000}, {132, 10001}, {140, 10002}, {141, 10003},
-                                            {138, 10004}, {151, 10005}, {152, 10006}, {153, 10007},
-                                            {154, 10008}, {155, 10009}, {156, 10010}, {157, 10011}};
+  const std::pair<int, unsigned> pages[] = {
+      {tmpl::kPrinterPortPage, 10000},       {tmpl::kPortUnavailablePage, 10001},
+      {tmpl::kDeleteFilePage, 10002},        {tmpl::kFilesMissingPage, 10003},
+      {tmpl::kRegistryEntriesPage, 10004},   {tmpl::kServerUnreachablePage, 10005},
+      {tmpl::kNetworkPrinterUnreachablePage, 10006}, {tmpl::kServerDirectoryPage, 10007},
+      {tmpl::kServerDriverFilePage, 10008},  {tmpl::kServerDataFilePage, 10009},
+      {tmpl::kServerFileVersionPage, 10010}, {tmpl::kNoNetworkConnectionPage, 10011}};
   for (auto [page, context] : pages) {
     SCOPED_TRACE(page);
     size_t before = script_->HelpShown().size();
-    script_->Press(1013).Help().Press(1014);
+    script_->Press(ctl::kHelp).Help().Press(ctl::kExit);
     EXPECT_EQ(ShowPage(page), 20);
     ASSERT_EQ(script_->HelpShown().size(), before + 2);
     EXPECT_EQ(script_->HelpShown()[before].context, context);
@@ -143,10 +175,15 @@ TEST_F(Pages, HelpButtonAndF1OpenThePageTopicAndLeaveThePageUp) {
 }
 
 TEST_F(Pages, F1DoesNothingOnPagesWithoutHelp) {
-  for (int page : {133, 134, 135, 136, 137, 149, 158, 102, 143, 145, 148}) {
+  for (int page : {tmpl::kSystemIniPage, tmpl::kWinIniPage, tmpl::kVirtualMemoryPage, tmpl::kBidiSupportPage,
+                   tmpl::kDosSpoolingPage, tmpl::kOtherPrinterPage, tmpl::kConnectionNotPersistentPage,
+                   tmpl::kStartPage, tmpl::kWriteFailedDialog, tmpl::kFinishPage, tmpl::kRegistryReadErrorPage}) {
     SCOPED_TRACE(page);
     StepOutcome.nextStep = kUntouched;
-    int exitButton = page == 102 ? 7 : page == 143 ? 1027 : page == 145 ? 1012 : 1014;
+    int exitButton = page == tmpl::kStartPage           ? ctl::kStartNo
+                     : page == tmpl::kWriteFailedDialog ? ctl::kCancelWrite
+                     : page == tmpl::kFinishPage        ? ctl::kReturn
+                                                        : ctl::kExit;
     script_->Help().Press(exitButton);
     ShowPage(page);
     EXPECT_FALSE(script_->Shown().back().ranOutOfScript);
@@ -157,21 +194,21 @@ TEST_F(Pages, F1DoesNothingOnPagesWithoutHelp) {
 
 TEST_F(Pages, MissingHelpFileOrTopicShowsFailedToLaunchHelp) {
   machine_.Builder().Remove("C:\\WINDOWS\\DXLQ7IN.HLP");
-  script_->Press(1013).Press(1012);
+  script_->Press(ctl::kHelp).Press(ctl::kContinue);
   EXPECT_EQ(ShowPage(tmpl::kRegistryEntriesPage), 0);
   ASSERT_EQ(script_->Messages().size(), 1u);
   EXPECT_EQ(script_->Messages()[0], "Failed to launch help.");
 
   machine_.Builder().File("C:\\WINDOWS\\DXLQ7IN.HLP", dxl::tools::WriteWinHelpFile({"x", 0, {{10000, "x", {"body"}}}}));
-  script_->Help().Press(1014);
+  script_->Help().Press(ctl::kExit);
   EXPECT_EQ(ShowPage(tmpl::kFilesMissingPage), 20);
   EXPECT_EQ(script_->Messages().size(), 2u);
 
   // A damaged help file: the same message, and the page stays up.
   const std::string& good = dxl::tools::StandardHelpFile();
   machine_.Builder().File("C:\\WINDOWS\\DXLQ7IN.HLP", good.substr(0, good.size() - 100));
-  script_->Press(1013).Press(1014);
-  EXPECT_EQ(ShowPage(141), 20);
+  script_->Press(ctl::kHelp).Press(ctl::kExit);
+  EXPECT_EQ(ShowPage(tmpl::kFilesMissingPage), 20);
   EXPECT_EQ(script_->Messages().size(), 3u);
   EXPECT_TRUE(script_->HelpShown().empty());
 }
@@ -179,15 +216,15 @@ TEST_F(Pages, MissingHelpFileOrTopicShowsFailedToLaunchHelp) {
 TEST_F(Pages, PrinterPortPageShowsInstalledPortsAndSelectedPort) {
   theApp().portNumber = 3;
   theApp().printerPorts = "LPT1:";
-  script_->Press(1014);
+  script_->Press(ctl::kExit);
   ShowPage(tmpl::kPrinterPortPage);
-  EXPECT_EQ(Utf8(1016), "Tavix KRT-310 被连接到 LPT1:。");
-  EXPECT_EQ(Utf8(1015), "您已选择 LPT3:。");
+  EXPECT_EQ(Utf8(ctl::kPrinterPortsLine), "Tavix KRT-310 被连接到 LPT1:。");
+  EXPECT_EQ(Utf8(ctl::kSelectedPortLine), "您已选择 LPT3:。");
 
   theApp().printerPorts = "";
-  script_->Press(1014);
+  script_->Press(ctl::kExit);
   ShowPage(tmpl::kPrinterPortPage);
-  EXPECT_EQ(Utf8(1016, 1), "Tavix KRT-310 被连接到 。");
+  EXPECT_EQ(Utf8(ctl::kPrinterPortsLine, 1), "Tavix KRT-310 被连接到 。");
 }
 
 TEST_F(Pages, FilledLinesOfTheLocalPages) {
@@ -197,11 +234,12 @@ TEST_F(Pages, FilledLinesOfTheLocalPages) {
   currentFileName = "C:\\WINDOWS\\SYSTEM\\DXLQ7RES.DLL";
   theApp().logPath = "C:\\WINDOWS\\DXL\\25010100.LOG";
   for (int i = 0; i < 4; ++i) script_->Cancel();
-  for (int page : {132, 149, 140, 143}) ShowPage(page);
-  EXPECT_EQ(Utf8(1017, 0), "LPT2: 不可用。");
-  EXPECT_EQ(Utf8(1029, 1), "Printer B 被连接到 LPT2:");
-  EXPECT_EQ(Utf8(1020, 2), "C:\\WINDOWS\\SYSTEM\\DXLQ7RES.DLL 的版本不对。");
-  EXPECT_EQ(Utf8(1032, 3), "不能写到 C:\\WINDOWS\\DXL\\25010100.LOG。");
+  for (int page : {tmpl::kPortUnavailablePage, tmpl::kOtherPrinterPage, tmpl::kDeleteFilePage, tmpl::kWriteFailedDialog})
+    ShowPage(page);
+  EXPECT_EQ(Utf8(ctl::kUnavailablePortLine, 0), "LPT2: 不可用。");
+  EXPECT_EQ(Utf8(ctl::kOtherPrinterLine, 1), "Printer B 被连接到 LPT2:");
+  EXPECT_EQ(Utf8(ctl::kLogFileName, 2), "C:\\WINDOWS\\SYSTEM\\DXLQ7RES.DLL 的版本不对。");
+  EXPECT_EQ(Utf8(ctl::kWriteFailedLine, 3), "不能写到 C:\\WINDOWS\\DXL\\25010100.LOG。");
 }
 
 TEST_F(Pages, InsertsAreTextNotFormats) {
@@ -209,29 +247,32 @@ TEST_F(Pages, InsertsAreTextNotFormats) {
   otherPrinterNames = {"%s %1 %d"};
   script_->Cancel();
   ShowPage(tmpl::kOtherPrinterPage);
-  EXPECT_EQ(Utf8(1029), "%s %1 %d 被连接到 LPT1:");
+  EXPECT_EQ(Utf8(ctl::kOtherPrinterLine), "%s %1 %d 被连接到 LPT1:");
 }
 
 TEST_F(Pages, NetworkPagesNameTheServerAndThePrinterOfThePort) {
   machine_.Builder().MachineIni("Connections", "LPT1", "\\\\PRTSERVER\\KRT310");
   for (int i = 0; i < 8; ++i) script_->Cancel();
-  for (int page : {151, 152, 153, 154, 155, 156, 157, 158}) ShowPage(page);
-  EXPECT_EQ(Utf8(1035, 0), "不能访问打印服务器 \\\\PRTSERVER。");
-  EXPECT_EQ(Utf8(1036, 1), "不能访问网络打印机 \\\\PRTSERVER\\KRT310。");
-  EXPECT_EQ(Utf8(1037, 2), "不能访问目录 \\\\PRTSERVER\\DXL。");
-  EXPECT_EQ(Utf8(1038, 3), "打印服务器 \\\\PRTSERVER 中找不到 DXLQ7APD.APD 。");
-  EXPECT_EQ(Utf8(1039, 4), "打印服务器 \\\\PRTSERVER 中找不到 DXLHRC.BIN 。");
-  EXPECT_EQ(Utf8(1040, 5), "打印服务器 \\\\PRTSERVER 中的 DXLQ7APD.APD 的版本不对。");
-  EXPECT_EQ(Utf8(1033, 6), "LPT1: 没有被连接到网络打印机上。");
-  EXPECT_EQ(Utf8(1034, 7), "LPT1: 没有被连接到 \\\\PRTSERVER\\KRT310。");
+  for (int page : {tmpl::kServerUnreachablePage, tmpl::kNetworkPrinterUnreachablePage, tmpl::kServerDirectoryPage,
+                   tmpl::kServerDriverFilePage, tmpl::kServerDataFilePage, tmpl::kServerFileVersionPage,
+                   tmpl::kNoNetworkConnectionPage, tmpl::kConnectionNotPersistentPage})
+    ShowPage(page);
+  EXPECT_EQ(Utf8(ctl::kServerLine, 0), "不能访问打印服务器 \\\\PRTSERVER。");
+  EXPECT_EQ(Utf8(ctl::kNetworkPrinterLine, 1), "不能访问网络打印机 \\\\PRTSERVER\\KRT310。");
+  EXPECT_EQ(Utf8(ctl::kServerDirectoryLine, 2), "不能访问目录 \\\\PRTSERVER\\DXL。");
+  EXPECT_EQ(Utf8(ctl::kServerDriverFileLine, 3), "打印服务器 \\\\PRTSERVER 中找不到 DXLQ7APD.APD 。");
+  EXPECT_EQ(Utf8(ctl::kServerDataFileLine, 4), "打印服务器 \\\\PRTSERVER 中找不到 DXLHRC.BIN 。");
+  EXPECT_EQ(Utf8(ctl::kServerFileVersionLine, 5), "打印服务器 \\\\PRTSERVER 中的 DXLQ7APD.APD 的版本不对。");
+  EXPECT_EQ(Utf8(ctl::kNoNetworkLine, 6), "LPT1: 没有被连接到网络打印机上。");
+  EXPECT_EQ(Utf8(ctl::kNotPersistentLine, 7), "LPT1: 没有被连接到 \\\\PRTSERVER\\KRT310。");
 }
 
 TEST_F(Pages, NetworkPagesOfAnUnconnectedPortShowEmptyInserts) {
   script_->Cancel().Cancel();
   ShowPage(tmpl::kServerUnreachablePage);
   ShowPage(tmpl::kServerDirectoryPage);
-  EXPECT_EQ(Utf8(1035, 0), "不能访问打印服务器 。");
-  EXPECT_EQ(Utf8(1037, 1), "不能访问目录 \\DXL。");
+  EXPECT_EQ(Utf8(ctl::kServerLine, 0), "不能访问打印服务器 。");
+  EXPECT_EQ(Utf8(ctl::kServerDirectoryLine, 1), "不能访问目录 \\DXL。");
 }
 
 TEST_F(Pages, FixedTextsOfAPageAreShownAsTheTemplateHoldsThem) {
@@ -248,8 +289,8 @@ TEST_F(Pages, WaitNoticesAreModelessAndGoAwayWithTheirObject) {
   {
     auto files = CreateCheckingFilesDialog();
     auto network = CreateCheckingNetworkDialog();
-    EXPECT_EQ(files->TemplateId(), 139);
-    EXPECT_EQ(network->TemplateId(), 150);
+    EXPECT_EQ(files->TemplateId(), tmpl::kCheckingFilesDialog);
+    EXPECT_EQ(network->TemplateId(), tmpl::kCheckingNetworkDialog);
     ASSERT_EQ(script_->Shown().size(), 2u);
     EXPECT_TRUE(script_->Shown()[0].modeless);
     EXPECT_FALSE(script_->Shown()[0].destroyed);

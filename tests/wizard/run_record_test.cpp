@@ -12,12 +12,13 @@
 #include "machine_builder/printing_files.h"
 #include "machine_builder/registry_faults.h"
 #include "platform/base/cp936.h"
+#include "resources/dialog_templates.h"
 #include "support/program_test.h"
 
 namespace dxl {
 namespace {
 
-constexpr int kStartYes = 6, kContinue = 1012, kYes = 1018, kNo = 1019, kOk = 1, kReturn = 1012;
+using ctl::kContinue, ctl::kNo, ctl::kOk, ctl::kReturn, ctl::kStartYes, ctl::kYes;
 
 struct Expected {
   int step;

@@ -17,6 +17,7 @@
 #include "platform/spooler/spooler.h"
 #include "platform/ui/scripted_backend.h"
 #include "ports/port/port.h"
+#include "resources/dialog_templates.h"
 #include "support/program_test.h"
 
 namespace dxl {
@@ -24,9 +25,9 @@ namespace {
 
 namespace tools = dxl::tools;
 
-constexpr int kStartYes = 6, kStartNo = 7, kPortList = 1009;
-constexpr int kBack = 1011, kContinue = 1012, kExit = 1014, kYes = 1018, kNo = 1019;
-constexpr int kOk = 1, kSaveResults = 1025, kRestart = 1011, kReturn = 1012;
+using ctl::kBack, ctl::kContinue, ctl::kExit, ctl::kNo, ctl::kOk, ctl::kPortList, ctl::kRestart, ctl::kReturn,
+    ctl::kSaveResults, ctl::kStartNo, ctl::kStartYes, ctl::kYes;
+constexpr int kChangeFileName = 1011;  // the results dialog's button
 
 std::string Without(std::string text, std::string_view line) {
   text.erase(text.find(line), line.size());
@@ -62,14 +63,14 @@ class Driver : public testing::ProgramTest {
 TEST_F(Driver, NoOnTheStartPageLeavesWithoutReportOrResults) {
   Script().Press(kStartNo);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage}));
   EXPECT_FALSE(machine_.Exists(theApp().reportPath));
 }
 
 TEST_F(Driver, CorrectLocalSetUpShowsOnlyTheResults) {
   Script().Press(kStartYes).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kResultsDialog}));
   EXPECT_TRUE(Log().ends_with("所有文件的版本正确。\r\n故障排除完成。\r\nTavix KRT-310 on LPT1:[本地] 设定正确。\r\n"))
       << Log();
   EXPECT_FALSE(machine_.Exists(theApp().reportPath));
@@ -80,7 +81,7 @@ TEST_F(Driver, TwoMissingDriversAnsweredNoGetALineEach) {
   Builder().SystemIni(Without(systemIni, "device=DXLQ7EM.386\r\n"));
   Script().Press(kStartYes).Press(kNo).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 133, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kSystemIniPage, tmpl::kResultsDialog}));
   EXPECT_EQ(LogFrom("错误"),
             "错误: SYSTEM.INI 中遗漏 device=DXLCPEPY.386 - 未修正\r\n"
             "错误: SYSTEM.INI 中遗漏 device=DXLQ7EM.386 - 未修正\r\n"
@@ -102,7 +103,8 @@ TEST_F(Driver, FixesAreAppliedAndTheRestartCarriesOutTheRenames) {
   Builder().File("C:\\OLD.TXT", "old").File("C:\\WINDOWS\\WININIT.INI", "[Rename]\r\nNUL=C:\\OLD.TXT\r\n");
   Script().Press(kStartYes).Press(kYes).Press(kYes).Press(kOk).Press(kRestart);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 133, 135, 142, 145}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kSystemIniPage, tmpl::kVirtualMemoryPage,
+                                       tmpl::kResultsDialog, tmpl::kFinishPage}));
   EXPECT_EQ(LogFrom("错误"),
             "错误: SYSTEM.INI 中遗漏 device=DXLBANDS.386 - 已修正\r\n"
             "WIN.INI 正确。\r\n"
@@ -125,7 +127,7 @@ TEST_F(Driver, ExitOnAFixPageBeforeTheFilesEndsAsStoppedWithAnError) {
   Builder().SystemIni(Without(tools::StandardSystemIni(), "device=DXLQ7EM.386\r\n"));
   Script().Press(kStartYes).Press(kExit).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 133, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kSystemIniPage, tmpl::kResultsDialog}));
   EXPECT_EQ(LogFrom("错误"),
             "错误: SYSTEM.INI 中遗漏 device=DXLQ7EM.386 - 未修正\r\n"
             "故障排除被用户中止。\r\n"
@@ -142,7 +144,8 @@ TEST_F(Driver, EachOtherPrinterIsAskedAboutUntilTheUserLeaves) {
   machine_.Activate();
   Script().Press(kStartYes).Press(kYes).Press(kExit).Press(kOk).Press(kReturn);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 149, 149, 142, 145}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kOtherPrinterPage, tmpl::kOtherPrinterPage,
+                                       tmpl::kResultsDialog, tmpl::kFinishPage}));
   EXPECT_EQ(LogFrom("错误"),
             "错误: HP 被连接到 LPT1: - 已修正\r\n"
             "错误: Plotter 被连接到 LPT1: - 未修正\r\n"
@@ -161,14 +164,15 @@ TEST_F(Driver, LongPrinterNameReachesTheReportWhole) {
   Builder().WinIni(winIni);
   Script().Press(kStartYes).Press(kNo).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 149, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kOtherPrinterPage, tmpl::kResultsDialog}));
   EXPECT_NE(Log().find("错误: " + name + " 被连接到 LPT1: - 未修正\r\nSYSTEM.INI 正确。"), std::string::npos) << Log();
 }
 
 TEST_F(Driver, BackOnThePrinterPortPageStartsANewReport) {
   Script().Select(kPortList, 1).Press(kStartYes).Press(kBack).Select(kPortList, 0).Press(kStartYes).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 131, 102, 142}));
+  EXPECT_EQ(Pages(),
+            (std::vector<int>{tmpl::kStartPage, tmpl::kPrinterPortPage, tmpl::kStartPage, tmpl::kResultsDialog}));
   EXPECT_EQ(Log().find("LPT2"), std::string::npos) << Log();
   EXPECT_TRUE(Log().ends_with("Tavix KRT-310 on LPT1:[本地] 设定正确。\r\n"));
 }
@@ -176,7 +180,7 @@ TEST_F(Driver, BackOnThePrinterPortPageStartsANewReport) {
 TEST_F(Driver, ContinueOnThePrinterPortPageSkipsThePortChecks) {
   Script().Select(kPortList, 1).Press(kStartYes).Press(kContinue).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 131, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kPrinterPortPage, tmpl::kResultsDialog}));
   EXPECT_TRUE(theApp().skipPortChecks);
   EXPECT_EQ(LogFrom("错误"),
             "错误: Tavix KRT-310 被连接到 LPT1:。\r\n"
@@ -194,7 +198,7 @@ TEST_F(Driver, ContinueOnThePortPageResumesWithTheOtherPrinters) {
   machine_.Activate();
   Script().Press(kStartYes).Press(kContinue).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 132, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kPortUnavailablePage, tmpl::kResultsDialog}));
   EXPECT_NE(Log().find("错误: LPT1: 端口驱动程序运转不正常。\r\n"
                        "Tavix KRT-310 以外的打印机没有被连接到 LPT1:\r\n"),
             std::string::npos)
@@ -206,7 +210,7 @@ TEST_F(Driver, EscOnAFixPageLeavesTheProblemAndGoesToTheResults) {
   Builder().WinIni(Without(tools::StandardWinIni(), "DXLHRC.EXE"));
   Script().Press(kStartYes).Cancel().Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 134, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kWinIniPage, tmpl::kResultsDialog}));
   EXPECT_EQ(LogFrom("错误"),
             "错误: WIN.INI 中遗漏 load=DXLHRC.EXE - 未修正\r\n"
             "故障排除被用户中止。\r\n"
@@ -218,7 +222,7 @@ TEST_F(Driver, ExitOnTheFilesPageStopsTheRunAndAsksForTheSetUpProgram) {
   tools::RemovePrintingFile(Builder(), "DXLQ7PSM.DLL");
   Script().Press(kStartYes).Press(kExit).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 141, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kFilesMissingPage, tmpl::kResultsDialog}));
   EXPECT_TRUE(Log().ends_with("故障排除被用户中止。\r\nTavix KRT-310 on LPT1:[本地] 设定不正确。 请运行安装程序。\r\n"))
       << Log();
 }
@@ -228,7 +232,7 @@ TEST_F(Driver, ContinueOnTheRegistryPageGoesOnWithTheFiles) {
   machine_.Activate();
   Script().Press(kStartYes).Press(kContinue).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 138, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kRegistryEntriesPage, tmpl::kResultsDialog}));
   EXPECT_EQ(LogFrom("错误"),
             "错误: 登记项目不正确。\r\n"
             "所有文件的版本正确。\r\n"
@@ -241,7 +245,8 @@ TEST_F(Driver, RestartWithoutSavedResultsWritesToNoLog) {
   Builder().File("C:\\OLD.TXT", "old").File("C:\\WINDOWS\\WININIT.INI", "[Rename]\r\nNUL=C:\\OLD.TXT\r\n");
   Script().Press(kStartYes).Press(kYes).Press(kSaveResults).Press(kOk).Press(kRestart);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 133, 142, 145}));
+  EXPECT_EQ(Pages(),
+            (std::vector<int>{tmpl::kStartPage, tmpl::kSystemIniPage, tmpl::kResultsDialog, tmpl::kFinishPage}));
   EXPECT_FALSE(machine_.Exists(theApp().logPath));
   EXPECT_FALSE(machine_.Exists(theApp().reportPath));
   EXPECT_FALSE(machine_.Exists("C:\\OLD.TXT"));  // Windows was still asked to restart
@@ -251,9 +256,15 @@ TEST_F(Driver, ReturnWithoutSavedResultsLeavesAnOlderLogOfThatNameAlone) {
   Builder().SystemIni(Without(tools::StandardSystemIni(), "device=DXLQ7EM.386\r\n"));
   Builder().File("C:\\WINDOWS\\DXL\\OLD.LOG", "an older run\r\n");
   Script().Press(kStartYes).Press(kYes);
-  Script().Press(1011).SaveAs("C:\\WINDOWS\\DXL\\OLD.LOG").Press(kSaveResults).Press(kOk).Press(kReturn);
+  Script()
+      .Press(ctl::kChangeFileName)
+      .SaveAs("C:\\WINDOWS\\DXL\\OLD.LOG")
+      .Press(kSaveResults)
+      .Press(kOk)
+      .Press(kReturn);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 133, 142, 145}));
+  EXPECT_EQ(Pages(),
+            (std::vector<int>{tmpl::kStartPage, tmpl::kSystemIniPage, tmpl::kResultsDialog, tmpl::kFinishPage}));
   EXPECT_TRUE(theApp().logPath.ends_with("OLD.LOG"));
   EXPECT_EQ(machine_.Read("C:\\WINDOWS\\DXL\\OLD.LOG"), "an older run\r\n");
 }
@@ -280,9 +291,9 @@ class NetworkDriver : public Driver {
 TEST_F(NetworkDriver, ConnectionMadePersistentAndTheChecksGoOn) {
   Script().Select(kPortList, 1).Press(kStartYes).Press(kYes).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 158, 142}));
-  ASSERT_NE(Notice(150), nullptr);
-  EXPECT_TRUE(Notice(150)->destroyed);
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kConnectionNotPersistentPage, tmpl::kResultsDialog}));
+  ASSERT_NE(Notice(tmpl::kCheckingNetworkDialog), nullptr);
+  EXPECT_TRUE(Notice(tmpl::kCheckingNetworkDialog)->destroyed);
   EXPECT_EQ(LogFrom("网络"),
             "网络错误: LPT2: 没有被连接到 \\\\PRINTSRV\\KRT310。 - 已修正\r\n"
             "故障排除完成。\r\n"
@@ -298,7 +309,7 @@ TEST_F(NetworkDriver, AConnectionThatCannotBeMadePersistentIsReportedNotMended) 
   ASSERT_EQ(chmod(Builder().HostPath(machine_.HiveFile(true)).c_str(), 0444), 0);
   Script().Select(kPortList, 1).Press(kStartYes).Press(kYes).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 158, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kConnectionNotPersistentPage, tmpl::kResultsDialog}));
   EXPECT_EQ(LogFrom("网络"),
             "网络错误: LPT2: 没有被连接到 \\\\PRINTSRV\\KRT310。 - 未修正\r\n"
             "故障排除完成。\r\n"
@@ -312,7 +323,7 @@ TEST_F(NetworkDriver, ContinueOnANetworkFailureEndsTheChecks) {
   machine_.Activate();
   Script().Select(kPortList, 1).Press(kStartYes).Press(kContinue).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 151, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kServerUnreachablePage, tmpl::kResultsDialog}));
   EXPECT_TRUE(
       Log().ends_with("网络错误: 不能访问打印服务器 \\\\PRINTSRV。\r\n"
                       "故障排除完成。\r\n"
@@ -327,7 +338,7 @@ TEST_F(NetworkDriver, ContinueWithoutTheDataFileComparesTheDriverFileSilently) {
   machine_.Activate();
   Script().Select(kPortList, 1).Press(kStartYes).Press(kContinue).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 155, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kServerDataFilePage, tmpl::kResultsDialog}));
   EXPECT_TRUE(
       Log().ends_with("所有文件的版本正确。\r\n"
                       "网络错误: \\\\PRINTSRV\\DXL\\DXLHRC.BIN 未找到。\r\n"
@@ -339,7 +350,7 @@ TEST_F(NetworkDriver, ContinueWithoutTheDataFileComparesTheDriverFileSilently) {
 TEST_F(NetworkDriver, ExitOnThePersistencePageStopsTheRunWithoutTheFix) {
   Script().Select(kPortList, 1).Press(kStartYes).Press(kExit).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 158, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kConnectionNotPersistentPage, tmpl::kResultsDialog}));
   EXPECT_EQ(LogFrom("网络"),
             "网络错误: LPT2: 没有被连接到 \\\\PRINTSRV\\KRT310。 - 未修正\r\n"
             "故障排除被用户中止。\r\n"
@@ -355,7 +366,7 @@ TEST_F(NetworkDriver, ExitOnTheDataFilePageStopsTheRun) {
   machine_.Activate();
   Script().Select(kPortList, 1).Press(kStartYes).Press(kExit).Press(kOk);
   RunWizard();
-  EXPECT_EQ(Pages(), (std::vector<int>{102, 155, 142}));
+  EXPECT_EQ(Pages(), (std::vector<int>{tmpl::kStartPage, tmpl::kServerDataFilePage, tmpl::kResultsDialog}));
   EXPECT_TRUE(
       Log().ends_with("网络错误: \\\\PRINTSRV\\DXL\\DXLHRC.BIN 未找到。\r\n"
                       "故障排除被用户中止。\r\n"
