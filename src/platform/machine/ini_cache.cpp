@@ -61,6 +61,12 @@ std::shared_ptr<const IniText> IniCache::Get(const std::filesystem::path& path, 
   return text;
 }
 
+std::shared_ptr<const IniText> IniCache::Get(const std::filesystem::path& path, const Reader& read) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  return Get(path, st, read);
+}
+
 void IniCache::Drop(const std::filesystem::path& path) {
   std::erase_if(entries_, [&](const Entry& e) { return e.path == path.native(); });
 }

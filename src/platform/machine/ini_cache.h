@@ -43,6 +43,9 @@ class IniCache {
   // made: the kept text while that stat matches its stamp, else what `read`
   // returns, parsed (nullptr when `read` fails). Texts handed out never change.
   std::shared_ptr<const IniText> Get(const std::filesystem::path& path, const struct stat& st, const Reader& read);
+  // The same after one stat of `path` made here; nullptr when it is no
+  // regular file.
+  std::shared_ptr<const IniText> Get(const std::filesystem::path& path, const Reader& read);
   // Our own write: the entry goes, whatever the file's stamp says.
   void Drop(const std::filesystem::path& path);
   // Every file is read anew at its next Get; a parse whose bytes are the same

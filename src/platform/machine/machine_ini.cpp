@@ -1,7 +1,5 @@
 #include "platform/machine/machine_ini.h"
 
-#include <sys/stat.h>
-
 #include "platform/machine/machine.h"
 #include "platform/machine/paths.h"
 
@@ -12,9 +10,7 @@ std::filesystem::path MachineIniPath(const Machine& machine) { return machine.Ro
 std::shared_ptr<const IniText> MachineIni(const Machine& machine) {
   static const auto empty = std::make_shared<const IniText>();
   const auto path = MachineIniPath(machine);
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return empty;
-  auto text = machine.HostIniFiles().Get(path, st, [&] { return ReadHostFile(path); });
+  auto text = machine.HostIniFiles().Get(path, [&] { return ReadHostFile(path); });
   return text ? text : empty;
 }
 

@@ -39,9 +39,8 @@ IniCache& Cache() { return Profiles().files; }
 // stat finds that file unchanged; else nullptr.
 std::shared_ptr<const IniText> Unchanged(ProfileFiles& profiles, const std::string& path) {
   auto known = profiles.resolved.find(path);
-  struct stat st;
-  if (known == profiles.resolved.end() || stat(known->second.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-  return profiles.files.Get(known->second, st, [] { return std::optional<std::string>(); });  // never reads
+  if (known == profiles.resolved.end()) return nullptr;
+  return profiles.files.Get(known->second, [] { return std::optional<std::string>(); });  // never reads
 }
 
 // The file's text, read anew only when it changed; empty when it does not
