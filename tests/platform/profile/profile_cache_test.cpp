@@ -31,9 +31,9 @@ constexpr time_t kAnHourAgo = 3600;
 class ProfileCacheTest : public ::testing::Test {
  public:  // the table of changes below works through the fixture
   std::filesystem::path Host() { return machine.Builder().HostPath(kIniPath); }
-  std::string Get(std::string_view key) {
+  std::string Get(std::string_view key, std::string_view section = "s") {
     std::string out;
-    GetPrivateProfileStringA("s", key, "none", out, 256, kIni);
+    GetPrivateProfileStringA(section, key, "none", out, 256, kIni);
     return out;
   }
   static void Overwrite(const std::filesystem::path& path, std::string_view bytes, timespec modified) {
@@ -143,18 +143,17 @@ TEST_F(ProfileCacheTest, AKeptFileMovedOrLinkedIsFoundAgainAsTheWalkFindsIt) {
   const fs::path outside = machine.Root().parent_path() / (machine.Root().filename().string() + "-outside");
   struct Case {
     const char* name;
-    const char* asked;  // the Windows name read
     std::function<void(ProfileCacheTest&, const fs::path& windows)> apply;
     const char* expected;
   } cases[] = {
-      {"moved out of the machine and linked back: refused", kIni,
+      {"moved out of the machine and linked back: refused",
        [&](auto&, const fs::path& windows) {
          fs::create_directories(outside);
          fs::rename(windows / kIni, outside / kIni);
          fs::create_symlink(outside / kIni, windows / kIni);
        },
        "none"},
-      {"linked to another name inside the machine: that file", kIni,
+      {"linked to another name inside the machine: that file",
        [](auto&, const fs::path& windows) {
          fs::rename(windows / kIni, windows / "MOVED.INI");
          fs::create_symlink(windows / "MOVED.INI", windows / kIni);
@@ -168,12 +167,9 @@ TEST_F(ProfileCacheTest, AKeptFileMovedOrLinkedIsFoundAgainAsTheWalkFindsIt) {
     const fs::path windows = Host().parent_path();
     SetModified(Host(), Ago(kAnHourAgo));
     dxl::testing::WaitPastChangeTime(Host());
-    std::string out;
-    GetPrivateProfileStringA("s", "k", "none", out, 256, c.asked);
-    ASSERT_EQ(out, "1");  // kept from here on
+    ASSERT_EQ(Get("k"), "1");  // kept from here on
     c.apply(*this, windows);
-    GetPrivateProfileStringA("s", "k", "none", out, 256, c.asked);
-    EXPECT_EQ(out, c.expected);
+    EXPECT_EQ(Get("k"), c.expected);
     fs::remove(windows / "MOVED.INI");
     if (fs::is_symlink(windows / kIni)) fs::remove(windows / kIni);
   }
@@ -189,11 +185,7 @@ TEST_F(ProfileCacheTest, LookupsCompareAsWindowsDoesOnLargeSections) {
       "\x81"
       "a=trail lower\n[DEVICES]\nlater=no\n";
   machine.Builder().File(kIniPath, text);
-  std::string out;
-  auto get = [&](std::string_view key) {
-    GetPrivateProfileStringA("devices", key, "none", out, 256, kIni);
-    return out;
-  };
+  auto get = [&](std::string_view key) { return Get(key, "devices"); };
   EXPECT_EQ(get("PRINTER 2999"), "DRV,LPT1:");
   EXPECT_EQ(get("printer 0"), "DRV,LPT1:");
   EXPECT_EQ(get("\x81"
@@ -205,19 +197,14 @@ TEST_F(ProfileCacheTest, LookupsCompareAsWindowsDoesOnLargeSections) {
   EXPECT_EQ(get("later"), "none");
 }
 
-// A caller going through a section's keys in file order is answered from
-// the entry after the last one found; whatever order the keys come in, each
-// answer is the index's: the first key of a name in the first section of a
-// name, across comments, blank lines, lines without '=' and another section.
+// Whatever order keys are asked for in, each answer is the index's: the first
+// key of a name in the first section of a name, across comments, blank lines,
+// lines without '=' and another section.
 TEST_F(ProfileCacheTest, KeysAskedForInAnyOrderAnswerAsTheIndexDoes) {
   machine.Builder().File(kIniPath,
                          "[Devices]\nA=1\n;c\nB=2\nA=3\n\n\n\n\n\nC=4\nText line\nD=5\n[Other]\nE=6\n"
                          "[devices]\nF=7\nA=8\n");
-  std::string out;
-  auto get = [&](std::string_view section, std::string_view key) {
-    GetPrivateProfileStringA(section, key, "none", out, 256, kIni);
-    return out;
-  };
+  auto get = [&](std::string_view section, std::string_view key) { return Get(key, section); };
   const std::pair<const char*, const char*> asked[] = {
       {"A", "1"},
       {"B", "2"},
@@ -241,10 +228,6 @@ TEST_F(ProfileCacheTest, KeysAskedForInAnyOrderAnswerAsTheIndexDoes) {
   EXPECT_EQ(get("Devices", "A"), "1");
 }
 
-}  // namespace
-
-namespace {
-
 // Every name length up to 24 and every line end, with a double-byte
 // character last: found as Windows finds it.
 TEST_F(ProfileCacheTest, EveryNameLengthAndLineEndPlaceIsFoundAsWindowsFindsIt) {
@@ -262,11 +245,7 @@ TEST_F(ProfileCacheTest, EveryNameLengthAndLineEndPlaceIsFoundAsWindowsFindsIt) 
   }
   text += std::string("nul\0inside=n", 12) + "\r\n";
   machine.Builder().File(kIniPath, text);
-  std::string out;
-  auto get = [&](std::string_view key) {
-    GetPrivateProfileStringA("KEYS", key, "none", out, 256, kIni);
-    return out;
-  };
+  auto get = [&](std::string_view key) { return Get(key, "KEYS"); };
   for (size_t length = 1; length <= 24; ++length) {
     SCOPED_TRACE(length);
     std::string other = keyOf(length, true);

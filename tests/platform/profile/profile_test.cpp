@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <filesystem>
+#include <vector>
 
 #include "platform/base/cp936.h"
 #include "platform/base/last_error.h"
@@ -38,25 +40,38 @@ class ProfileTest : public ::testing::Test {
   TempMachine machine;
 };
 
-TEST_F(ProfileTest, LooksUpSectionsAndKeysWithoutRegardToCaseAfterTrimming) {
-  Write("[Boot]\r\n  Shell =  Explorer.exe  \r\n[386Enh]\r\nPaging=off\r\n");
-  EXPECT_EQ(Get("boot", "SHELL"), "Explorer.exe");
-  EXPECT_EQ(Get("  386ENH ", " paging "), "off");
-}
-
-TEST_F(ProfileTest, RemovesOnePairOfMatchingQuotesOnly) {
-  Write("[s]\na=\"quoted value\"\nb='single'\nc=\"mismatched'\nd=\"\"\"x\"\"\"\ne=\"\n");
-  EXPECT_EQ(Get("s", "a"), "quoted value");
-  EXPECT_EQ(Get("s", "b"), "single");
-  EXPECT_EQ(Get("s", "c"), "\"mismatched'");
-  EXPECT_EQ(Get("s", "d"), "\"\"x\"\"");
-  EXPECT_EQ(Get("s", "e"), "\"");
-}
-
-TEST_F(ProfileTest, FirstSectionAndFirstKeyOfANameWin) {
-  Write("[s]\nk=first\nk=second\n[S]\nk=other\nonly=later\n");
-  EXPECT_EQ(Get("s", "k"), "first");
-  EXPECT_EQ(Get("s", "only", "dflt"), "dflt");  // only the first [s] is searched
+// Each file, then what each look-up in it gives.
+TEST_F(ProfileTest, ValuesAreFoundAsWindows95FindsThem) {
+  const struct {
+    const char* why;
+    const char* file;
+    std::vector<std::array<const char*, 4>> lookups;  // section, key, default, value
+  } cases[] = {
+      {"sections and keys without regard to case, after trimming",
+       "[Boot]\r\n  Shell =  Explorer.exe  \r\n[386Enh]\r\nPaging=off\r\n",
+       {{"boot", "SHELL", "", "Explorer.exe"}, {"  386ENH ", " paging ", "", "off"}}},
+      {"one pair of matching quotes removed, no more",
+       "[s]\na=\"quoted value\"\nb='single'\nc=\"mismatched'\nd=\"\"\"x\"\"\"\ne=\"\n",
+       {{"s", "a", "", "quoted value"},
+        {"s", "b", "", "single"},
+        {"s", "c", "", "\"mismatched'"},
+        {"s", "d", "", "\"\"x\"\""},
+        {"s", "e", "", "\""}}},
+      {"the first section and the first key of a name win (only the first [s] is searched)",
+       "[s]\nk=first\nk=second\n[S]\nk=other\nonly=later\n",
+       {{"s", "k", "", "first"}, {"s", "only", "dflt", "dflt"}}},
+      {"a header ends at the first bracket or the line end",
+       "[a] trailing text\nx=1\n[ b \ny=2\n",
+       {{"a", "x", "", "1"}, {"b", "y", "", "2"}}},
+      {"CR LF, LF and bare CR line ends",
+       "[s]\rone=1\rtwo=2\r\nthree=3\n",
+       {{"s", "one", "", "1"}, {"s", "two", "", "2"}, {"s", "three", "", "3"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Write(c.file);
+    for (const auto& [section, key, def, value] : c.lookups) EXPECT_EQ(Get(section, key, def), value) << key;
+  }
 }
 
 TEST_F(ProfileTest, CommentsLinesWithoutEqualsAndLinesBeforeTheFirstHeader) {
@@ -68,19 +83,6 @@ TEST_F(ProfileTest, CommentsLinesWithoutEqualsAndLinesBeforeTheFirstHeader) {
   EXPECT_EQ(Get("s", std::nullopt, "", 256, &n), std::string("k\0", 2));
   EXPECT_EQ(n, 3u);  // Windows 95 counts the list's final NUL
   EXPECT_EQ(Get(std::nullopt, std::nullopt), std::string("s\0", 2));
-}
-
-TEST_F(ProfileTest, HeaderEndsAtTheFirstBracketOrTheLineEnd) {
-  Write("[a] trailing text\nx=1\n[ b \ny=2\n");
-  EXPECT_EQ(Get("a", "x"), "1");
-  EXPECT_EQ(Get("b", "y"), "2");
-}
-
-TEST_F(ProfileTest, AcceptsCrLfLfAndBareCrLineEnds) {
-  Write("[s]\rone=1\rtwo=2\r\nthree=3\n");
-  EXPECT_EQ(Get("s", "one"), "1");
-  EXPECT_EQ(Get("s", "two"), "2");
-  EXPECT_EQ(Get("s", "three"), "3");
 }
 
 TEST_F(ProfileTest, DefaultLosesTrailingSpacesAndStandsForAMissingFileSectionOrKey) {
@@ -169,23 +171,35 @@ TEST_F(ProfileTest, ReadsNumbersTheWayWindows95Does) {
   EXPECT_EQ(GetPrivateProfileIntA("n", "empty", 7, kIni), 7u);
 }
 
-TEST_F(ProfileTest, WritingAValueKeepsEveryOtherByte) {
-  Write("; head\r\n[s]\r\nA = 1  \r\n; keep me\r\nb=2\r\n\r\n[t]\r\nc=3\r\n");
-  EXPECT_TRUE(WritePrivateProfileStringA("S", "a", "new", kIni));
-  EXPECT_EQ(Read(), "; head\r\n[s]\r\nA=new\r\n; keep me\r\nb=2\r\n\r\n[t]\r\nc=3\r\n");
-}
-
-TEST_F(ProfileTest, NewKeyFollowsTheLastEntryOfItsSection) {
-  Write("[s]\r\na=1\r\n; comment\r\n\r\n[t]\r\n");
-  EXPECT_TRUE(WritePrivateProfileStringA("s", "new", "x", kIni));
-  EXPECT_TRUE(WritePrivateProfileStringA("t", "k", "y", kIni));
-  EXPECT_EQ(Read(), "[s]\r\na=1\r\nnew=x\r\n; comment\r\n\r\n[t]\r\nk=y\r\n");
-}
-
-TEST_F(ProfileTest, NewSectionIsPrecededByABlankLine) {
-  Write("[s]\r\na=1\r\n");
-  EXPECT_TRUE(WritePrivateProfileStringA(" new ", " key ", "v", kIni));
-  EXPECT_EQ(Read(), "[s]\r\na=1\r\n\r\n[new]\r\nkey=v\r\n");
+// Each file, the values written to it, then the whole file: only the lines
+// written change.
+TEST_F(ProfileTest, WritesTouchOnlyTheLinesTheyChange) {
+  const struct {
+    const char* why;
+    const char* file;
+    std::vector<std::array<const char*, 3>> writes;  // section, key, value
+    const char* after;
+  } cases[] = {
+      {"a value written keeps every other byte",
+       "; head\r\n[s]\r\nA = 1  \r\n; keep me\r\nb=2\r\n\r\n[t]\r\nc=3\r\n",
+       {{"S", "a", "new"}},
+       "; head\r\n[s]\r\nA=new\r\n; keep me\r\nb=2\r\n\r\n[t]\r\nc=3\r\n"},
+      {"a new key follows the last entry of its section",
+       "[s]\r\na=1\r\n; comment\r\n\r\n[t]\r\n",
+       {{"s", "new", "x"}, {"t", "k", "y"}},
+       "[s]\r\na=1\r\nnew=x\r\n; comment\r\n\r\n[t]\r\nk=y\r\n"},
+      {"a new section is preceded by a blank line",
+       "[s]\r\na=1\r\n",
+       {{" new ", " key ", "v"}},
+       "[s]\r\na=1\r\n\r\n[new]\r\nkey=v\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Write(c.file);
+    for (const auto& [section, key, value] : c.writes)
+      EXPECT_TRUE(WritePrivateProfileStringA(section, key, value, kIni));
+    EXPECT_EQ(Read(), c.after);
+  }
 }
 
 TEST_F(ProfileTest, NewSectionAfterAnOpenLastLineEndsWithoutALineBreakAsWindows95Writes) {
