@@ -10,9 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "platform/base/cp936.h"
 #include "platform/base/last_error.h"
@@ -65,67 +63,58 @@ class OpenNames : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(outside_); }
 
-  std::vector<Case> Cases() const {
-    const std::string c = chinese_;
-    return {
-        {"C:\\WINDOWS\\SYSTEM\\EXACT.DRV", ERROR_SUCCESS, "exact"},
-        {"\\WINDOWS/SYSTEM//.\\EXACT.DRV. ", ERROR_SUCCESS, "exact"},
-        {"C:\\WINDOWS\\Mixed\\Inner.txt", ERROR_SUCCESS, "inner"},
-        {"C:\\WINDOWS\\" + c + "\\" + c + ".TXT", ERROR_SUCCESS, "chinese"},
-        {"C:\\LINKS\\INDIR\\EXACT.DRV", ERROR_SUCCESS, "exact"},
-        {"C:\\LINKS\\INFILE.DRV", ERROR_SUCCESS, "exact"},
-        {"C:\\LINKS\\SELF\\INFILE.DRV", ERROR_SUCCESS, "exact"},
-        // Another case anywhere: the walk finds the entry.
-        {"c:\\windows\\system\\exact.drv", ERROR_SUCCESS, "exact"},
-        {"C:\\WINDOWS\\MIXED\\Inner.txt", ERROR_SUCCESS, "inner"},
-        {"C:\\WINDOWS\\Mixed\\INNER.TXT", ERROR_SUCCESS, "inner"},
-        {"C:\\links\\indir\\Exact.Drv", ERROR_SUCCESS, "exact"},
-        // Links that stay inside the root, absolute or through its parent.
-        {"C:\\LINKS\\ABSIN.DRV", ERROR_SUCCESS, "exact"},
-        {"C:\\LINKS\\ROUNDTRIP.DRV", ERROR_SUCCESS, "exact"},
-        // Ways out of the root, missing and odd entries: the walk's errors.
-        {"C:\\LINKS\\OUT.TXT", ERROR_ACCESS_DENIED, ""},
-        {"C:\\LINKS\\RELOUT.TXT", ERROR_ACCESS_DENIED, ""},
-        {"C:\\LINKS\\OUTDIR\\secret.txt", ERROR_ACCESS_DENIED, ""},
-        {"C:\\LINKS\\DANGLING.TXT", ERROR_ACCESS_DENIED, ""},
-        {"C:\\WINDOWS\\SYSTEM\\ADIR", ERROR_ACCESS_DENIED, ""},
-        {"C:\\WINDOWS\\SYSTEM\\DIRLINK", ERROR_ACCESS_DENIED, ""},
-        {"C:\\LINKS", ERROR_ACCESS_DENIED, ""},
-        {"C:\\WINDOWS\\SYSTEM\\PIPE", ERROR_ACCESS_DENIED, ""},
-        {"C:\\WINDOWS\\SYSTEM\\MISSING.DRV", ERROR_FILE_NOT_FOUND, ""},
-        {"C:\\WINDOWS\\NODIR\\EXACT.DRV", ERROR_PATH_NOT_FOUND, ""},
-        {"C:\\WINDOWS\\SYSTEM\\EXACT.DRV\\X", ERROR_PATH_NOT_FOUND, ""},
-        {"C:\\WINDOWS\\SYSTEM\\EXACT.DR?", ERROR_INVALID_NAME, ""},
-        {"C:\\", ERROR_ACCESS_DENIED, ""},
-    };
-  }
-
   TempMachine machine_;
   fs::path outside_;
   std::string chinese_;
 };
 
-// Every difference between what the cases expect and what CreateFileA gives.
-std::string Mismatches(const std::vector<Case>& cases) {
-  std::ostringstream out;
+TEST_F(OpenNames, GivesTheFileTheWalkFindsOrItsError) {
+  const std::string zh = chinese_;
+  const Case cases[] = {
+      {"C:\\WINDOWS\\SYSTEM\\EXACT.DRV", ERROR_SUCCESS, "exact"},
+      {"\\WINDOWS/SYSTEM//.\\EXACT.DRV. ", ERROR_SUCCESS, "exact"},
+      {"C:\\WINDOWS\\Mixed\\Inner.txt", ERROR_SUCCESS, "inner"},
+      {"C:\\WINDOWS\\" + zh + "\\" + zh + ".TXT", ERROR_SUCCESS, "chinese"},
+      {"C:\\LINKS\\INDIR\\EXACT.DRV", ERROR_SUCCESS, "exact"},
+      {"C:\\LINKS\\INFILE.DRV", ERROR_SUCCESS, "exact"},
+      {"C:\\LINKS\\SELF\\INFILE.DRV", ERROR_SUCCESS, "exact"},
+      // Another case anywhere: the walk finds the entry.
+      {"c:\\windows\\system\\exact.drv", ERROR_SUCCESS, "exact"},
+      {"C:\\WINDOWS\\MIXED\\Inner.txt", ERROR_SUCCESS, "inner"},
+      {"C:\\WINDOWS\\Mixed\\INNER.TXT", ERROR_SUCCESS, "inner"},
+      {"C:\\links\\indir\\Exact.Drv", ERROR_SUCCESS, "exact"},
+      // Links that stay inside the root, absolute or through its parent.
+      {"C:\\LINKS\\ABSIN.DRV", ERROR_SUCCESS, "exact"},
+      {"C:\\LINKS\\ROUNDTRIP.DRV", ERROR_SUCCESS, "exact"},
+      // Ways out of the root, missing and odd entries: the walk's errors.
+      {"C:\\LINKS\\OUT.TXT", ERROR_ACCESS_DENIED, ""},
+      {"C:\\LINKS\\RELOUT.TXT", ERROR_ACCESS_DENIED, ""},
+      {"C:\\LINKS\\OUTDIR\\secret.txt", ERROR_ACCESS_DENIED, ""},
+      {"C:\\LINKS\\DANGLING.TXT", ERROR_ACCESS_DENIED, ""},
+      {"C:\\WINDOWS\\SYSTEM\\ADIR", ERROR_ACCESS_DENIED, ""},
+      {"C:\\WINDOWS\\SYSTEM\\DIRLINK", ERROR_ACCESS_DENIED, ""},
+      {"C:\\LINKS", ERROR_ACCESS_DENIED, ""},
+      {"C:\\WINDOWS\\SYSTEM\\PIPE", ERROR_ACCESS_DENIED, ""},
+      {"C:\\WINDOWS\\SYSTEM\\MISSING.DRV", ERROR_FILE_NOT_FOUND, ""},
+      {"C:\\WINDOWS\\NODIR\\EXACT.DRV", ERROR_PATH_NOT_FOUND, ""},
+      {"C:\\WINDOWS\\SYSTEM\\EXACT.DRV\\X", ERROR_PATH_NOT_FOUND, ""},
+      {"C:\\WINDOWS\\SYSTEM\\EXACT.DR?", ERROR_INVALID_NAME, ""},
+      {"C:\\", ERROR_ACCESS_DENIED, ""},
+  };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
     SetLastError(12345);
     FileHandle file = CreateFileA(c.path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
-    const DWORD error = GetLastError();
-    if (error != c.error) out << c.path << ": error " << error << ", expected " << c.error << "\n";
-    if (file.Valid() != (c.error == ERROR_SUCCESS)) out << c.path << ": handle " << file.Valid() << "\n";
-    if (file) {
-      std::string bytes(64, '\0');
-      DWORD read = 0;
-      if (!ReadFile(file, bytes, read) || bytes.substr(0, read) != c.content)
-        out << c.path << ": read '" << bytes.substr(0, read) << "'\n";
-      if (GetFileSize(file) != c.content.size()) out << c.path << ": size " << GetFileSize(file) << "\n";
-    }
+    EXPECT_EQ(GetLastError(), c.error);
+    EXPECT_EQ(file.Valid(), c.error == ERROR_SUCCESS);
+    if (!file) continue;
+    std::string bytes(64, '\0');
+    DWORD read = 0;
+    EXPECT_TRUE(ReadFile(file, bytes, read));
+    EXPECT_EQ(bytes.substr(0, read), c.content);
+    EXPECT_EQ(GetFileSize(file), c.content.size());
   }
-  return out.str();
 }
-
-TEST_F(OpenNames, GivesTheFileTheWalkFindsOrItsError) { EXPECT_EQ(Mismatches(Cases()), ""); }
 
 // A handle open for reading answers its size and time from the open's stat,
 // and still sees every change this process makes to the file.
