@@ -63,13 +63,7 @@ const FixPage* FindFixPage(int state) {
 
 // Yes (mend) and No go on with the checks; Exit and a cancelled page end them.
 ResultCode StateAfterFixPage(PageEndCode code) {
-  switch (code) {
-    case page_end::Fix:
-    case page_end::Continue: return RunNextStep;
-    case page_end::Exit:
-    case page_end::Cancel:
-    default: return ChecksFinished;
-  }
+  return code == page_end::Fix || code == page_end::Continue ? RunNextStep : ChecksFinished;
 }
 
 // The SYSTEM.INI line names each missing driver on a line of its own.

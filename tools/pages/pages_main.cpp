@@ -81,7 +81,7 @@ void SetSampleFindings(const SampleMachine& machine) {
 // The start page and the results dialog are their own pages; every other
 // dialog is a row of the page table.
 int RunPage(int id) {
-  if (id == 102) {
+  if (id == dxl::tmpl::kStartPage) {
     dxl::StartPage page;
     int code = page.DoModal();
     if (code == dxl::page_end::StartYes)
@@ -89,7 +89,7 @@ int RunPage(int id) {
                   page.selectedPortNotLocal);
     return code;
   }
-  if (id == 142) return dxl::ResultsDialog().DoModal();
+  if (id == dxl::tmpl::kResultsDialog) return dxl::ResultsDialog().DoModal();
   return dxl::ShowPage(id);
 }
 
