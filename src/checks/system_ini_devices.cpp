@@ -7,6 +7,7 @@
 #include "checks/system_ini_text.h"
 #include "platform/base/case_rules.h"
 #include "platform/base/ini_text.h"
+#include "platform/base/text.h"
 #include "platform/profile/profile.h"
 
 namespace dxl {
@@ -46,7 +47,7 @@ std::string WithNewSection(std::string bytes, std::string_view insertion) {
 
 // `bytes` without the line from `at` to its line end, that included.
 std::string WithoutLine(std::string bytes, size_t at) {
-  size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
+  size_t end = w95::FindLineEnd(bytes, at);
   if (end < bytes.size()) end += bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1;
   return bytes.erase(at, end - at);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/base/case_rules.h"
+#include "platform/base/text.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
 
@@ -32,7 +33,7 @@ void LocateSection(SystemIniText& text) {
   if (!header) return;
   // The section starts where the header's line ends: what follows the header
   // on its line (a comment) is no line of the section.
-  size_t offset = std::min(text.bytes.find_first_of("\r\n", *header), text.bytes.size());
+  size_t offset = w95::FindLineEnd(text.bytes, *header);
   text.sectionOffset = offset;
   size_t next = text.bytes.find('[', offset);
   text.sectionEnd = next == std::string::npos ? text.bytes.size() : next;
