@@ -33,7 +33,6 @@ struct ProfileFiles {
 };
 
 ProfileFiles& Profiles() { return Machine::Current().Service<ProfileFiles>(); }
-IniCache& Cache() { return Profiles().files; }
 
 // The kept text of the file `path` resolved to when it was read, while one
 // stat finds that file unchanged; else nullptr.
@@ -71,7 +70,8 @@ std::shared_ptr<const IniText> LoadProfile(std::string_view fileName) {
 
 // Our own write: the kept copy goes, whatever the file's stamp says.
 void DropProfile(std::string_view fileName) {
-  if (auto host = HostPath(Machine::Current(), ProfileFilePath(fileName), Lookup::ParentOnly)) Cache().Drop(*host);
+  if (auto host = HostPath(Machine::Current(), ProfileFilePath(fileName), Lookup::ParentOnly))
+    Profiles().files.Drop(*host);
 }
 
 DWORD CopyString(std::string_view text, std::string& out, DWORD size) {
@@ -181,8 +181,9 @@ UINT GetPrivateProfileIntA(std::string_view section, std::string_view key, int d
 
 BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, OptionalText value, OptionalText fileName) {
   if (!section && !key && !value) {  // flush: the next read of every file goes to the disk
-    Cache().Clear();
-    Profiles().resolved.clear();
+    ProfileFiles& profiles = Profiles();
+    profiles.files.Clear();
+    profiles.resolved.clear();
     return 0;
   }
   if (!section) return Fail(ERROR_FILE_NOT_FOUND, 0);
