@@ -161,28 +161,20 @@ std::optional<std::string> IniText::Value(std::string_view section, std::string_
 }
 
 std::vector<std::string> IniText::SectionNames() const {
-  auto views = SectionNameViews();
-  return {views.begin(), views.end()};
-}
-
-std::vector<std::string> IniText::KeyNames(std::string_view section) const {
-  auto views = KeyNameViews(section);
-  return {views.begin(), views.end()};
-}
-
-std::vector<std::string_view> IniText::SectionNameViews() const {
-  std::vector<std::string_view> names;
-  for (const auto& line : lines_)
-    if (line.kind == Kind::Section) names.push_back(Name(line));
+  std::vector<std::string> names;
+  VisitSectionNames([&](std::string_view name) {
+    names.emplace_back(name);
+    return true;
+  });
   return names;
 }
 
-std::vector<std::string_view> IniText::KeyNameViews(std::string_view section) const {
-  std::vector<std::string_view> names;
-  size_t s = FindSection(section);
-  if (s == npos) return names;
-  for (size_t i = s + 1, end = SectionEnd(s); i < end; ++i)
-    if (lines_[i].kind == Kind::Entry) names.push_back(Name(lines_[i]));
+std::vector<std::string> IniText::KeyNames(std::string_view section) const {
+  std::vector<std::string> names;
+  VisitKeyNames(section, [&](std::string_view name) {
+    names.emplace_back(name);
+    return true;
+  });
   return names;
 }
 

@@ -27,9 +27,6 @@ class IniText {
   std::vector<std::string> SectionNames() const;
   // Keys of the first section of that name; lines without '=' are not keys.
   std::vector<std::string> KeyNames(std::string_view section) const;
-  // The same as views into this text, valid while it is unchanged.
-  std::vector<std::string_view> SectionNameViews() const;
-  std::vector<std::string_view> KeyNameViews(std::string_view section) const;
   bool HasSection(std::string_view section) const;
   // Calls `visit` with each section name, then each key of the first section
   // of that name (views into this text), in file order while it returns true.
