@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <initializer_list>
@@ -132,22 +133,34 @@ constexpr double kWholeRunGoal = 2.0;      // the whole console run, against rea
 constexpr double kManyPrintersGoal = 1.5;  // 4,000 printers, against the standard run
 constexpr double kFirstQtPageGoal = 1.5;   // the first Qt page, against an empty QApplication showing a dialog
 
+// The largest peak resident memory of the program and of its floor over the iterations.
+struct Peaks {
+  double figureMb = 0, floorMb = 0;
+};
+
 // The program and its floor in turn in every iteration, the machines cleaned
 // after each pair; CPU and wall time reported as medians and their ratios
 // (wall time against `goal`, when there is one).
-void RunPaired(benchmark::State& state, std::initializer_list<const ProcessMachine*> machines,
-               const Command& floorCommand, const Command& program, double goal = 0) {
+Peaks RunPaired(benchmark::State& state, std::initializer_list<const ProcessMachine*> machines,
+                const Command& floorCommand, const Command& program, double goal = 0) {
   Paired cpu, wall;
+  Peaks peaks;
   for (auto _ : state) {
     auto floor = RunProcess(floorCommand.argv, floorCommand.environment, floorCommand.input);
     auto figure = RunProcess(program.argv, program.environment, program.input);
     for (const auto* machine : machines) machine->Clean();
-    if (!floor || !figure) return state.SkipWithError("a program failed");
+    if (!floor || !figure) {
+      state.SkipWithError("a program failed");
+      return peaks;
+    }
     cpu.Add(figure->cpu, floor->cpu);
     wall.Add(figure->wall, floor->wall);
+    peaks.figureMb = std::max(peaks.figureMb, figure->peakMb);
+    peaks.floorMb = std::max(peaks.floorMb, floor->peakMb);
   }
   cpu.Report(state, "cpu_ms");
   wall.Report(state, "wall_ms", 1e3, goal);
+  return peaks;
 }
 
 // A whole console run (the start page answered, the results left), against
@@ -180,26 +193,12 @@ BENCHMARK(BM_ProcessPrintersInDevices)->Arg(10)->Arg(1000)->Arg(4000)->Unit(benc
 // resident memory above the standard run's, against the hive's size.
 void BM_ProcessBinaryHive(benchmark::State& state) {
   ProcessMachine standard(false, 0, 0), large(false, 0, static_cast<int>(state.range(0)));
-  const Command floor{{DXL_PROGRAM}, ConsoleEnvironment(standard), "#6\n#1\n"};
-  const Command program{{DXL_PROGRAM}, ConsoleEnvironment(large), "#6\n#1\n"};
-  Paired cpu, wall;
-  double peak = 0, floorPeak = 0;
-  for (auto _ : state) {
-    auto base = RunProcess(floor.argv, floor.environment, floor.input);
-    auto figure = RunProcess(program.argv, program.environment, program.input);
-    standard.Clean();
-    large.Clean();
-    if (!base || !figure) return state.SkipWithError("a program failed");
-    cpu.Add(figure->cpu, base->cpu);
-    wall.Add(figure->wall, base->wall);
-    peak = std::max(peak, figure->peakMb);
-    floorPeak = std::max(floorPeak, base->peakMb);
-  }
-  cpu.Report(state, "cpu_ms");
-  wall.Report(state, "wall_ms");
+  const Peaks peaks = RunPaired(state, {&standard, &large}, {{DXL_PROGRAM}, ConsoleEnvironment(standard), "#6\n#1\n"},
+                                {{DXL_PROGRAM}, ConsoleEnvironment(large), "#6\n#1\n"});
+  if (state.error_occurred()) return;
   state.counters["hive_MB"] = large.HiveMegabytes();
-  state.counters["peak_above_MB"] = peak - floorPeak;
-  state.counters["ratio_MB"] = (peak - floorPeak) / large.HiveMegabytes();
+  state.counters["peak_above_MB"] = peaks.figureMb - peaks.floorMb;
+  state.counters["ratio_MB"] = (peaks.figureMb - peaks.floorMb) / large.HiveMegabytes();
 }
 BENCHMARK(BM_ProcessBinaryHive)->Arg(3300)->Arg(10600)->Unit(benchmark::kMillisecond)->Iterations(20);
 
