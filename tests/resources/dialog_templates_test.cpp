@@ -71,9 +71,10 @@ TEST(DialogTemplates, IdsSizesIconsAndHelpContexts) {
     EXPECT_EQ(dialog.helpContext, row.help);
     // A page with a help context has a Help button, and only then.
     EXPECT_EQ(dialog.Find(ctl::kHelp) != nullptr, row.help != 0);
-    bool noSystemMenu = row.id == 102 || row.id == 145 || row.id == 142 || row.id == 139 || row.id == 150;
+    bool noSystemMenu = row.id == tmpl::kStartPage || row.id == tmpl::kFinishPage || row.id == tmpl::kResultsDialog ||
+                        row.id == tmpl::kCheckingFilesDialog || row.id == tmpl::kCheckingNetworkDialog;
     EXPECT_EQ(dialog.systemMenu, !noSystemMenu);
-    EXPECT_EQ(dialog.modeless, row.id == 139 || row.id == 150);
+    EXPECT_EQ(dialog.modeless, row.id == tmpl::kCheckingFilesDialog || row.id == tmpl::kCheckingNetworkDialog);
     for (const auto& control : dialog.controls) {
       EXPECT_LE(control.x + control.w, dialog.width) << control.text;
       EXPECT_LE(control.y + std::min(control.h, 15), dialog.height) << control.text;
@@ -87,8 +88,8 @@ TEST(DialogTemplates, OnlyTheStartPageAndTheResultsHaveADefaultButton) {
     for (const auto& control : dialog->controls)
       if (control.kind == ControlKind::DefaultButton) defaults.push_back(control.id);
     std::vector<int> expected;
-    if (dialog->id == 102) expected = {6};
-    if (dialog->id == 142) expected = {1};
+    if (dialog->id == tmpl::kStartPage) expected = {ctl::kStartYes};
+    if (dialog->id == tmpl::kResultsDialog) expected = {ctl::kOk};
     EXPECT_EQ(defaults, expected) << dialog->id;
   }
 }
@@ -132,7 +133,7 @@ TEST(DialogTemplates, StandardPagesFollowTheStandardLayout) {
 }
 
 TEST(DialogTemplates, TheExceptionsToTheStandardLayout) {
-  const DialogTemplate& writeFailed = Get(143);
+  const DialogTemplate& writeFailed = Get(tmpl::kWriteFailedDialog);
   auto buttons = Buttons(writeFailed);
   ASSERT_EQ(buttons.size(), 3u);
   EXPECT_EQ(std::make_tuple(buttons[0]->id, buttons[0]->y, buttons[0]->text), std::make_tuple(1026, 37, "重试(&R)"));
@@ -141,9 +142,9 @@ TEST(DialogTemplates, TheExceptionsToTheStandardLayout) {
   EXPECT_EQ(ExplanationOf(writeFailed, *buttons[0])->text, "试着再写一次。");
   EXPECT_EQ(ExplanationOf(writeFailed, *buttons[1])->text, "修改文件名。");
   EXPECT_EQ(ExplanationOf(writeFailed, *buttons[2])->text, "不写结果。");
-  EXPECT_EQ(writeFailed.Find(1032)->h, 18);
+  EXPECT_EQ(writeFailed.Find(ctl::kWriteFailedLine)->h, 18);
 
-  const DialogTemplate& finish = Get(145);
+  const DialogTemplate& finish = Get(tmpl::kFinishPage);
   buttons = Buttons(finish);
   ASSERT_EQ(buttons.size(), 2u);
   EXPECT_EQ(std::make_tuple(buttons[0]->x, buttons[0]->y, buttons[0]->w), std::make_tuple(15, 43, 90));
@@ -155,19 +156,19 @@ TEST(DialogTemplates, TheExceptionsToTheStandardLayout) {
   EXPECT_EQ(finish.controls[1].text, "请重新启动 Windows，使修改内容生效。");
   EXPECT_EQ(finish.controls[1].x, 14);
 
-  const DialogTemplate& registryError = Get(148);
+  const DialogTemplate& registryError = Get(tmpl::kRegistryReadErrorPage);
   buttons = Buttons(registryError);
   ASSERT_EQ(buttons.size(), 1u);
   EXPECT_EQ(std::make_tuple(buttons[0]->x, buttons[0]->y, buttons[0]->w), std::make_tuple(29, 43, 48));
   const ControlTemplate* explanation = ExplanationOf(registryError, *buttons[0]);
   EXPECT_EQ(std::make_pair(explanation->x, explanation->y), std::make_pair(87, 46));
 
-  const DialogTemplate& deleteFile = Get(140);
+  const DialogTemplate& deleteFile = Get(tmpl::kDeleteFilePage);
   EXPECT_EQ(std::make_tuple(deleteFile.controls[2].x, deleteFile.controls[2].y, deleteFile.controls[2].text),
             std::make_tuple(19, 46, "想在安装前删除此文件吗？"));
-  EXPECT_EQ(Get(158).controls[2].y, 48);
-  EXPECT_EQ(Get(158).controls[2].text, "想修正此问题吗？");
-  for (int id : {139, 150}) {
+  EXPECT_EQ(Get(tmpl::kConnectionNotPersistentPage).controls[2].y, 48);
+  EXPECT_EQ(Get(tmpl::kConnectionNotPersistentPage).controls[2].text, "想修正此问题吗？");
+  for (int id : {tmpl::kCheckingFilesDialog, tmpl::kCheckingNetworkDialog}) {
     const auto& notice = Get(id);
     ASSERT_EQ(notice.controls.size(), 2u);
     EXPECT_EQ(std::make_pair(notice.controls[0].x, notice.controls[0].y), std::make_pair(17, 10));
@@ -177,7 +178,7 @@ TEST(DialogTemplates, TheExceptionsToTheStandardLayout) {
 }
 
 TEST(DialogTemplates, StartPageAndResultsControls) {
-  const DialogTemplate& start = Get(102);
+  const DialogTemplate& start = Get(tmpl::kStartPage);
   const ControlTemplate* list = start.Find(ctl::kPortList);
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->kind, ControlKind::Combo);
@@ -188,10 +189,10 @@ TEST(DialogTemplates, StartPageAndResultsControls) {
     EXPECT_EQ(figure->style & (w95::ui::kAlignRight | w95::ui::kSunken), w95::ui::kAlignRight | w95::ui::kSunken);
   }
   EXPECT_EQ(start.unattendedCommand, ctl::kStartNo);
-  EXPECT_EQ(Get(145).unattendedCommand, ctl::kReturn);
-  EXPECT_EQ(Get(142).unattendedCommand, ctl::kOk);
+  EXPECT_EQ(Get(tmpl::kFinishPage).unattendedCommand, ctl::kReturn);
+  EXPECT_EQ(Get(tmpl::kResultsDialog).unattendedCommand, ctl::kOk);
 
-  const DialogTemplate& results = Get(142);
+  const DialogTemplate& results = Get(tmpl::kResultsDialog);
   EXPECT_EQ(results.Find(ctl::kSaveResults)->kind, ControlKind::CheckBox);
   EXPECT_EQ(results.Find(ctl::kSaveResults)->text, "保存结果(&S)");
   unsigned report = results.Find(ctl::kReport)->style;
