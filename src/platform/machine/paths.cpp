@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <utility>
@@ -70,6 +71,10 @@ bool CleanComponents(std::vector<std::string>& parts) {
   return true;
 }
 
+bool IsAscii(std::string_view name) {
+  return std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
 
 // The entry of `dir` whose Windows name equals `name` without regard to case,
@@ -134,18 +139,14 @@ std::string JoinWindowsPath(const std::vector<std::string>& components) {
 }
 
 std::optional<std::string> HostName(std::string_view windowsName) {
-  bool ascii = true;
-  for (char c : windowsName) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return std::string(windowsName);  // the same in both code pages
+  if (IsAscii(windowsName)) return std::string(windowsName);  // the same in both code pages
   return Cp936ToUtf8(windowsName);
 }
 
 std::string WindowsName(const std::string& hostName) {
   // ASCII names are the same in both code pages; most names are ASCII, and
   // directory searches convert every entry.
-  bool ascii = true;
-  for (char c : hostName) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return hostName;
+  if (IsAscii(hostName)) return hostName;
   auto name = Utf8ToCp936(hostName);
   return name ? *name : hostName;
 }
