@@ -76,18 +76,11 @@ void ShowFixPage(TroubleshooterApp& app, const FixPage& page) {
   const PageEndCode code = ShowPage(page.templateId);
   app.statusFlags |= ErrorRecorded;
   std::string line = LoadMessage(msg::kErrorPrefix) + page.finding(app);
-  unsigned suffix = msg::kNotFixedSuffix;
   StepOutcome.result = StateAfterFixPage(code);
   FindingEnd end = FindingEnd::Declined;
-  if (code == page_end::Fix) {
-    end = FindingEnd::Failed;
-    if (page.fix(app) != 0) {
-      suffix = msg::kFixedSuffix;
-      end = FindingEnd::Fixed;
-      app.restartNeeded = true;
-    }
-  }
-  line += LoadMessage(suffix) + "\r\n";
+  if (code == page_end::Fix) end = page.fix(app) != 0 ? FindingEnd::Fixed : FindingEnd::Failed;
+  if (end == FindingEnd::Fixed) app.restartNeeded = true;
+  line += LoadMessage(end == FindingEnd::Fixed ? msg::kFixedSuffix : msg::kNotFixedSuffix) + "\r\n";
   if (page.state == SystemIniIncomplete) {
     WriteSystemIniLines(app, line);
   } else {

@@ -96,21 +96,16 @@ void PersistenceState(TroubleshooterApp& app) {
   const std::string remoteName = Port(portName).GetRemoteName();
   std::string line = LoadMessage(msg::kNetworkErrorPrefix) +
                      FormatPositional(LoadMessage(msg::kNotConnectedTo), {portName, remoteName});
-  unsigned suffix = msg::kNotFixedSuffix;
   FindingEnd end = FindingEnd::Declined;
   if (code == page_end::Fix) {
     StepOutcome.result = RunNextStep;
-    end = FindingEnd::Failed;
-    if (ReconnectPort(portName) != 0) {
-      suffix = msg::kFixedSuffix;
-      end = FindingEnd::Fixed;
-    }
+    end = ReconnectPort(portName) != 0 ? FindingEnd::Fixed : FindingEnd::Failed;
   } else if (code == page_end::Continue) {
     StepOutcome.result = RunNextStep;
   } else {
     StopRun(app);
   }
-  AppendToReport(app, line + LoadMessage(suffix) + "\r\n");
+  AppendToReport(app, line + LoadMessage(end == FindingEnd::Fixed ? msg::kFixedSuffix : msg::kNotFixedSuffix) + "\r\n");
   RecordFinding(ConnectionNotPersistent, end, WhyOf(code, end));
 }
 
