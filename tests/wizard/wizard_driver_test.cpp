@@ -256,12 +256,7 @@ TEST_F(Driver, ReturnWithoutSavedResultsLeavesAnOlderLogOfThatNameAlone) {
   Builder().SystemIni(Without(tools::StandardSystemIni(), "device=DXLQ7EM.386\r\n"));
   Builder().File("C:\\WINDOWS\\DXL\\OLD.LOG", "an older run\r\n");
   Script().Press(kStartYes).Press(kYes);
-  Script()
-      .Press(ctl::kChangeFileName)
-      .SaveAs("C:\\WINDOWS\\DXL\\OLD.LOG")
-      .Press(kSaveResults)
-      .Press(kOk)
-      .Press(kReturn);
+  Script().Press(kChangeFileName).SaveAs("C:\\WINDOWS\\DXL\\OLD.LOG").Press(kSaveResults).Press(kOk).Press(kReturn);
   RunWizard();
   EXPECT_EQ(Pages(),
             (std::vector<int>{tmpl::kStartPage, tmpl::kSystemIniPage, tmpl::kResultsDialog, tmpl::kFinishPage}));
