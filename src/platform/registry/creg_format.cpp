@@ -123,6 +123,11 @@ bool RecountBlock(std::string& file, size_t blockStart) {
   return true;
 }
 
+void RecountBlocks(std::string& file) {
+  if (file.size() < file::kSize) return;
+  for (size_t at = Get32(file, file::kFirstBlock); RecountBlock(file, at);) at += Get32(file, at + block::kSize);
+}
+
 void RelinkFreeSlots(std::string& file) {
   if (file.size() < nav::kAt + nav::kSize) return;
   const size_t area = std::min<size_t>(Get32(file, nav::kAt + nav::kAreaSize), file.size() - nav::kAt);

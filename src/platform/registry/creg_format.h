@@ -159,6 +159,9 @@ bool SlotReadable(size_t offset, size_t areaSize);
 // highest id and first free id from the entries it holds; false (nothing
 // changed) when the entries do not fill the block exactly.
 bool RecountBlock(std::string& file, size_t blockStart);
+// RecountBlock on every block from the header's first block on, up to the
+// first one whose records do not fill it.
+void RecountBlocks(std::string& file);
 // Links every free slot of the grid (state slot::kFree) into runs: the
 // neighbouring free slots of one region form a run, the runs are listed in
 // the order of the area from the RGKN header's free-list head. Only the
