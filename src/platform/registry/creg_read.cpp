@@ -455,13 +455,7 @@ bool LibraryReadsChanges(std::string_view bytes, const std::vector<CregChange>& 
       continue;
     }
     std::vector<RegValue> values;
-    if (!found || !LibraryValues(key.Get(), values)) return false;
-    const auto& expected = change.node->Values();
-    if (values.size() != expected.size()) return false;
-    for (size_t i = 0; i < values.size(); ++i)
-      if (values[i].name != expected[i].name || values[i].type != expected[i].type ||
-          values[i].data != expected[i].data)
-        return false;
+    if (!found || !LibraryValues(key.Get(), values) || values != change.node->Values()) return false;
   }
   return libcreg_file_is_corrupted(file.Get(), nullptr) == 0;
 }
@@ -494,12 +488,7 @@ void CopyRegTree(const RegNode& from, RegNode& to) {
 }
 
 bool SameRegTree(const RegNode& a, const RegNode& b) {
-  if (a.Children().size() != b.Children().size() || a.Values().size() != b.Values().size()) return false;
-  for (size_t i = 0; i < a.Values().size(); ++i) {
-    const RegValue& x = a.Values()[i];
-    const RegValue& y = b.Values()[i];
-    if (x.name != y.name || x.type != y.type || x.data != y.data) return false;
-  }
+  if (a.Children().size() != b.Children().size() || a.Values() != b.Values()) return false;
   for (size_t i = 0; i < a.Children().size(); ++i) {
     if (a.Children()[i]->Name() != b.Children()[i]->Name()) return false;
     if (!SameRegTree(*a.Children()[i], *b.Children()[i])) return false;

@@ -53,13 +53,6 @@ std::optional<std::string> EntryFor(std::string_view name, const RegNode& node) 
   return bytes;
 }
 
-bool SameValues(const std::vector<RegValue>& a, const std::vector<RegValue>& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].data != b[i].data) return false;
-  return true;
-}
-
 // Changes of an existing file, found through its navigation slots, that keep
 // Windows' own bookkeeping true (docs/registry.md, "What the writer keeps").
 class Patcher {
@@ -474,7 +467,7 @@ class Patcher {
     if (after.Changed()) {
       std::vector<RegValue> before;
       if (after.HasOriginalText() && !ParseCregEntryValues(after.OriginalText(), before)) return false;
-      if (!SameValues(before, after.Values())) {
+      if (before != after.Values()) {
         if (depth == 0 || !RewriteValues(key, after)) return false;
         changes_.push_back(CregChange{path, &after});
       }
@@ -529,7 +522,7 @@ class Patcher {
   // The same changes against the tree the file reads as.
   bool Patch(uint32_t key, const RegNode& before, const RegNode& after, std::vector<std::string>& path, int depth) {
     if (depth > kMaxDepth) return false;
-    if (!SameValues(before.Values(), after.Values())) {
+    if (before.Values() != after.Values()) {
       if (depth == 0 || !RewriteValues(key, after)) return false;
       changes_.push_back(CregChange{path, &after});
     }
