@@ -168,6 +168,10 @@ void RecountBlocks(std::string& file);
 // first slot of each run and the head change.
 void RelinkFreeSlots(std::string& file);
 
+// Whether a name entry's name and values lie within its first `limit` bytes
+// (`entry` from its first byte, at least a header long).
+bool EntryHoldsValues(std::string_view entry, size_t limit);
+
 // A name entry for a key of that name and values (entry size = used size).
 std::string NameEntryBytes(std::string_view name, const std::vector<RegValue>& values, uint32_t id, uint32_t block);
 // A key slot in use.

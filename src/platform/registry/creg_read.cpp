@@ -363,22 +363,12 @@ class CregView final : public RegChildSource {
     const uint32_t at = EntriesOf(blockAt)[id];
     if (at == 0) return {};
     std::string_view entry = b_.substr(at, Get32(b_, at + creg::entry::kSize));
-    if (creg::entry::kName + Get16(entry, creg::entry::kNameSize) > entry.size() || !ValuesFit(entry)) return {};
+    if (!creg::EntryHoldsValues(entry, entry.size())) return {};
     return entry;
   }
 
   static std::string_view NameOf(std::string_view entry) {
     return TrimNulView(entry.substr(creg::entry::kName, Get16(entry, creg::entry::kNameSize)));
-  }
-
-  static bool ValuesFit(std::string_view entry) {
-    size_t at = creg::entry::kName + Get16(entry, creg::entry::kNameSize);
-    for (uint32_t i = Get16(entry, creg::entry::kValueCount); i > 0; --i) {
-      if (at + creg::value::kHeaderSize > entry.size()) return false;
-      at += creg::value::kHeaderSize + Get16(entry, at + creg::value::kNameSize) +
-            Get16(entry, at + creg::value::kDataSize);
-    }
-    return at <= entry.size();
   }
 
   static constexpr size_t kNoBlock = SIZE_MAX;
