@@ -10,15 +10,7 @@ namespace w95 {
 
 namespace {
 
-using creg::Get16;
-using creg::Get32;
-using creg::kNoId;
-using creg::kNone;
-namespace nav = creg::nav;
-namespace slot = creg::slot;
-namespace blk = creg::block;
-namespace ent = creg::entry;
-namespace val = creg::value;
+using namespace creg::names;
 
 struct Broken {
   size_t at;
