@@ -12,24 +12,12 @@
 
 using dxl::fuzz::Require;
 
-namespace {
-
-void RecountBlocks(std::string& bytes) {
-  namespace creg = w95::creg;
-  if (bytes.size() < creg::file::kSize) return;
-  for (size_t at = creg::Get32(bytes, creg::file::kFirstBlock);
-       at + creg::block::kHeaderSize <= bytes.size() && creg::RecountBlock(bytes, at);)
-    at += creg::Get32(bytes, at + creg::block::kSize);
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
   if (data[0] & 2) {
     w95::creg::RelinkFreeSlots(bytes);
-    RecountBlocks(bytes);
+    w95::creg::RecountBlocks(bytes);
   }
   if (data[0] & 3) w95::creg::UpdateChecksums(bytes);
   if (w95::CheckCregFile(bytes)) return 0;

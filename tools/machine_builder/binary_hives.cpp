@@ -42,11 +42,6 @@ void EditBinaryHive(MachineBuilder& builder, bool user, const std::vector<std::s
     EditBinaryHive(builder, !user, {}, [](w95::RegHive&, const std::vector<std::string>&) {});
 }
 
-void RewriteBinaryHives(MachineBuilder& builder) {
-  for (bool user : {false, true})
-    EditBinaryHive(builder, user, {}, [](w95::RegHive&, const std::vector<std::string>&) {});
-}
-
 void ConvertHivesToBinary(MachineBuilder& builder) {
   for (bool user : {false, true}) {
     const auto& layout = w95::LayoutOf(user ? w95::RootKey::CurrentUser : w95::RootKey::LocalMachine);

@@ -21,10 +21,6 @@ void EditBinaryHive(MachineBuilder& builder, bool user, const std::vector<std::s
 // and USER.DAT and removes the text files; both .DAT files exist afterwards.
 void ConvertHivesToBinary(MachineBuilder& builder);
 
-// Writes SYSTEM.DAT and USER.DAT again as the builder lays hives out now
-// (fresh, or as after years of use).
-void RewriteBinaryHives(MachineBuilder& builder);
-
 // The hive file as a tree (empty when missing); throws when libcreg cannot read it.
 w95::RegHive ReadBinaryHive(const MachineBuilder& builder, bool user);
 

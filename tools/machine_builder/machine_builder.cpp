@@ -104,10 +104,11 @@ MachineBuilder& MachineBuilder::UseBinaryRegistry() {
 MachineBuilder& MachineBuilder::UseUsedHives(const UsedHiveOptions& options) {
   usedHives_ = options;
   if (!binaryRegistry_) return *this;
-  RewriteBinaryHives(*this);
-  if (options.installationKeys)
-    EditBinaryHive(*this, false, {}, [&](w95::RegHive& hive, const std::vector<std::string>&) {
-      AddUsedInstallationKeys(hive.Root(), options.installationKeys, options.seed);
+  // Both hives laid out again, once each; SYSTEM.DAT with the installation's keys.
+  for (bool user : {false, true})
+    EditBinaryHive(*this, user, {}, [&](w95::RegHive& hive, const std::vector<std::string>&) {
+      if (!user && options.installationKeys)
+        AddUsedInstallationKeys(hive.Root(), options.installationKeys, options.seed);
     });
   return *this;
 }

@@ -14,13 +14,7 @@ namespace dxl::tools {
 namespace {
 
 namespace creg = w95::creg;
-namespace nav = creg::nav;
-namespace slot = creg::slot;
-namespace blk = creg::block;
-namespace ent = creg::entry;
-using creg::kNone;
-using creg::Put16;
-using creg::Put32;
+using namespace creg::names;
 
 // splitmix64: the same numbers on every platform.
 class Random {
@@ -50,8 +44,8 @@ struct Key {
   const w95::RegNode* node;
   uint32_t parent;  // index in the key list
   uint32_t offset = 0;
-  uint32_t id = creg::kNoId;
-  uint32_t block = creg::kNoId;
+  uint32_t id = kNoId;
+  uint32_t block = kNoId;
 };
 
 void ListKeys(const w95::RegNode& node, uint32_t parent, std::vector<Key>& keys) {
@@ -129,12 +123,12 @@ class UsedLayout {
     random_.Shuffle(ids);
     std::vector<uint32_t> used(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(placed.size()));
     for (size_t i = 0, at = blk::kHeaderSize; i < placed.size(); ++i) {
-      while (creg::Get16(block, at + ent::kId) == creg::kNoId && creg::Get16(block, at + ent::kBlock) == creg::kNoId &&
-             creg::Get32(block, at + ent::kUsedSize) == kNone)
-        at += creg::Get32(block, at + ent::kSize);
+      while (Get16(block, at + ent::kId) == kNoId && Get16(block, at + ent::kBlock) == kNoId &&
+             Get32(block, at + ent::kUsedSize) == kNone)
+        at += Get32(block, at + ent::kSize);
       keys_[placed[i]].id = used[i];
       Put16(block, at + ent::kId, used[i]);
-      at += creg::Get32(block, at + ent::kSize);
+      at += Get32(block, at + ent::kSize);
     }
     Close(block, next < order.size() ? target : RoundUpToPage(block.size()), lastEntry);
     blocks_.push_back(std::move(block));
@@ -157,7 +151,7 @@ class UsedLayout {
     if (left >= ent::kHeaderSize) {
       block += FreeRecord(left);
     } else if (left > 0) {
-      Put32(block, lastEntry + ent::kSize, creg::Get32(block, lastEntry + ent::kSize) + static_cast<uint32_t>(left));
+      Put32(block, lastEntry + ent::kSize, Get32(block, lastEntry + ent::kSize) + static_cast<uint32_t>(left));
       block.append(left, '\0');
     }
     Put32(block, blk::kSize, static_cast<uint32_t>(size));

@@ -10,15 +10,7 @@ namespace w95 {
 
 namespace {
 
-using creg::Get16;
-using creg::Get32;
-using creg::kNoId;
-using creg::kNone;
-namespace nav = creg::nav;
-namespace slot = creg::slot;
-namespace blk = creg::block;
-namespace ent = creg::entry;
-namespace val = creg::value;
+using namespace creg::names;
 
 struct Broken {
   size_t at;
@@ -35,20 +27,6 @@ struct Block {
   size_t start;
   std::vector<Entry> ids;  // by id, 0 to kMaxId
 };
-
-// Whether a name entry's name and values lie within `limit` bytes of it, as
-// libcreg parses them (it parses every entry before the one it looks for,
-// free records included).
-bool ValuesFit(std::string_view e, size_t limit) {
-  size_t at = ent::kName + Get16(e, ent::kNameSize);
-  if (at > limit) return false;
-  for (uint32_t i = Get16(e, ent::kValueCount); i > 0; --i) {
-    if (at + val::kHeaderSize > limit) return false;
-    at += val::kHeaderSize + Get16(e, at + val::kNameSize) + Get16(e, at + val::kDataSize);
-    if (at > limit) return false;
-  }
-  return true;
-}
 
 bool ValueZerosKept(std::string_view e) {
   size_t at = ent::kName + Get16(e, ent::kNameSize);
@@ -136,7 +114,8 @@ class Checker {
       if (id == kNoId || owner == kNoId) {
         if (id != kNoId || owner != kNoId || used != kNone)
           return Broken{e, "a free record is not marked free in its id, block and used size"};
-        if (!ValuesFit(bytes, entrySize)) return Broken{e, "a free record does not parse as an entry"};
+        // libcreg parses every entry before the one it looks for, free records included.
+        if (!creg::EntryHoldsValues(bytes, entrySize)) return Broken{e, "a free record does not parse as an entry"};
         unused += entrySize;
         free.push_back(at);
       } else {
@@ -145,7 +124,7 @@ class Checker {
         if (block.ids[id].at) return Broken{e + ent::kId, "two name entries of a block have the same id"};
         if (used < ent::kHeaderSize || used > entrySize)
           return Broken{e + ent::kUsedSize, "a name entry's used size is outside its header and size"};
-        if (!ValuesFit(bytes, used)) return Broken{e, "a name entry's name and values pass its used size"};
+        if (!creg::EntryHoldsValues(bytes, used)) return Broken{e, "a name entry's name and values pass its used size"};
         if (Get32(bytes, ent::kZero) != 0) return Broken{e + ent::kZero, "a name entry's field at +16 is not 0"};
         if (!ValueZerosKept(bytes)) return Broken{e, "a value's field at +4 is not 0"};
         block.ids[id].at = e;

@@ -123,6 +123,20 @@ bool RecountBlock(std::string& file, size_t blockStart) {
   return true;
 }
 
+bool EntryHoldsValues(std::string_view entry, size_t limit) {
+  size_t at = entry::kName + Get16(entry, entry::kNameSize);
+  for (uint32_t i = Get16(entry, entry::kValueCount); i > 0 && at <= limit; --i) {
+    if (at + value::kHeaderSize > limit) return false;
+    at += value::kHeaderSize + Get16(entry, at + value::kNameSize) + Get16(entry, at + value::kDataSize);
+  }
+  return at <= limit;
+}
+
+void RecountBlocks(std::string& file) {
+  if (file.size() < file::kSize) return;
+  for (size_t at = Get32(file, file::kFirstBlock); RecountBlock(file, at);) at += Get32(file, at + block::kSize);
+}
+
 void RelinkFreeSlots(std::string& file) {
   if (file.size() < nav::kAt + nav::kSize) return;
   const size_t area = std::min<size_t>(Get32(file, nav::kAt + nav::kAreaSize), file.size() - nav::kAt);

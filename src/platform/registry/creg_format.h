@@ -20,6 +20,8 @@ inline constexpr uint32_t kNoId = 0xFFFF;        // no name entry; the id and bl
 inline constexpr uint32_t kMaxId = 254;          // a block holds name entries 0 to 254
 inline constexpr uint32_t kChecksumValid = 0x4;  // in the flags of CREG, RGKN and RGDB
 inline constexpr size_t kPage = 4096;            // the step of the navigation area and of blocks
+// Keys nest a few dozen levels at most; a deeper chain is a loop in a damaged file.
+inline constexpr int kMaxDepth = 512;
 
 // File header, at 0.
 namespace file {
@@ -159,11 +161,18 @@ bool SlotReadable(size_t offset, size_t areaSize);
 // highest id and first free id from the entries it holds; false (nothing
 // changed) when the entries do not fill the block exactly.
 bool RecountBlock(std::string& file, size_t blockStart);
+// RecountBlock on every block from the header's first block on, up to the
+// first one whose records do not fill it.
+void RecountBlocks(std::string& file);
 // Links every free slot of the grid (state slot::kFree) into runs: the
 // neighbouring free slots of one region form a run, the runs are listed in
 // the order of the area from the RGKN header's free-list head. Only the
 // first slot of each run and the head change.
 void RelinkFreeSlots(std::string& file);
+
+// Whether a name entry's name and values lie within its first `limit` bytes
+// (`entry` from its first byte, at least a header long).
+bool EntryHoldsValues(std::string_view entry, size_t limit);
 
 // A name entry for a key of that name and values (entry size = used size).
 std::string NameEntryBytes(std::string_view name, const std::vector<RegValue>& values, uint32_t id, uint32_t block);
@@ -171,6 +180,25 @@ std::string NameEntryBytes(std::string_view name, const std::vector<RegValue>& v
 std::string KeySlotBytes(uint32_t hash, uint32_t parent, uint32_t child, uint32_t next, uint32_t id, uint32_t block);
 // A free record of `size` bytes (at least entry::kHeaderSize): no name, no values.
 std::string FreeRecordBytes(size_t size);
+
+// The names above without their prefix, for the code that reads and writes
+// the format (`using namespace creg::names;`).
+namespace names {
+using creg::Append16;
+using creg::Append32;
+using creg::Get16;
+using creg::Get32;
+using creg::kMaxDepth;
+using creg::kNoId;
+using creg::kNone;
+using creg::Put16;
+using creg::Put32;
+namespace nav = creg::nav;
+namespace slot = creg::slot;
+namespace blk = creg::block;
+namespace ent = creg::entry;
+namespace val = creg::value;
+}  // namespace names
 
 }  // namespace w95::creg
 

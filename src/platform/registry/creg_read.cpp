@@ -28,14 +28,7 @@ namespace w95 {
 
 namespace {
 
-using creg::Get16;
-using creg::Get32;
-using creg::kNoId;
-using creg::kNone;
-
-// Hives nest a few dozen levels at most; a deeper chain is a loop in a damaged file.
-constexpr int kMaxDepth = 512;
-constexpr size_t kSlot = creg::slot::kSize;
+using namespace creg::names;
 
 std::string_view TrimNulView(std::string_view text) {
   while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
@@ -163,18 +156,17 @@ bool ReadKey(libcreg_key_t* key, RegNode& node, int depth) {
 // Whether a slot is reached twice through the child and next links from the
 // root: libcreg follows such a loop without end.
 bool NavigationLoops(std::string_view bytes) {
-  if (bytes.size() < creg::nav::kAt + creg::nav::kSize || bytes.substr(creg::nav::kAt, 4) != creg::nav::kMagic)
-    return false;
+  if (bytes.size() < nav::kAt + nav::kSize || bytes.substr(nav::kAt, 4) != nav::kMagic) return false;
   std::vector<bool> seen(bytes.size(), false);
-  std::vector<uint32_t> pending{Get32(bytes, creg::nav::kAt + creg::nav::kRoot)};
+  std::vector<uint32_t> pending{Get32(bytes, nav::kAt + nav::kRoot)};
   while (!pending.empty()) {
     const uint32_t offset = pending.back();
     pending.pop_back();
-    if (offset == kNone || creg::nav::kAt + size_t{offset} + kSlot > bytes.size()) continue;
+    if (offset == kNone || nav::kAt + size_t{offset} + slot::kSize > bytes.size()) continue;
     if (seen[offset]) return true;
     seen[offset] = true;
-    pending.push_back(Get32(bytes, creg::nav::kAt + offset + creg::slot::kNext));
-    pending.push_back(Get32(bytes, creg::nav::kAt + offset + creg::slot::kChild));
+    pending.push_back(Get32(bytes, nav::kAt + offset + slot::kNext));
+    pending.push_back(Get32(bytes, nav::kAt + offset + slot::kChild));
   }
   return false;
 }
@@ -261,19 +253,19 @@ class CregView final : public RegChildSource {
   explicit CregView(std::string_view bytes) : b_(bytes) { usable_ = IndexBlocks(); }
 
   bool Usable() const { return usable_; }
-  uint32_t Root() const { return Get32(b_, creg::nav::kAt + creg::nav::kRoot); }
+  uint32_t Root() const { return Get32(b_, nav::kAt + nav::kRoot); }
 
   // A root the reader can start from: a slot in use without a name entry.
-  bool UsableRoot() const { return usable_ && Slot(Root()) && Get16(b_, At(Root()) + creg::slot::kBlock) == kNoId; }
+  bool UsableRoot() const { return usable_ && Slot(Root()) && Get16(b_, At(Root()) + slot::kBlock) == kNoId; }
 
   std::vector<uint32_t> Subkeys(uint32_t key) const {
     std::vector<uint32_t> shown;
     std::unordered_multimap<size_t, std::string_view> names;
     size_t steps = 0;
-    for (uint32_t child = Get32(b_, At(key) + creg::slot::kChild); child != kNone;
-         child = Get32(b_, At(child) + creg::slot::kNext)) {
+    for (uint32_t child = Get32(b_, At(key) + slot::kChild); child != kNone;
+         child = Get32(b_, At(child) + slot::kNext)) {
       if (++steps > MaxSteps() || !Slot(child)) break;
-      if (Get32(b_, At(child) + creg::slot::kParent) != key) continue;
+      if (Get32(b_, At(child) + slot::kParent) != key) continue;
       std::string_view entry = EntryOf(child);
       if (entry.empty()) continue;
       std::string_view name = NameOf(entry);
@@ -294,8 +286,8 @@ class CregView final : public RegChildSource {
       RegNode& sub = node.ChildOrNewKeptName(NameOf(entry));
       sub.SetCregKey(child);
       sub.AppendOriginalText(entry);
-      if (Get16(entry, creg::entry::kValueCount) != 0) sub.DeferValues(RegSource::Creg);
-      if (Get32(b_, At(child) + creg::slot::kChild) != kNone) sub.DeferChildren(this);
+      if (Get16(entry, ent::kValueCount) != 0) sub.DeferValues(RegSource::Creg);
+      if (Get32(b_, At(child) + slot::kChild) != kNone) sub.DeferChildren(this);
       sub.MarkUnchanged();
     }
   }
@@ -307,25 +299,25 @@ class CregView final : public RegChildSource {
     uint32_t index;
   };
 
-  size_t At(uint32_t key) const { return creg::nav::kAt + key; }
-  size_t AreaSize() const { return Get32(b_, creg::nav::kAt + creg::nav::kAreaSize); }
-  size_t MaxSteps() const { return AreaSize() / kSlot + 1; }
+  size_t At(uint32_t key) const { return nav::kAt + key; }
+  size_t AreaSize() const { return Get32(b_, nav::kAt + nav::kAreaSize); }
+  size_t MaxSteps() const { return AreaSize() / slot::kSize + 1; }
   // A slot in use that libcreg reads too (short of the area's last 32 bytes).
   bool Slot(uint32_t key) const {
-    return key != kNone && key >= creg::nav::kSize && key + kSlot + creg::nav::kLibcregSlack <= AreaSize() &&
-           At(key) + kSlot <= b_.size() && Get32(b_, At(key) + creg::slot::kState) == creg::slot::kInUse;
+    return key != kNone && key >= nav::kSize && key + slot::kSize + nav::kLibcregSlack <= AreaSize() &&
+           At(key) + slot::kSize <= b_.size() && Get32(b_, At(key) + slot::kState) == slot::kInUse;
   }
 
   bool IndexBlocks() {
-    if (b_.size() < creg::nav::kAt + creg::nav::kSize || b_.substr(0, 4) != creg::file::kMagic ||
-        b_.substr(creg::nav::kAt, 4) != creg::nav::kMagic || b_.size() > UINT32_MAX)
+    if (b_.size() < nav::kAt + nav::kSize || b_.substr(0, 4) != creg::file::kMagic ||
+        b_.substr(nav::kAt, 4) != nav::kMagic || b_.size() > UINT32_MAX)
       return false;
     size_t at = Get32(b_, creg::file::kFirstBlock);
     for (uint32_t i = Get16(b_, creg::file::kBlockCount); i > 0; --i) {
-      if (at + creg::block::kHeaderSize > b_.size() || b_.substr(at, 4) != creg::block::kMagic) return false;
-      const size_t size = Get32(b_, at + creg::block::kSize);
-      if (size < creg::block::kHeaderSize || at + size > b_.size()) return false;
-      const uint32_t index = Get16(b_, at + creg::block::kIndex);
+      if (at + blk::kHeaderSize > b_.size() || b_.substr(at, 4) != blk::kMagic) return false;
+      const size_t size = Get32(b_, at + blk::kSize);
+      if (size < blk::kHeaderSize || at + size > b_.size()) return false;
+      const uint32_t index = Get16(b_, at + blk::kIndex);
       if (index >= byIndex_.size()) byIndex_.resize(index + 1, kNoBlock);
       if (byIndex_[index] != kNoBlock) return false;
       byIndex_[index] = blocks_.size();
@@ -343,10 +335,10 @@ class CregView final : public RegChildSource {
     entries.assign(creg::kMaxId + 1, 0);
     const Block& block = blocks_[blockAt];
     const size_t end = block.start + block.size;
-    for (size_t at = block.start + creg::block::kHeaderSize; at + creg::entry::kHeaderSize <= end;) {
-      const size_t size = Get32(b_, at + creg::entry::kSize);
-      if (size < creg::entry::kHeaderSize || size > end - at) break;
-      const uint32_t id = Get16(b_, at + creg::entry::kId);
+    for (size_t at = block.start + blk::kHeaderSize; at + ent::kHeaderSize <= end;) {
+      const size_t size = Get32(b_, at + ent::kSize);
+      if (size < ent::kHeaderSize || size > end - at) break;
+      const uint32_t id = Get16(b_, at + ent::kId);
       if (id <= creg::kMaxId && entries[id] == 0) entries[id] = static_cast<uint32_t>(at);
       at += size;
     }
@@ -356,29 +348,19 @@ class CregView final : public RegChildSource {
   // The key's name entry (up to its size), or nothing when it has none or it
   // does not hold its name and values.
   std::string_view EntryOf(uint32_t key) const {
-    const uint32_t index = Get16(b_, At(key) + creg::slot::kBlock);
-    const uint32_t id = Get16(b_, At(key) + creg::slot::kId);
+    const uint32_t index = Get16(b_, At(key) + slot::kBlock);
+    const uint32_t id = Get16(b_, At(key) + slot::kId);
     if (index >= byIndex_.size() || byIndex_[index] == kNoBlock || id > creg::kMaxId) return {};
     const size_t blockAt = byIndex_[index];
     const uint32_t at = EntriesOf(blockAt)[id];
     if (at == 0) return {};
-    std::string_view entry = b_.substr(at, Get32(b_, at + creg::entry::kSize));
-    if (creg::entry::kName + Get16(entry, creg::entry::kNameSize) > entry.size() || !ValuesFit(entry)) return {};
+    std::string_view entry = b_.substr(at, Get32(b_, at + ent::kSize));
+    if (!creg::EntryHoldsValues(entry, entry.size())) return {};
     return entry;
   }
 
   static std::string_view NameOf(std::string_view entry) {
-    return TrimNulView(entry.substr(creg::entry::kName, Get16(entry, creg::entry::kNameSize)));
-  }
-
-  static bool ValuesFit(std::string_view entry) {
-    size_t at = creg::entry::kName + Get16(entry, creg::entry::kNameSize);
-    for (uint32_t i = Get16(entry, creg::entry::kValueCount); i > 0; --i) {
-      if (at + creg::value::kHeaderSize > entry.size()) return false;
-      at += creg::value::kHeaderSize + Get16(entry, at + creg::value::kNameSize) +
-            Get16(entry, at + creg::value::kDataSize);
-    }
-    return at <= entry.size();
+    return TrimNulView(entry.substr(ent::kName, Get16(entry, ent::kNameSize)));
   }
 
   static constexpr size_t kNoBlock = SIZE_MAX;
@@ -398,8 +380,7 @@ bool BuildOnDemand(RegHive& hive) {
   auto view = std::make_shared<CregView>(*hive.Text());
   if (!view->UsableRoot()) return false;
   hive.Root().SetCregKey(view->Root());
-  if (Get32(*hive.Text(), creg::nav::kAt + view->Root() + creg::slot::kChild) != kNone)
-    hive.Root().DeferChildren(view.get());
+  if (Get32(*hive.Text(), nav::kAt + view->Root() + slot::kChild) != kNone) hive.Root().DeferChildren(view.get());
   hive.Root().MarkUnchanged();
   hive.KeepChildSource(std::move(view));
   return true;
@@ -455,13 +436,7 @@ bool LibraryReadsChanges(std::string_view bytes, const std::vector<CregChange>& 
       continue;
     }
     std::vector<RegValue> values;
-    if (!found || !LibraryValues(key.Get(), values)) return false;
-    const auto& expected = change.node->Values();
-    if (values.size() != expected.size()) return false;
-    for (size_t i = 0; i < values.size(); ++i)
-      if (values[i].name != expected[i].name || values[i].type != expected[i].type ||
-          values[i].data != expected[i].data)
-        return false;
+    if (!found || !LibraryValues(key.Get(), values) || values != change.node->Values()) return false;
   }
   return libcreg_file_is_corrupted(file.Get(), nullptr) == 0;
 }
@@ -472,14 +447,14 @@ std::vector<std::uint32_t> CregVisibleSubkeys(std::string_view bytes, std::uint3
 }
 
 bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values) {
-  if (entry.size() < creg::entry::kHeaderSize) return false;
-  size_t at = creg::entry::kName + Get16(entry, creg::entry::kNameSize);
-  for (uint32_t i = Get16(entry, creg::entry::kValueCount); i > 0; --i) {
-    if (at + creg::value::kHeaderSize > entry.size()) return false;
-    const uint32_t type = Get32(entry, at + creg::value::kType);
-    const size_t nameSize = Get16(entry, at + creg::value::kNameSize);
-    const size_t dataSize = Get16(entry, at + creg::value::kDataSize);
-    at += creg::value::kHeaderSize;
+  if (entry.size() < ent::kHeaderSize) return false;
+  size_t at = ent::kName + Get16(entry, ent::kNameSize);
+  for (uint32_t i = Get16(entry, ent::kValueCount); i > 0; --i) {
+    if (at + val::kHeaderSize > entry.size()) return false;
+    const uint32_t type = Get32(entry, at + val::kType);
+    const size_t nameSize = Get16(entry, at + val::kNameSize);
+    const size_t dataSize = Get16(entry, at + val::kDataSize);
+    at += val::kHeaderSize;
     if (at + nameSize + dataSize > entry.size()) return false;
     SetValueIn(values, TrimNulView(entry.substr(at, nameSize)), type,
                std::string(entry.substr(at + nameSize, dataSize)));
@@ -494,12 +469,7 @@ void CopyRegTree(const RegNode& from, RegNode& to) {
 }
 
 bool SameRegTree(const RegNode& a, const RegNode& b) {
-  if (a.Children().size() != b.Children().size() || a.Values().size() != b.Values().size()) return false;
-  for (size_t i = 0; i < a.Values().size(); ++i) {
-    const RegValue& x = a.Values()[i];
-    const RegValue& y = b.Values()[i];
-    if (x.name != y.name || x.type != y.type || x.data != y.data) return false;
-  }
+  if (a.Children().size() != b.Children().size() || a.Values() != b.Values()) return false;
   for (size_t i = 0; i < a.Children().size(); ++i) {
     if (a.Children()[i]->Name() != b.Children()[i]->Name()) return false;
     if (!SameRegTree(*a.Children()[i], *b.Children()[i])) return false;

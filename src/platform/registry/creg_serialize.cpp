@@ -9,13 +9,7 @@ namespace w95 {
 
 namespace {
 
-using creg::kNone;
-using creg::Put16;
-using creg::Put32;
-namespace nav = creg::nav;
-namespace slot = creg::slot;
-namespace blk = creg::block;
-namespace ent = creg::entry;
+using namespace creg::names;
 
 size_t RoundUpToPage(size_t size) { return (size + creg::kPage - 1) / creg::kPage * creg::kPage; }
 
@@ -61,8 +55,8 @@ class Serializer {
   // Returns the key's offset relative to the navigation record.
   uint32_t AddKey(const RegNode& node, uint32_t parent, const std::vector<size_t>& slots) {
     const auto offset = static_cast<uint32_t>(slots[used_++]);
-    uint32_t id = creg::kNoId;
-    uint32_t block = creg::kNoId;
+    uint32_t id = kNoId;
+    uint32_t block = kNoId;
     if (parent != kNone) PlaceName(node, id, block);
     keys_.replace(offset - nav::kSize, slot::kSize,
                   creg::KeySlotBytes(parent == kNone ? 0 : CregNameHash(node.Name()), parent, kNone, kNone, id, block));
@@ -92,7 +86,7 @@ class Serializer {
     if (left >= ent::kHeaderSize) {
       current_ += creg::FreeRecordBytes(left);
     } else if (left > 0) {
-      Put32(current_, lastEntry_ + ent::kSize, creg::Get32(current_, lastEntry_ + ent::kSize) + left);
+      Put32(current_, lastEntry_ + ent::kSize, Get32(current_, lastEntry_ + ent::kSize) + left);
       current_.append(left, '\0');
     }
     Put32(current_, blk::kSize, static_cast<uint32_t>(size));

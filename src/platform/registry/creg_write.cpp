@@ -15,16 +15,7 @@ namespace w95 {
 
 namespace {
 
-using creg::Get16;
-using creg::Get32;
-using creg::kNoId;
-using creg::kNone;
-using creg::Put16;
-using creg::Put32;
-
-constexpr size_t kSlot = creg::slot::kSize;
-// Nests deeper than any hive; a longer chain is a loop in a damaged file.
-constexpr int kMaxDepth = 512;
+using namespace creg::names;
 
 size_t RoundUp(size_t n, size_t step) { return (n + step - 1) / step * step; }
 
@@ -49,15 +40,8 @@ std::optional<std::string> EntryFor(std::string_view name, const RegNode& node) 
   for (const auto& value : values)
     if (value.name.size() > 0xFFFF || value.data.size() > 0xFFFF) return std::nullopt;
   std::string bytes = creg::NameEntryBytes(name, values, kNoId, kNoId);
-  if (bytes.size() + creg::block::kHeaderSize > creg::block::kMaxSize) return std::nullopt;
+  if (bytes.size() + blk::kHeaderSize > blk::kMaxSize) return std::nullopt;
   return bytes;
-}
-
-bool SameValues(const std::vector<RegValue>& a, const std::vector<RegValue>& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].data != b[i].data) return false;
-  return true;
 }
 
 // Changes of an existing file, found through its navigation slots, that keep
@@ -69,11 +53,11 @@ class Patcher {
   // Against the tree the file reads as, or (null) against the file itself,
   // which `after` was read from: its keys know their navigation slots.
   bool Run(const RegNode* before, const RegNode& after) {
-    if (b_.size() < creg::nav::kAt + creg::nav::kSize || b_.compare(0, 4, creg::file::kMagic) ||
-        b_.compare(creg::nav::kAt, 4, creg::nav::kMagic))
+    if (b_.size() < nav::kAt + nav::kSize || b_.compare(0, 4, creg::file::kMagic) ||
+        b_.compare(nav::kAt, 4, nav::kMagic))
       return false;
     if (!IndexBlocks()) return false;
-    const uint32_t root = Get32(b_, creg::nav::kAt + creg::nav::kRoot);
+    const uint32_t root = Get32(b_, nav::kAt + nav::kRoot);
     if (!ValidKey(root)) return false;
     std::vector<std::string> path;
     const bool done =
@@ -88,19 +72,17 @@ class Patcher {
 
  private:
   // ---- the navigation area ----
-  size_t AreaSize() const { return Get32(b_, creg::nav::kAt + creg::nav::kAreaSize); }
-  size_t At(uint32_t key) const { return creg::nav::kAt + key; }
-  size_t FreeHead() const { return creg::nav::kAt + creg::nav::kFreeHead; }
+  size_t AreaSize() const { return Get32(b_, nav::kAt + nav::kAreaSize); }
+  size_t At(uint32_t key) const { return nav::kAt + key; }
+  size_t FreeHead() const { return nav::kAt + nav::kFreeHead; }
   // A slot libcreg reads (within the area, short of its last 32 bytes).
   bool Readable(uint32_t key) const {
-    return key != kNone && key >= creg::nav::kSize && key + kSlot + creg::nav::kLibcregSlack <= AreaSize() &&
-           At(key) + kSlot <= b_.size();
+    return key != kNone && key >= nav::kSize && key + slot::kSize + nav::kLibcregSlack <= AreaSize() &&
+           At(key) + slot::kSize <= b_.size();
   }
-  bool ValidKey(uint32_t key) const {
-    return Readable(key) && Get32(b_, At(key) + creg::slot::kState) == creg::slot::kInUse;
-  }
+  bool ValidKey(uint32_t key) const { return Readable(key) && Get32(b_, At(key) + slot::kState) == slot::kInUse; }
   // Bounds every walk along a list: a loop in a damaged file ends it.
-  size_t MaxSteps() const { return AreaSize() / kSlot + 1; }
+  size_t MaxSteps() const { return AreaSize() / slot::kSize + 1; }
 
   // A slot from the first free run libcreg can read (its first slot; the rest
   // stays a run), or from a new page of the area.
@@ -108,33 +90,32 @@ class Patcher {
     size_t link = FreeHead();
     size_t steps = 0;
     for (uint32_t run = Get32(b_, link); run != kNone; run = Get32(b_, link)) {
-      if (++steps > MaxSteps() || At(run) + kSlot > b_.size() ||
-          Get32(b_, At(run) + creg::slot::kState) != creg::slot::kFree)
+      if (++steps > MaxSteps() || At(run) + slot::kSize > b_.size() || Get32(b_, At(run) + slot::kState) != slot::kFree)
         return kNone;
-      const uint32_t size = Get32(b_, At(run) + creg::slot::kRunSize);
-      const uint32_t next = Get32(b_, At(run) + creg::slot::kNextFree);
-      if (size < kSlot || size % kSlot) return kNone;
+      const uint32_t size = Get32(b_, At(run) + slot::kRunSize);
+      const uint32_t next = Get32(b_, At(run) + slot::kNextFree);
+      if (size < slot::kSize || size % slot::kSize) return kNone;
       if (Readable(run)) {
         navigationChanged_ = true;
-        if (size == kSlot) {
+        if (size == slot::kSize) {
           Put32(b_, link, next);
         } else {
-          const auto rest = static_cast<uint32_t>(run + kSlot);
-          WriteFreeRun(rest, size - static_cast<uint32_t>(kSlot), next);
+          const auto rest = static_cast<uint32_t>(run + slot::kSize);
+          WriteFreeRun(rest, size - static_cast<uint32_t>(slot::kSize), next);
           Put32(b_, link, rest);
         }
         return run;
       }
-      link = At(run) + creg::slot::kNextFree;
+      link = At(run) + slot::kNextFree;
     }
     if (!GrowArea()) return kNone;
     return AllocateSlot();
   }
 
   void WriteFreeRun(uint32_t at, uint32_t size, uint32_t next) {
-    Put32(b_, At(at) + creg::slot::kState, creg::slot::kFree);
-    Put32(b_, At(at) + creg::slot::kRunSize, size);
-    Put32(b_, At(at) + creg::slot::kNextFree, next);
+    Put32(b_, At(at) + slot::kState, slot::kFree);
+    Put32(b_, At(at) + slot::kRunSize, size);
+    Put32(b_, At(at) + slot::kNextFree, next);
   }
 
   // One more page of slots at the end of the area, every slot of its grid
@@ -142,32 +123,30 @@ class Patcher {
   bool GrowArea() {
     const size_t old = AreaSize();
     if (old + creg::kPage > UINT32_MAX / 2) return false;
-    Insert(creg::nav::kAt + old, std::string(creg::kPage, '\0'));
-    Put32(b_, creg::nav::kAt + creg::nav::kAreaSize, static_cast<uint32_t>(old + creg::kPage));
+    Insert(nav::kAt + old, std::string(creg::kPage, '\0'));
+    Put32(b_, nav::kAt + nav::kAreaSize, static_cast<uint32_t>(old + creg::kPage));
     Put32(b_, creg::file::kFirstBlock, Get32(b_, creg::file::kFirstBlock) + static_cast<uint32_t>(creg::kPage));
-    for (size_t at = old; at + kSlot <= old + creg::kPage; at += kSlot) MarkFree(static_cast<uint32_t>(at));
+    for (size_t at = old; at + slot::kSize <= old + creg::kPage; at += slot::kSize) MarkFree(static_cast<uint32_t>(at));
     creg::RelinkFreeSlots(b_);
     return true;
   }
 
+  // A slot becomes free, its links gone; the free list is set again at the end.
   void MarkFree(uint32_t key) {
-    b_.replace(At(key), kSlot, creg::KeySlotBytes(0, kNone, kNone, kNone, kNoId, kNoId));
-    WriteFreeRun(key, static_cast<uint32_t>(kSlot), kNone);
+    b_.replace(At(key), slot::kSize, creg::KeySlotBytes(0, kNone, kNone, kNone, kNoId, kNoId));
+    WriteFreeRun(key, static_cast<uint32_t>(slot::kSize), kNone);
     navigationChanged_ = true;
   }
-
-  // A key's slot becomes free, its links gone; the free list is set again at the end.
-  void FreeSlot(uint32_t key) { MarkFree(key); }
 
   // ---- the data blocks ----
   bool IndexBlocks() {
     blocks_.clear();
     size_t at = Get32(b_, creg::file::kFirstBlock);
     for (uint32_t i = Get16(b_, creg::file::kBlockCount); i > 0; --i) {
-      if (at + creg::block::kHeaderSize > b_.size() || b_.compare(at, 4, creg::block::kMagic)) return false;
-      const size_t size = Get32(b_, at + creg::block::kSize);
-      if (size < creg::block::kHeaderSize || size > creg::block::kMaxSize || at + size > b_.size()) return false;
-      const uint32_t index = Get16(b_, at + creg::block::kIndex);
+      if (at + blk::kHeaderSize > b_.size() || b_.compare(at, 4, blk::kMagic)) return false;
+      const size_t size = Get32(b_, at + blk::kSize);
+      if (size < blk::kHeaderSize || size > blk::kMaxSize || at + size > b_.size()) return false;
+      const uint32_t index = Get16(b_, at + blk::kIndex);
       if (FindBlock(index) != kNoBlock) return false;
       blocks_.push_back(Block{at, size, index});
       at += size;
@@ -187,11 +166,11 @@ class Patcher {
   bool Records(const Block& block, std::vector<Record>& records) const {
     records.clear();
     const size_t end = block.start + block.size;
-    for (size_t at = block.start + creg::block::kHeaderSize; at < end;) {
-      if (end - at < creg::entry::kHeaderSize) return false;
-      const uint32_t size = Get32(b_, at + creg::entry::kSize);
-      if (size < creg::entry::kHeaderSize || size > end - at) return false;
-      const uint32_t id = Get16(b_, at + creg::entry::kId);
+    for (size_t at = block.start + blk::kHeaderSize; at < end;) {
+      if (end - at < ent::kHeaderSize) return false;
+      const uint32_t size = Get32(b_, at + ent::kSize);
+      if (size < ent::kHeaderSize || size > end - at) return false;
+      const uint32_t id = Get16(b_, at + ent::kId);
       records.push_back(Record{at, size, id == kNoId, id});
       at += size;
     }
@@ -200,8 +179,8 @@ class Patcher {
 
   // The key's name entry and the position of its block.
   std::optional<Record> EntryOf(uint32_t key, size_t& blockAt) const {
-    blockAt = FindBlock(Get16(b_, At(key) + creg::slot::kBlock));
-    const uint32_t id = Get16(b_, At(key) + creg::slot::kId);
+    blockAt = FindBlock(Get16(b_, At(key) + slot::kBlock));
+    const uint32_t id = Get16(b_, At(key) + slot::kId);
     std::vector<Record> records;
     if (blockAt == kNoBlock || id == kNoId || !Records(blocks_[blockAt], records)) return std::nullopt;
     for (const auto& record : records)
@@ -272,22 +251,22 @@ class Patcher {
       Block& block = blocks_[blockAt];
       const size_t tail = !records.empty() && records.back().free ? records.back().size : 0;
       const size_t by = RoundUp(need - tail, creg::kPage);
-      if (block.size + by > creg::block::kMaxSize) return kNoId;
+      if (block.size + by > blk::kMaxSize) return kNoId;
       const size_t end = block.start + block.size;
       Insert(end, std::string(by, '\0'));
       block.size += by;
-      Put32(b_, block.start + creg::block::kSize, static_cast<uint32_t>(block.size));
+      Put32(b_, block.start + blk::kSize, static_cast<uint32_t>(block.size));
       fit = Record{end - tail, static_cast<uint32_t>(tail + by), true, kNoId};
       WriteFreeRecord(fit->at, fit->size);
     }
     size_t size = fit->size;
-    if (fit->size - need >= creg::entry::kHeaderSize) {
+    if (fit->size - need >= ent::kHeaderSize) {
       size = need;
       WriteFreeRecord(fit->at + need, fit->size - need);
     }
-    Put32(entry, creg::entry::kSize, static_cast<uint32_t>(size));
-    Put16(entry, creg::entry::kId, id);
-    Put16(entry, creg::entry::kBlock, blocks_[blockAt].index);
+    Put32(entry, ent::kSize, static_cast<uint32_t>(size));
+    Put16(entry, ent::kId, id);
+    Put16(entry, ent::kBlock, blocks_[blockAt].index);
     b_.replace(fit->at, entry.size(), entry);
     Touch(blockAt);
     return id;
@@ -319,16 +298,14 @@ class Patcher {
     for (const auto& block : blocks_) index = std::max(index, block.index + 1);
     if (index >= kNoId) return false;
     const size_t start = blocks_.empty() ? b_.size() : blocks_.back().start + blocks_.back().size;
-    std::string block(creg::block::kHeaderSize, '\0');
-    block.replace(0, 4, creg::block::kMagic);
-    Put32(block, creg::block::kSize, static_cast<uint32_t>(creg::kPage));
+    std::string block(blk::kHeaderSize, '\0');
+    block.replace(0, 4, blk::kMagic);
+    Put32(block, blk::kSize, static_cast<uint32_t>(creg::kPage));
     // Flags and the unknown field as the last block has them.
-    Put16(block, creg::block::kFlags,
-          blocks_.empty() ? creg::block::kFlagsValue : Get16(b_, blocks_.back().start + creg::block::kFlags));
-    if (!blocks_.empty())
-      block.replace(creg::block::kUnknown24, 4, b_, blocks_.back().start + creg::block::kUnknown24, 4);
-    Put16(block, creg::block::kIndex, index);
-    block += creg::FreeRecordBytes(creg::kPage - creg::block::kHeaderSize);
+    Put16(block, blk::kFlags, blocks_.empty() ? blk::kFlagsValue : Get16(b_, blocks_.back().start + blk::kFlags));
+    if (!blocks_.empty()) block.replace(blk::kUnknown24, 4, b_, blocks_.back().start + blk::kUnknown24, 4);
+    Put16(block, blk::kIndex, index);
+    block += creg::FreeRecordBytes(creg::kPage - blk::kHeaderSize);
     Insert(start, block);
     blocks_.push_back(Block{start, creg::kPage, index});
     Put16(b_, creg::file::kBlockCount, static_cast<uint32_t>(blocks_.size()));
@@ -351,8 +328,7 @@ class Patcher {
     }
     if (navigationChanged_) creg::RelinkFreeSlots(b_);
     // The area and header checksums change only when what they sum changed.
-    if (creg::DwordSum(std::string_view(b_).substr(creg::nav::kAt, AreaSize())) != 0)
-      creg::UpdateNavigationChecksum(b_);
+    if (creg::DwordSum(std::string_view(b_).substr(nav::kAt, AreaSize())) != 0) creg::UpdateNavigationChecksum(b_);
     if (creg::DwordSum(std::string_view(b_).substr(0, creg::file::kSize)) != 0) creg::UpdateHeaderChecksum(b_);
   }
 
@@ -367,9 +343,9 @@ class Patcher {
     size_t blockAt = kNoBlock;
     auto entry = EntryOf(key, blockAt);
     if (!entry) return {};
-    const size_t size = Get16(b_, entry->at + creg::entry::kNameSize);
-    if (creg::entry::kName + size > entry->size) return {};
-    return b_.substr(entry->at + creg::entry::kName, size);
+    const size_t size = Get16(b_, entry->at + ent::kNameSize);
+    if (ent::kName + size > entry->size) return {};
+    return b_.substr(entry->at + ent::kName, size);
   }
 
   // The key's values rewritten: in place when its entry holds them (only the
@@ -378,12 +354,12 @@ class Patcher {
     size_t blockAt = kNoBlock;
     const auto old = EntryOf(key, blockAt);
     if (!old) return false;
-    const size_t nameSize = Get16(b_, old->at + creg::entry::kNameSize);
-    if (creg::entry::kName + nameSize > old->size) return false;
-    auto entry = EntryFor(std::string_view(b_).substr(old->at + creg::entry::kName, nameSize), node);
+    const size_t nameSize = Get16(b_, old->at + ent::kNameSize);
+    if (ent::kName + nameSize > old->size) return false;
+    auto entry = EntryFor(std::string_view(b_).substr(old->at + ent::kName, nameSize), node);
     if (!entry) return false;
-    Put16(*entry, creg::entry::kZero, Get16(b_, old->at + creg::entry::kZero));
-    Put16(*entry, creg::entry::kZero + 2, Get16(b_, old->at + creg::entry::kZero + 2));
+    Put16(*entry, ent::kZero, Get16(b_, old->at + ent::kZero));
+    Put16(*entry, ent::kZero + 2, Get16(b_, old->at + ent::kZero + 2));
     const size_t need = entry->size();
     size_t room = old->size;
     std::vector<Record> records;
@@ -392,15 +368,15 @@ class Patcher {
         std::find_if(records.begin(), records.end(), [&](const Record& r) { return r.at == old->at + old->size; });
     if (need > room && next != records.end() && next->free && room + next->size >= need) {
       room += next->size;
-      if (room - need >= creg::entry::kHeaderSize) {
+      if (room - need >= ent::kHeaderSize) {
         WriteFreeRecord(old->at + need, room - need);
         room = need;
       }
     }
     if (need <= room) {
-      Put32(*entry, creg::entry::kSize, static_cast<uint32_t>(room));
-      Put16(*entry, creg::entry::kId, old->id);
-      Put16(*entry, creg::entry::kBlock, blocks_[blockAt].index);
+      Put32(*entry, ent::kSize, static_cast<uint32_t>(room));
+      Put16(*entry, ent::kId, old->id);
+      Put16(*entry, ent::kBlock, blocks_[blockAt].index);
       b_.replace(old->at, need, *entry);
       Touch(blockAt);
       return true;
@@ -409,8 +385,8 @@ class Patcher {
     uint32_t blockIndex = kNoId;
     const uint32_t id = Place(*entry, blockAt, old->id, blockIndex);
     if (id == kNoId) return false;
-    Put16(b_, At(key) + creg::slot::kId, id);
-    Put16(b_, At(key) + creg::slot::kBlock, blockIndex);
+    Put16(b_, At(key) + slot::kId, id);
+    Put16(b_, At(key) + slot::kBlock, blockIndex);
     return true;
   }
 
@@ -422,14 +398,15 @@ class Patcher {
     const uint32_t key = AllocateSlot();
     if (key == kNone) return false;
     uint32_t blockIndex = kNoId;
-    const uint32_t id = Place(*entry, FindBlock(Get16(b_, At(parent) + creg::slot::kBlock)), kNoId, blockIndex);
+    const uint32_t id = Place(*entry, FindBlock(Get16(b_, At(parent) + slot::kBlock)), kNoId, blockIndex);
     if (id == kNoId) return false;
-    b_.replace(At(key), kSlot, creg::KeySlotBytes(CregNameHash(node.Name()), parent, kNone, kNone, id, blockIndex));
-    size_t link = At(parent) + creg::slot::kChild;
+    b_.replace(At(key), slot::kSize,
+               creg::KeySlotBytes(CregNameHash(node.Name()), parent, kNone, kNone, id, blockIndex));
+    size_t link = At(parent) + slot::kChild;
     size_t steps = 0;
     for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
       if (++steps > MaxSteps() || !ValidKey(child)) return false;
-      link = At(child) + creg::slot::kNext;
+      link = At(child) + slot::kNext;
     }
     Put32(b_, link, key);
     path.emplace_back(node.Name());
@@ -444,15 +421,15 @@ class Patcher {
   bool FreeKey(uint32_t key, int depth) {
     if (depth > kMaxDepth) return false;
     size_t steps = 0;
-    for (uint32_t child = Get32(b_, At(key) + creg::slot::kChild); child != kNone;) {
+    for (uint32_t child = Get32(b_, At(key) + slot::kChild); child != kNone;) {
       if (++steps > MaxSteps() || !ValidKey(child)) return false;
-      const uint32_t next = Get32(b_, At(child) + creg::slot::kNext);
+      const uint32_t next = Get32(b_, At(child) + slot::kNext);
       if (!FreeKey(child, depth + 1)) return false;
       child = next;
     }
     size_t blockAt = kNoBlock;
     if (auto entry = EntryOf(key, blockAt)) FreeRecord(blockAt, *entry);
-    FreeSlot(key);
+    MarkFree(key);
     return true;
   }
 
@@ -462,7 +439,7 @@ class Patcher {
     path.push_back(NameOf(child));
     changes_.push_back(CregChange{path, nullptr});
     path.pop_back();
-    Put32(b_, link, Get32(b_, At(child) + creg::slot::kNext));
+    Put32(b_, link, Get32(b_, At(child) + slot::kNext));
     return FreeKey(child, depth + 1);
   }
 
@@ -474,7 +451,7 @@ class Patcher {
     if (after.Changed()) {
       std::vector<RegValue> before;
       if (after.HasOriginalText() && !ParseCregEntryValues(after.OriginalText(), before)) return false;
-      if (!SameValues(before, after.Values())) {
+      if (before != after.Values()) {
         if (depth == 0 || !RewriteValues(key, after)) return false;
         changes_.push_back(CregChange{path, &after});
       }
@@ -487,7 +464,7 @@ class Patcher {
     std::sort(kept.begin(), kept.end());
     std::vector<uint32_t> shown = CregVisibleSubkeys(b_, key);
     std::sort(shown.begin(), shown.end());
-    size_t link = At(key) + creg::slot::kChild;
+    size_t link = At(key) + slot::kChild;
     size_t steps = 0;
     for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
       if (++steps > MaxSteps() || !ValidKey(child)) break;
@@ -495,7 +472,7 @@ class Patcher {
           !std::binary_search(kept.begin(), kept.end(), child)) {
         if (!RemoveAt(link, path, depth)) return false;
       } else {
-        link = At(child) + creg::slot::kNext;
+        link = At(child) + slot::kNext;
       }
     }
     for (const auto& child : after.Children()) {
@@ -513,7 +490,7 @@ class Patcher {
   }
 
   uint32_t FindChild(uint32_t parent, std::string_view name, size_t* linkOut = nullptr) const {
-    size_t link = At(parent) + creg::slot::kChild;
+    size_t link = At(parent) + slot::kChild;
     size_t steps = 0;
     for (uint32_t child = Get32(b_, link); child != kNone; child = Get32(b_, link)) {
       if (++steps > MaxSteps() || !ValidKey(child)) return kNone;
@@ -521,7 +498,7 @@ class Patcher {
         if (linkOut) *linkOut = link;
         return child;
       }
-      link = At(child) + creg::slot::kNext;
+      link = At(child) + slot::kNext;
     }
     return kNone;
   }
@@ -529,7 +506,7 @@ class Patcher {
   // The same changes against the tree the file reads as.
   bool Patch(uint32_t key, const RegNode& before, const RegNode& after, std::vector<std::string>& path, int depth) {
     if (depth > kMaxDepth) return false;
-    if (!SameValues(before.Values(), after.Values())) {
+    if (before.Values() != after.Values()) {
       if (depth == 0 || !RewriteValues(key, after)) return false;
       changes_.push_back(CregChange{path, &after});
     }

@@ -27,6 +27,7 @@ struct RegValue {
   std::string name;  // empty: the default value
   DWORD type = 0;
   std::string data;  // the bytes as stored (a REG_SZ with its NUL)
+  bool operator==(const RegValue&) const = default;
 };
 
 // A value set in a key's list (names compared without case): a value set

@@ -14,8 +14,8 @@
 #include "platform/registry/creg_serialize.h"
 #include "platform/registry/registry.h"
 #include "platform/spooler/spooler.h"
+#include "support/creg_bookkeeping.h"
 #include "support/temp_machine.h"
-#include "used_hive.h"
 
 namespace w95 {
 namespace {
@@ -131,7 +131,7 @@ TEST_F(BinaryHiveTest, ChangesThatGrowAnEntryStayInTheDataBlocks) {
     ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, c.key, 0, KEY_ALL_ACCESS, key), ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(key, c.value, c.type, c.data), ERROR_SUCCESS);
     std::string now = machine_.Read(kSystemDat);
-    EXPECT_EQ(testing::BookkeepingFault(now), std::nullopt);
+    EXPECT_EQ(dxl::testing::WrittenBookkeepingFault(now), std::nullopt);
     // The file header and the navigation area stay as they were: the entry grew inside the data blocks.
     size_t prefix = Differences(old, now).front();
     size_t grown = now.size() - old.size();
@@ -184,7 +184,7 @@ TEST_F(BinaryHiveTest, ADeletedKeyIsFreedWhateverWasAskedBefore) {
     ASSERT_EQ(RegDeleteKeyA(parent, c.deleted), ERROR_SUCCESS);
     const std::string now = machine_.Read(kSystemDat);
     ASSERT_EQ(now.size(), old.size());
-    EXPECT_EQ(testing::BookkeepingFault(now), std::nullopt);
+    EXPECT_EQ(dxl::testing::WrittenBookkeepingFault(now), std::nullopt);
     RegHive hive = ReadBack(false);
     for (const char* name : {"A", "B", "C"}) {
       const RegNode* node = hive.Find({"System", "Trio", name});
@@ -301,7 +301,7 @@ TEST_F(BinaryHiveTest, OfTwoSubkeysNamedAlikeTheFirstIsShownAndTheOtherKept) {
     if (c.alike) second = read.Find({"System", "Dup"});
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second->Value("b"), nullptr);
-    EXPECT_EQ(testing::BookkeepingFault(machine_.Read(kSystemDat)), std::nullopt);
+    EXPECT_EQ(dxl::testing::WrittenBookkeepingFault(machine_.Read(kSystemDat)), std::nullopt);
   }
 }
 

@@ -17,14 +17,7 @@
 namespace w95 {
 namespace {
 
-using creg::Get16;
-using creg::Get32;
-using creg::Put16;
-using creg::Put32;
-namespace nav = creg::nav;
-namespace slot = creg::slot;
-namespace blk = creg::block;
-namespace ent = creg::entry;
+using namespace creg::names;
 
 std::string Dword(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 
@@ -120,7 +113,7 @@ TEST_F(CregCheckRules, EachBrokenRuleIsFound) {
       {"first block is not right after", [](std::string& b) { Put32(b, creg::file::kFirstBlock, 32 + 4096); }},
       {"root key is not the first slot", [](std::string& b) { Put32(b, nav::kAt + nav::kRoot, 0x3C); }},
       {"free-list link points at a key in use", [&](std::string& b) { Put32(b, nav::kAt + nav::kFreeHead, port); }},
-      {"free slot that is on no free run", [](std::string& b) { Put32(b, nav::kAt + nav::kFreeHead, creg::kNone); }},
+      {"free slot that is on no free run", [](std::string& b) { Put32(b, nav::kAt + nav::kFreeHead, kNone); }},
       {"free-list link points outside the slots", [](std::string& b) { Put32(b, nav::kAt + nav::kFreeHead, 8190); }},
       {"free slot that is on no free run",
        [](std::string& b) {
@@ -143,7 +136,7 @@ TEST_F(CregCheckRules, EachBrokenRuleIsFound) {
          Put32(b, Key(0x100) + slot::kNextFree, 0x11C);
          Put32(b, Key(0x11C) + slot::kState, slot::kFree);
          Put32(b, Key(0x11C) + slot::kRunSize, slot::kSize);
-         Put32(b, Key(0x11C) + slot::kNextFree, creg::kNone);
+         Put32(b, Key(0x11C) + slot::kNextFree, kNone);
        }},
       {"free run's slot is not marked free",
        [](std::string& b) { Put32(b, Key(Get32(b, nav::kAt + nav::kFreeHead)) + slot::kState, 0); }},
@@ -151,9 +144,9 @@ TEST_F(CregCheckRules, EachBrokenRuleIsFound) {
        [&](std::string& b) {
          Put32(b, Key(tavix) + slot::kChild, port);
          const size_t e = EntryNamed(b, "Printer");
-         Put16(b, e + ent::kId, creg::kNoId);
-         Put16(b, e + ent::kBlock, creg::kNoId);
-         Put32(b, e + ent::kUsedSize, creg::kNone);
+         Put16(b, e + ent::kId, kNoId);
+         Put16(b, e + ent::kBlock, kNoId);
+         Put32(b, e + ent::kUsedSize, kNone);
          creg::RecountBlock(b, FirstBlock(b));
        }},
       {"name entry in use that no key names", [&](std::string& b) { Put32(b, Key(tavix) + slot::kChild, port); }},
@@ -182,7 +175,7 @@ TEST_F(CregCheckRules, EachBrokenRuleIsFound) {
        [](std::string& b) { Put16(b, EntryNamed(b, "Printer") + ent::kValueCount, 3); }},
       {"field at +16 is not 0", [](std::string& b) { b[EntryNamed(b, "Printer") + ent::kZero] = 1; }},
       {"value's field at +4 is not 0",
-       [](std::string& b) { b[EntryNamed(b, "Printer") + ent::kName + 7 + creg::value::kZero] = 1; }},
+       [](std::string& b) { b[EntryNamed(b, "Printer") + ent::kName + 7 + val::kZero] = 1; }},
       {"free record is not marked free", [](std::string& b) { Put16(b, FreeRecord(b) + ent::kBlock, 0); }},
       {"free record does not parse", [](std::string& b) { Put16(b, FreeRecord(b) + ent::kNameSize, 0xFFFF); }},
       {"size is below its header or passes", [](std::string& b) { Put32(b, FreeRecord(b) + ent::kSize, 0x2000); }},

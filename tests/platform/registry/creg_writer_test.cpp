@@ -10,18 +10,16 @@
 #include <functional>
 
 #include "machine_builder/binary_hives.h"
+#include "machine_builder/used_hive.h"
 #include "platform/network/persistent_connections.h"
-#include "platform/registry/creg_check.h"
 #include "platform/registry/creg_format.h"
 #include "platform/registry/creg_read.h"
 #include "platform/registry/registry.h"
+#include "support/creg_bookkeeping.h"
 #include "support/temp_machine.h"
-#include "used_hive.h"
 
 namespace w95 {
 namespace {
-
-using testing::FreeRecords;
 
 constexpr const char* kSystemDat = "C:\\WINDOWS\\SYSTEM.DAT";
 constexpr const char* kUserDat = "C:\\WINDOWS\\USER.DAT";
@@ -121,7 +119,7 @@ std::vector<Fix> Fixes() {
 class UsedHiveTest : public ::testing::Test {
  protected:
   // The installation's hives, with the components and `seed`, laid out as a long-used installation.
-  void Install(FreeRecords style, const std::function<void(RegHive&)>& seed) {
+  void Install(bool win98, const std::function<void(RegHive&)>& seed) {
     machine_.emplace();
     machine_->Builder().UseBinaryRegistry();
     machine_->Builder().InstallPrintingSystem();
@@ -129,7 +127,7 @@ class UsedHiveTest : public ::testing::Test {
       RegHive hive = dxl::tools::ReadBinaryHive(machine_->Builder(), user);
       if (!user) AddComponents(hive);
       if (user) seed(hive);
-      machine_->Builder().File(user ? kUserDat : kSystemDat, testing::UsedCregHive(hive.Root(), style));
+      machine_->Builder().File(user ? kUserDat : kSystemDat, dxl::tools::UsedCregHive(hive.Root(), {.win98 = win98}));
     }
     machine_->Activate();
   }
@@ -159,20 +157,18 @@ size_t BlockHolding(const std::string& file, size_t at) {
 }
 
 TEST_F(UsedHiveTest, EveryFixKeepsTheBookkeepingAndChangesOnlyWhatItMeans) {
-  for (FreeRecords style : {FreeRecords::AtBlockEnd, FreeRecords::AmongEntries}) {
+  for (bool win98 : {false, true}) {
     for (const Fix& fix : Fixes()) {
-      SCOPED_TRACE(std::string(fix.what) + (style == FreeRecords::AtBlockEnd ? ", Windows 95" : ", Windows 98"));
-      Install(style, fix.seed);
+      SCOPED_TRACE(std::string(fix.what) + (win98 ? ", Windows 98" : ", Windows 95"));
+      Install(win98, fix.seed);
       const char* file = fix.user ? kUserDat : kSystemDat;
       const std::string before = machine_->Read(file);
       const std::string other = machine_->Read(fix.user ? kSystemDat : kUserDat);
-      ASSERT_EQ(testing::BookkeepingFault(before), std::nullopt) << "the test hive itself";
-      ASSERT_EQ(CheckCregFile(before), std::nullopt) << "the test hive itself";
+      ASSERT_EQ(dxl::testing::WrittenBookkeepingFault(before), std::nullopt) << "the test hive itself";
       RegHive expected = LibraryReading(before, fix.user);
       ASSERT_EQ(fix.apply(), ERROR_SUCCESS);
       const std::string after = machine_->Read(file);
-      EXPECT_EQ(testing::BookkeepingFault(after), std::nullopt);
-      EXPECT_EQ(CheckCregFile(after), std::nullopt);
+      EXPECT_EQ(dxl::testing::WrittenBookkeepingFault(after), std::nullopt);
       fix.intended(expected);
       EXPECT_TRUE(SameRegTree(LibraryReading(after, fix.user).Root(), expected.Root()));
       EXPECT_EQ(machine_->Read(fix.user ? kSystemDat : kUserDat), other);
@@ -194,9 +190,9 @@ TEST_F(UsedHiveTest, EveryFixKeepsTheBookkeepingAndChangesOnlyWhatItMeans) {
 // Further changes on the file the writer left: it accepts its own output,
 // reuses what it freed, and grows blocks and the navigation area as Windows does.
 TEST_F(UsedHiveTest, ManyChangesInARowKeepEveryRule) {
-  for (FreeRecords style : {FreeRecords::AtBlockEnd, FreeRecords::AmongEntries}) {
-    SCOPED_TRACE(style == FreeRecords::AtBlockEnd ? "Windows 95" : "Windows 98");
-    Install(style, [](RegHive&) {});
+  for (bool win98 : {false, true}) {
+    SCOPED_TRACE(win98 ? "Windows 98" : "Windows 95");
+    Install(win98, [](RegHive&) {});
     RegHive expected = LibraryReading(machine_->Read(kSystemDat), false);
     RegKey clsid;
     ASSERT_EQ(RegOpenKeyExA(RootKey::LocalMachine, "SOFTWARE\\Classes\\CLSID", 0, KEY_ALL_ACCESS, clsid),
@@ -216,14 +212,13 @@ TEST_F(UsedHiveTest, ManyChangesInARowKeepEveryRule) {
       }
     }
     const std::string after = machine_->Read(kSystemDat);
-    EXPECT_EQ(testing::BookkeepingFault(after), std::nullopt);
-    EXPECT_EQ(CheckCregFile(after), std::nullopt);
+    EXPECT_EQ(dxl::testing::WrittenBookkeepingFault(after), std::nullopt);
     EXPECT_TRUE(SameRegTree(LibraryReading(after, false).Root(), expected.Root()));
   }
 }
 
 TEST_F(UsedHiveTest, HivesWithoutWriteBitsAreWrittenAndKeepTheirMode) {
-  Install(FreeRecords::AtBlockEnd, [](RegHive&) {});
+  Install(false, [](RegHive&) {});
   for (const char* file : {kSystemDat, kUserDat}) chmod(machine_->Builder().HostPath(file).c_str(), 0444);
   EXPECT_EQ(SetValue(RootKey::LocalMachine, kPrinter, "Attributes", REG_DWORD, Dword(0x0A44)), ERROR_SUCCESS);
   EXPECT_EQ(WritePersistentConnection("LPT2", kServer), ERROR_SUCCESS);
@@ -234,7 +229,7 @@ TEST_F(UsedHiveTest, HivesWithoutWriteBitsAreWrittenAndKeepTheirMode) {
     struct stat st {};
     ASSERT_EQ(stat(machine_->Builder().HostPath(file).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0444u) << file;
-    EXPECT_EQ(testing::BookkeepingFault(machine_->Read(file)), std::nullopt) << file;
+    EXPECT_EQ(dxl::testing::WrittenBookkeepingFault(machine_->Read(file)), std::nullopt) << file;
   }
 }
 

@@ -15,11 +15,7 @@
 namespace w95 {
 namespace {
 
-using creg::Get16;
-using creg::Get32;
-namespace blk = creg::block;
-namespace ent = creg::entry;
-namespace slot = creg::slot;
+using namespace creg::names;
 
 struct Shape {
   size_t blocks = 0;
@@ -38,13 +34,13 @@ Shape ShapeOf(const std::string& b) {
     if (size >= 61440 && Get32(b, at + blk::kUnused) < creg::kPage) ++shape.nearlyFull;
     shape.highestId = std::max<uint32_t>(shape.highestId, Get16(b, at + blk::kMaxId));
     for (size_t e = at + blk::kHeaderSize; e < at + size; e += Get32(b, e + ent::kSize)) {
-      if (Get16(b, e + ent::kId) != creg::kNoId) continue;
+      if (Get16(b, e + ent::kId) != kNoId) continue;
       const bool last = e + Get32(b, e + ent::kSize) == at + size;
       ++(last ? shape.endFreeRecords : shape.middleFreeRecords);
     }
   }
-  for (uint32_t run = Get32(b, creg::nav::kAt + creg::nav::kFreeHead); run != creg::kNone;
-       run = Get32(b, creg::nav::kAt + run + slot::kNextFree))
+  for (uint32_t run = Get32(b, nav::kAt + nav::kFreeHead); run != kNone;
+       run = Get32(b, nav::kAt + run + slot::kNextFree))
     ++shape.freeRuns;
   return shape;
 }
