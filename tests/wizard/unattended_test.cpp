@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "machine_builder/demo_machine.h"
+#include "support/slurp.h"
 #include "support/temp_machine.h"
 
 namespace dxl {
@@ -26,12 +26,7 @@ struct Outcome {
   std::string err;
 };
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::Slurp;
 
 // Every file of a tree by its path below the root, with its bytes; `skip`: a
 // directory below the root left out.
