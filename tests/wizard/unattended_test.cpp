@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "machine_builder/demo_machine.h"
+#include "support/demo_fixture.h"
 #include "support/slurp.h"
 #include "support/temp_machine.h"
 
@@ -40,14 +40,8 @@ std::map<std::string, std::string> Tree(const fs::path& root, const std::string&
   return files;
 }
 
-class Unattended : public ::testing::Test {
+class Unattended : public testing::DemoMachineTest {
  protected:
-  void SetUp() override {
-    auto& b = machine_.Builder();
-    b.InstallPrintingSystem();
-    tools::AddDemoProblems(b);
-    b.MachineIni("Clock", "Now", "1998/03/15 10:20:30");
-  }
   void TearDown() override {
     std::error_code ec;
     for (const char* suffix : {".out", ".err", ".report", ".json"}) fs::remove(Side(suffix), ec);
@@ -84,10 +78,7 @@ class Unattended : public ::testing::Test {
     more.push_back("TSHOOTER_ANSWERS=fix");
     return Start(std::move(more));
   }
-  fs::path Side(std::string_view suffix) const { return fs::path(machine_.Root().string() + std::string(suffix)); }
   fs::path Host(std::string_view relative) const { return machine_.Root() / relative; }
-
-  testing::TempMachine machine_;
 };
 
 TEST_F(Unattended, CheckChangesNothingAndPrintsTheWholeReport) {
