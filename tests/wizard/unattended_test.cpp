@@ -44,7 +44,7 @@ class Unattended : public testing::DemoMachineTest {
  protected:
   void TearDown() override {
     std::error_code ec;
-    for (const char* suffix : {".out", ".err", ".report", ".json"}) fs::remove(Side(suffix), ec);
+    for (const char* suffix : {".out", ".err", ".report", ".json", ".outside"}) fs::remove(Side(suffix), ec);
   }
 
   // The program with `environment` added ("NAME=value") and `arguments`.
@@ -187,6 +187,27 @@ TEST_F(Unattended, UndoRefusesWhenAFileChangedSinceAndNamesIt) {
   Outcome forced = Start({}, {"--undo", "--force"});
   EXPECT_EQ(forced.code, 0) << forced.err;
   EXPECT_EQ(Tree(machine_.Root(), "WINDOWS/DXL/"), original);
+}
+
+// A record whose path leads out of the machine (edited, or from elsewhere)
+// restores nothing there: the file beside the machine stays as it is.
+TEST_F(Unattended, UndoOfARecordNamingAPathOutsideTheMachineWritesNothingThere) {
+  ASSERT_EQ(Fix().code, 0);
+  const fs::path record = Host("WINDOWS/DXL/UNDO0001.JSN");
+  const std::string genuine = Slurp(record);
+  const std::string systemIni = "\"path\": \"C:\\\\WINDOWS\\\\SYSTEM.INI\"";
+  ASSERT_NE(genuine.find(systemIni), std::string::npos) << genuine;
+  const std::string outside = machine_.Root().filename().string() + ".outside";
+  std::ofstream(Side(".outside")) << "host file\n";
+  for (const std::string& path : {"C:\\\\..\\\\" + outside, "C:\\\\WINDOWS\\\\..\\\\..\\\\" + outside,
+                                  "\\\\\\\\PRINTSRV\\\\KRT310\\\\..\\\\..\\\\" + outside}) {
+    std::string hostile = genuine;
+    hostile.replace(hostile.find(systemIni), systemIni.size(), "\"path\": \"" + path + "\"");
+    std::ofstream(record, std::ios::binary | std::ios::trunc) << hostile;
+    Outcome undo = Start({}, {"--undo", "--force"});
+    EXPECT_EQ(undo.code, 4) << path << undo.err;
+    EXPECT_EQ(Slurp(Side(".outside")), "host file\n") << path;
+  }
 }
 
 }  // namespace
