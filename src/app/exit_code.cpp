@@ -13,7 +13,8 @@ int ExitCodeOfRun(const RunRecord& record) {
   if (record.step < 0 && findings.empty()) return exit_code::kAllRight;
   const bool allMended =
       std::ranges::all_of(findings, [](const Finding& finding) { return finding.end == FindingEnd::Fixed; });
-  if (!record.checksEnded || !record.runCompleted || record.rerunSetup || !allMended) return exit_code::kProblemsRemain;
+  if (!record.ChecksEnded() || !record.runCompleted || record.rerunSetup || !allMended)
+    return exit_code::kProblemsRemain;
   return exit_code::kAllRight;
 }
 

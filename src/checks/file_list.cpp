@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/base/case_rules.h"
+#include "platform/base/cp936_chars.h"
 #include "platform/base/text.h"
 
 namespace dxl {
@@ -80,26 +81,14 @@ std::optional<std::array<std::uint32_t, 4>> ParseVersionText(std::string_view te
   return parts;
 }
 
-namespace {
-
-bool IsTrailByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
-}
-
-}  // namespace
-
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   // Characters, not bytes: the second byte of a double-byte character may be
   // 0x5C or 0x7C without being a '\\' or a '|'. A lead byte without a valid
   // second byte is a character of its own.
-  for (size_t i = 0; i < name.size(); ++i) {
+  for (size_t i = 0; i < name.size(); i += w95::Cp936CharSize(name, i)) {
     const char c = name[i];
-    if (w95::IsCp936LeadByte(static_cast<unsigned char>(c)) && i + 1 < name.size() && IsTrailByte(name[i + 1])) {
-      ++i;
-      continue;
-    }
+    if (w95::Cp936CharSize(name, i) == 2) continue;
     if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
       return false;
   }

@@ -1,6 +1,6 @@
 #include "results/buffer_text.h"
 
-#include "platform/base/text.h"
+#include "platform/base/cp936_chars.h"
 
 namespace dxl {
 
@@ -10,7 +10,7 @@ std::string FitBuffer(std::string_view text, std::size_t bufferSize) {
   if (text.size() <= limit) return std::string(text);
   std::size_t end = 0;
   while (end < text.size()) {
-    std::size_t width = w95::IsCp936LeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+    const std::size_t width = w95::Cp936CharSize(text, end);
     if (end + width > limit) break;
     end += width;
   }

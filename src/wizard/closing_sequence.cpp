@@ -65,7 +65,6 @@ void ClosingSequence(TroubleshooterApp& app) {
   AppendToReport(app, ReportLine(0, LoadMessage(closing)));
   RunRecord& record = TheRunRecord();
   record.verdict = Summary(app);
-  record.checksEnded = true;
   record.runCompleted = (app.statusFlags & RunCompleted) != 0;
   record.rerunSetup = (app.statusFlags & RerunSetup) != 0;
   AppendToReport(app, ReportLine(0, record.verdict));

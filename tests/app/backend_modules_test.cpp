@@ -12,10 +12,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/slurp.h"
 #include "support/temp_machine.h"
 
 namespace dxl {
@@ -23,12 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::Slurp;
 
 // One page of a run: its id, and the answer given once the maps are taken.
 struct Step {

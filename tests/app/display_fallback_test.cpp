@@ -5,21 +5,15 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "support/slurp.h"
 #include "support/temp_machine.h"
 
 namespace dxl {
 namespace {
 
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::Slurp;
 
 TEST(DisplayFallback, ADeadDisplayFallsBackToTheConsoleAndSaysSo) {
   testing::TempMachine machine;

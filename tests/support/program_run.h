@@ -15,10 +15,10 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 
+#include "support/slurp.h"
 #include "support/temp_machine.h"
 
 namespace dxl::testing {
@@ -56,12 +56,7 @@ class ProgramRunTest : public ::testing::Test {
     return {WIFEXITED(status), WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0};
   }
   // What the program printed, standard output and error together.
-  std::string Output() const {
-    std::ifstream in(Side(".out"), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string Output() const { return Slurp(Side(".out")); }
   // A file beside the machine directory.
   std::filesystem::path Side(std::string_view suffix) const {
     return std::filesystem::path(machine_.Root().string() + std::string(suffix));

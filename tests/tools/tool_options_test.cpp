@@ -6,13 +6,14 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "support/slurp.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using dxl::testing::Slurp;
 
 class ToolOptions : public ::testing::Test {
  protected:
@@ -38,12 +39,6 @@ class ToolOptions : public ::testing::Test {
     fs::remove(dir_ / "out.txt");
     fs::remove(dir_ / "err.txt");
     return result;
-  }
-  static std::string Slurp(const fs::path& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
   }
   // What the tool left in its directory.
   int Entries() const { return static_cast<int>(std::distance(fs::directory_iterator(dir_), {})); }

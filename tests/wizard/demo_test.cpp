@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "machine_builder/demo_machine.h"
 #include "platform/base/cp936.h"
+#include "support/demo_fixture.h"
 #include "support/temp_machine.h"
 
 namespace dxl {
@@ -18,14 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Demo : public ::testing::Test {
+class Demo : public testing::DemoMachineTest {
  protected:
-  void SetUp() override {
-    auto& b = machine_.Builder();
-    b.InstallPrintingSystem();
-    tools::AddDemoProblems(b);
-    b.MachineIni("Clock", "Now", "1998/03/15 10:20:30");
-  }
   void TearDown() override {
     std::error_code ec;
     fs::remove(Side(".answers"), ec);
@@ -40,10 +34,7 @@ class Demo : public ::testing::Test {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     return w95::Cp936ToUtf8Lossy(machine_.Read("C:\\WINDOWS\\DXL\\9803150" + std::to_string(logNumber) + ".LOG"));
   }
-  fs::path Side(std::string_view suffix) const { return fs::path(machine_.Root().string() + std::string(suffix)); }
   static bool Has(const std::string& log, std::string_view line) { return log.find(line) != std::string::npos; }
-
-  testing::TempMachine machine_;
 };
 
 TEST_F(Demo, EveryProblemIsFoundAndMended) {

@@ -19,6 +19,7 @@
 
 #include "platform/base/cp936.h"
 #include "support/command_output.h"
+#include "support/slurp.h"
 
 namespace dxl {
 namespace {
@@ -31,12 +32,7 @@ constexpr const char* kReadOnlyFiles[] = {"MSDOS.SYS", "WINDOWS/SYSTEM.DAT", "WI
 
 std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::Slurp;
 
 struct FileState {
   std::string bytes;

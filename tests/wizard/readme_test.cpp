@@ -9,9 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/slurp.h"
 
 namespace dxl {
 namespace {
@@ -34,12 +35,7 @@ std::vector<std::string> ReadmeExamples() {
   return lines;
 }
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::Slurp;
 
 class Readme : public ::testing::Test {
  protected:

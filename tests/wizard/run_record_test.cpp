@@ -42,7 +42,7 @@ class RecordOfFindings : public testing::ProgramTest {
       for (const auto& line : finding.reportLines) lines.push_back(w95::Cp936ToUtf8Lossy(line));
       EXPECT_EQ(lines, expected[i].lines);
     }
-    EXPECT_TRUE(record.checksEnded);
+    EXPECT_TRUE(record.ChecksEnded());
   }
 };
 

@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "machine_builder/demo_machine.h"
+#include "support/demo_fixture.h"
+#include "support/slurp.h"
 #include "support/temp_machine.h"
 
 namespace dxl {
@@ -26,12 +26,7 @@ struct Outcome {
   std::string err;
 };
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::Slurp;
 
 // Every file of a tree by its path below the root, with its bytes; `skip`: a
 // directory below the root left out.
@@ -45,17 +40,11 @@ std::map<std::string, std::string> Tree(const fs::path& root, const std::string&
   return files;
 }
 
-class Unattended : public ::testing::Test {
+class Unattended : public testing::DemoMachineTest {
  protected:
-  void SetUp() override {
-    auto& b = machine_.Builder();
-    b.InstallPrintingSystem();
-    tools::AddDemoProblems(b);
-    b.MachineIni("Clock", "Now", "1998/03/15 10:20:30");
-  }
   void TearDown() override {
     std::error_code ec;
-    for (const char* suffix : {".out", ".err", ".report", ".json"}) fs::remove(Side(suffix), ec);
+    for (const char* suffix : {".out", ".err", ".report", ".json", ".outside"}) fs::remove(Side(suffix), ec);
   }
 
   // The program with `environment` added ("NAME=value") and `arguments`.
@@ -89,10 +78,7 @@ class Unattended : public ::testing::Test {
     more.push_back("TSHOOTER_ANSWERS=fix");
     return Start(std::move(more));
   }
-  fs::path Side(std::string_view suffix) const { return fs::path(machine_.Root().string() + std::string(suffix)); }
   fs::path Host(std::string_view relative) const { return machine_.Root() / relative; }
-
-  testing::TempMachine machine_;
 };
 
 TEST_F(Unattended, CheckChangesNothingAndPrintsTheWholeReport) {
@@ -201,6 +187,27 @@ TEST_F(Unattended, UndoRefusesWhenAFileChangedSinceAndNamesIt) {
   Outcome forced = Start({}, {"--undo", "--force"});
   EXPECT_EQ(forced.code, 0) << forced.err;
   EXPECT_EQ(Tree(machine_.Root(), "WINDOWS/DXL/"), original);
+}
+
+// A record whose path leads out of the machine (edited, or from elsewhere)
+// restores nothing there: the file beside the machine stays as it is.
+TEST_F(Unattended, UndoOfARecordNamingAPathOutsideTheMachineWritesNothingThere) {
+  ASSERT_EQ(Fix().code, 0);
+  const fs::path record = Host("WINDOWS/DXL/UNDO0001.JSN");
+  const std::string genuine = Slurp(record);
+  const std::string systemIni = "\"path\": \"C:\\\\WINDOWS\\\\SYSTEM.INI\"";
+  ASSERT_NE(genuine.find(systemIni), std::string::npos) << genuine;
+  const std::string outside = machine_.Root().filename().string() + ".outside";
+  std::ofstream(Side(".outside")) << "host file\n";
+  for (const std::string& path : {"C:\\\\..\\\\" + outside, "C:\\\\WINDOWS\\\\..\\\\..\\\\" + outside,
+                                  "\\\\\\\\PRINTSRV\\\\KRT310\\\\..\\\\..\\\\" + outside}) {
+    std::string hostile = genuine;
+    hostile.replace(hostile.find(systemIni), systemIni.size(), "\"path\": \"" + path + "\"");
+    std::ofstream(record, std::ios::binary | std::ios::trunc) << hostile;
+    Outcome undo = Start({}, {"--undo", "--force"});
+    EXPECT_EQ(undo.code, 4) << path << undo.err;
+    EXPECT_EQ(Slurp(Side(".outside")), "host file\n") << path;
+  }
 }
 
 }  // namespace

@@ -27,11 +27,13 @@ struct RunRecord {
   std::vector<std::string> stepLines;  // report lines written since it began or since the last finding
   std::vector<Finding> findings;
   std::string verdict;             // the closing summary line (code page 936); empty until written
-  bool checksEnded = false;        // the closing sequence ran
   bool runCompleted = false;       // RunCompleted was set when it ran
   bool rerunSetup = false;         // RerunSetup was set then: the set-up program must run again
   bool reportWriteFailed = false;  // a line could not be appended to the report
   bool logWriteFailed = false;     // the last attempt to save the log failed
+
+  // The closing sequence ran: it writes the verdict.
+  bool ChecksEnded() const { return !verdict.empty(); }
 };
 
 RunRecord& TheRunRecord();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/base/text.h"
+#include "platform/base/cp936_chars.h"
 
 namespace w95 {
 
@@ -13,9 +13,9 @@ namespace {
 template <typename Each>
 void ForEachNameByte(std::string_view name, Each each) {
   for (size_t i = 0; i < name.size(); ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    each(c, true);
-    if (IsCp936LeadByte(c) && i + 1 < name.size()) each(static_cast<unsigned char>(name[++i]), false);
+    const bool doubleByte = Cp936CharSize(name, i) == 2;
+    each(static_cast<unsigned char>(name[i]), true);
+    if (doubleByte) each(static_cast<unsigned char>(name[++i]), false);
   }
 }
 
@@ -55,10 +55,9 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    const auto ca = static_cast<unsigned char>(a[i]);
-    if (Upper(ca) != Upper(static_cast<unsigned char>(b[i]))) return false;
+    if (Upper(static_cast<unsigned char>(a[i])) != Upper(static_cast<unsigned char>(b[i]))) return false;
     // A double-byte character: the trail bytes compared as they are.
-    if (!IsCp936LeadByte(ca) || i + 1 == a.size()) continue;
+    if (Cp936CharSize(a, i) == 1) continue;
     ++i;
     if (a[i] != b[i]) return false;
   }

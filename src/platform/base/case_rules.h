@@ -9,12 +9,11 @@
 //
 // Names (profile sections and keys, registry keys and values, file, device,
 // share, printer and port names), as Windows 95 compares them in code page
-// 936: a name is read as characters. A lead byte 0x81-0xFE and the byte after
-// it are one double-byte character, compared as its two bytes are: its trail
-// byte is never folded, even in 'A'-'Z' or 'a'-'z', and full-width letters are
-// not folded either. A lead byte that ends the name stands alone. A
-// single-byte character folds 'a'-'z' to 'A'-'Z'; every other byte is compared
-// as it is.
+// 936: a name is read as characters (cp936_chars.h). A double-byte character
+// is compared as its two bytes are: its trail byte is never folded, even in
+// 'A'-'Z' or 'a'-'z', and full-width letters are not folded either. A lead
+// byte without a trail byte after it stands alone. A single-byte character
+// folds 'a'-'z' to 'A'-'Z'; every other byte is compared as it is.
 #pragma once
 
 #include <cstddef>

@@ -1,13 +1,10 @@
 #include "platform/base/cp936_chars.h"
 
-#include "platform/base/text.h"
-
 namespace w95 {
 
 std::size_t Cp936CharSize(std::string_view text, std::size_t at) {
   if (at + 1 >= text.size() || !IsCp936LeadByte(static_cast<unsigned char>(text[at]))) return 1;
-  const auto trail = static_cast<unsigned char>(text[at + 1]);
-  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
+  return IsCp936TrailByte(static_cast<unsigned char>(text[at + 1])) ? 2 : 1;
 }
 
 std::size_t FindLastOfCp936(std::string_view text, std::string_view chars) {

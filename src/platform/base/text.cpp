@@ -2,8 +2,6 @@
 
 namespace w95 {
 
-bool IsCp936LeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
 size_t FindLineEnd(std::string_view text, size_t pos) {
   while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n') ++pos;
   return pos;

@@ -1,6 +1,6 @@
-// Byte-string helpers of the emulated platform. Text is code page 936: a lead byte
-// 0x81..0xFE starts a two-byte character (case_rules.h: how names and text
-// compare without regard to case).
+// Byte-string helpers of the emulated platform. Text is code page 936
+// (cp936_chars.h: its characters; case_rules.h: how names and text compare
+// without regard to case).
 #pragma once
 
 #include <cstddef>
@@ -8,8 +8,6 @@
 #include <string_view>
 
 namespace w95 {
-
-bool IsCp936LeadByte(unsigned char c);
 
 // The first '\r' or '\n' of `text` from `pos` on (or its size): where a line
 // of an INI or REGEDIT4 text ends.

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/base/case_rules.h"
-#include "platform/base/text.h"
+#include "platform/base/cp936_chars.h"
 #include "platform/registry/creg_read.h"
 #include "platform/registry/regedit4.h"
 
@@ -211,7 +211,7 @@ std::vector<Part> SplitPath(std::string_view path) {
   std::vector<Part> parts;
   size_t start = 0;
   for (size_t i = 0; i < path.size(); ++i) {
-    if (IsCp936LeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+    if (Cp936CharSize(path, i) == 2) {
       ++i;
       continue;
     }

@@ -7,12 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/base/win_types.h"
 #include "platform/machine/paths.h"
+#include "support/slurp.h"
 #include "support/temp_machine.h"
 
 namespace w95 {
@@ -20,12 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using dxl::testing::Slurp;
 
 class Recorder : public ReplaceObserver {
  public:
