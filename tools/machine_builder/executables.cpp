@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "machine_builder/le_bytes.h"
+
 namespace dxl::tools {
 
 namespace {
@@ -13,19 +15,6 @@ constexpr std::uint32_t kFixedSignature = 0xFEEF04BD;
 constexpr std::uint16_t kLanguage = 0x0804;  // Chinese (PRC)
 constexpr std::uint16_t kCodePage = 936;
 
-void Put16(std::string& bytes, std::size_t at, std::uint32_t value) {
-  if (bytes.size() < at + 2) bytes.resize(at + 2, '\0');
-  bytes[at] = static_cast<char>(value & 0xFF);
-  bytes[at + 1] = static_cast<char>(value >> 8 & 0xFF);
-}
-
-void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
-  Put16(bytes, at, value & 0xFFFF);
-  Put16(bytes, at + 2, value >> 16);
-}
-
-void Append16(std::string& bytes, std::uint32_t value) { Put16(bytes, bytes.size(), value); }
-void Append32(std::string& bytes, std::uint32_t value) { Put32(bytes, bytes.size(), value); }
 void Pad(std::string& bytes, std::size_t alignment) {
   while (bytes.size() % alignment) bytes += '\0';
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "machine_builder/le_bytes.h"
+
 namespace dxl::tools {
 
 namespace {
@@ -30,8 +32,7 @@ void Lz77Packer::Add(std::string_view bytes) {
     }
     Item(true);
     const unsigned code = unsigned(bestDistance - 1) | unsigned(bestLength - kMinMatch) << 12;
-    packed_ += char(code & 0xFF);
-    packed_ += char(code >> 8);
+    Append16(packed_, code);
     at += bestLength;
   }
 }

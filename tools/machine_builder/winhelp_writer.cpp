@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "machine_builder/le_bytes.h"
 #include "machine_builder/winhelp_lz77_packer.h"
 
 namespace dxl::tools {
@@ -21,20 +22,6 @@ constexpr size_t kTopicHeaderSize = 28;
 // afterwards, may pack a little worse than the placeholders did.
 constexpr size_t kPackingMargin = 64;
 
-void Put16(std::string& out, uint32_t value) {
-  out += char(value & 0xFF);
-  out += char(value >> 8 & 0xFF);
-}
-void Put32(std::string& out, uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-void Set32(std::string& out, size_t at, uint32_t value) {
-  std::string bytes;
-  Put32(bytes, value);
-  out.replace(at, 4, bytes);
-}
-
 // A record of |TOPIC, its topic positions still to be filled in.
 struct Record {
   std::string bytes;
@@ -47,24 +34,24 @@ struct Record {
 
 std::string RecordBytes(uint8_t type, std::string_view linkData1, std::string_view linkData2) {
   std::string out;
-  Put32(out, uint32_t(kRecordHeaderSize + linkData1.size() + linkData2.size()));
-  Put32(out, uint32_t(linkData2.size()));
-  Put32(out, kNone);  // previous, filled in
-  Put32(out, kNone);  // next, filled in
-  Put32(out, uint32_t(kRecordHeaderSize + linkData1.size()));
+  Append32(out, uint32_t(kRecordHeaderSize + linkData1.size() + linkData2.size()));
+  Append32(out, uint32_t(linkData2.size()));
+  Append32(out, kNone);  // previous, filled in
+  Append32(out, kNone);  // next, filled in
+  Append32(out, uint32_t(kRecordHeaderSize + linkData1.size()));
   out += char(type);
   return out.append(linkData1).append(linkData2);
 }
 
 Record TopicHeader(uint32_t number, std::string_view title) {
   std::string header;
-  Put32(header, 0);      // the topic's size, filled in
-  Put32(header, kNone);  // browse sequence: none
-  Put32(header, kNone);
-  Put32(header, number);
-  Put32(header, kNone);  // no non-scrolling region
-  Put32(header, kNone);  // scrolling region, filled in
-  Put32(header, kNone);  // next topic, filled in
+  Append32(header, 0);      // the topic's size, filled in
+  Append32(header, kNone);  // browse sequence: none
+  Append32(header, kNone);
+  Append32(header, number);
+  Append32(header, kNone);  // no non-scrolling region
+  Append32(header, kNone);  // scrolling region, filled in
+  Append32(header, kNone);  // next topic, filled in
   return {RecordBytes(0x02, header, title), true};
 }
 
@@ -72,14 +59,14 @@ Record Paragraph(std::string_view text) {
   const uint32_t size = uint32_t(text.size() + 1);
   if (size >= 0x4000) throw std::length_error("help paragraph too long");
   std::string formatting;
-  Put16(formatting, (size + 0x4000) * 2);  // compressed long: the text's size
+  Append16(formatting, (size + 0x4000) * 2);  // compressed long: the text's size
   if (size < 0x80) {
     formatting += char(size * 2);  // compressed short: its characters
   } else {
-    Put16(formatting, size * 2 + 1);
+    Append16(formatting, size * 2 + 1);
   }
   formatting += std::string("\x00\x80\x00\x00", 4);  // paragraph id
-  Put16(formatting, 0);                              // no spacing, indents, borders or tabs
+  Append16(formatting, 0);                           // no spacing, indents, borders or tabs
   formatting += "\x82\xFF";                          // the paragraph ends; so do its commands
   std::string linkData2(text);
   linkData2 += '\0';
@@ -114,14 +101,14 @@ std::vector<uint32_t> LinkRecords(std::vector<Record>& records) {
   for (size_t i = 0; i < records.size(); ++i) {
     Record& record = records[i];
     if (i > 0 && records[i - 1].block != record.block) characters = 0;
-    Set32(record.bytes, 8, i > 0 ? records[i - 1].Position() : kNone);
-    Set32(record.bytes, 12, i + 1 < records.size() ? records[i + 1].Position() : kNone);
+    Put32(record.bytes, 8, i > 0 ? records[i - 1].Position() : kNone);
+    Put32(record.bytes, 12, i + 1 < records.size() ? records[i + 1].Position() : kNone);
     if (record.topicHeader) {
       offsets.push_back(uint32_t(record.block * 0x8000 + characters));
-      if (previousHeader) Set32(records[*previousHeader].bytes, kRecordHeaderSize + 24, record.Position());
+      if (previousHeader) Put32(records[*previousHeader].bytes, kRecordHeaderSize + 24, record.Position());
       previousHeader = i;
       const bool hasText = i + 1 < records.size() && !records[i + 1].topicHeader;
-      Set32(record.bytes, kRecordHeaderSize + 20, hasText ? records[i + 1].Position() : kNone);
+      Put32(record.bytes, kRecordHeaderSize + 20, hasText ? records[i + 1].Position() : kNone);
     }
     characters += record.characters;
   }
@@ -131,7 +118,7 @@ std::vector<uint32_t> LinkRecords(std::vector<Record>& records) {
     uint32_t size = 0;
     for (size_t j = i; j < records.size() && (j == i || !records[j].topicHeader); ++j)
       size += uint32_t(records[j].bytes.size());
-    Set32(records[i].bytes, kRecordHeaderSize, size);
+    Put32(records[i].bytes, kRecordHeaderSize, size);
   }
   return offsets;
 }
@@ -143,9 +130,9 @@ std::string TopicFile(const std::vector<Record>& records) {
   size_t next = 0;
   for (size_t block = 0; block < blocks; ++block) {
     std::string header;
-    Put32(header, lastRecord);
-    Put32(header, records[next].Position());
-    Put32(header, lastHeader);
+    Append32(header, lastRecord);
+    Append32(header, records[next].Position());
+    Append32(header, lastHeader);
     Lz77Packer packer;
     for (; next < records.size() && records[next].block == block; ++next) {
       packer.Add(records[next].bytes);
@@ -162,26 +149,26 @@ std::string TopicFile(const std::vector<Record>& records) {
 
 std::string SystemFile(const WinHelpSource& source) {
   std::string out;
-  Put16(out, 0x036C);
-  Put16(out, 33);  // Windows 95's compiler
-  Put16(out, 1);
-  Put32(out, 0);  // date of generation: none, so that the file is the same each time
-  Put16(out, 4);  // topics LZ77-packed in 4 KiB blocks
-  Put16(out, 1);  // title
-  Put16(out, uint32_t(source.title.size() + 1));
+  Append16(out, 0x036C);
+  Append16(out, 33);  // Windows 95's compiler
+  Append16(out, 1);
+  Append32(out, 0);  // date of generation: none, so that the file is the same each time
+  Append16(out, 4);  // topics LZ77-packed in 4 KiB blocks
+  Append16(out, 1);  // title
+  Append16(out, uint32_t(source.title.size() + 1));
   out.append(source.title).append(1, '\0');
-  Put16(out, 11);  // character set
-  Put16(out, 2);
-  Put16(out, source.charset);
+  Append16(out, 11);  // character set
+  Append16(out, 2);
+  Append16(out, source.charset);
   return out;
 }
 
 std::string ContextMapFile(const WinHelpSource& source, const std::vector<uint32_t>& offsets) {
   std::string out;
-  Put16(out, uint32_t(source.topics.size()));
+  Append16(out, uint32_t(source.topics.size()));
   for (size_t i = 0; i < source.topics.size(); ++i) {
-    Put32(out, source.topics[i].context);
-    Put32(out, offsets[i]);
+    Append32(out, source.topics[i].context);
+    Append32(out, offsets[i]);
   }
   return out;
 }
@@ -192,27 +179,27 @@ std::string Directory(const std::map<std::string, uint32_t>& files) {
   std::string page;
   for (const auto& [name, offset] : files) {
     page.append(name).append(1, '\0');
-    Put32(page, offset);
+    Append32(page, offset);
   }
   if (page.size() + 8 > kPageSize) throw std::length_error("help directory overflows its page");
   std::string out;
-  Put16(out, 0x293B);
-  Put16(out, 0x0402);  // a directory
-  Put16(out, kPageSize);
+  Append16(out, 0x293B);
+  Append16(out, 0x0402);  // a directory
+  Append16(out, kPageSize);
   std::string structure = "z4";
   structure.resize(16, '\0');
   out += structure;
-  Put16(out, 0);       // must be zero
-  Put16(out, 0);       // page splits
-  Put16(out, 0);       // root page
-  Put16(out, 0xFFFF);  // must be -1
-  Put16(out, 1);       // pages
-  Put16(out, 1);       // levels
-  Put32(out, uint32_t(files.size()));
-  Put16(out, uint32_t(kPageSize - 8 - page.size()));  // free bytes
-  Put16(out, uint32_t(files.size()));
-  Put16(out, 0xFFFF);  // previous leaf
-  Put16(out, 0xFFFF);  // next leaf
+  Append16(out, 0);       // must be zero
+  Append16(out, 0);       // page splits
+  Append16(out, 0);       // root page
+  Append16(out, 0xFFFF);  // must be -1
+  Append16(out, 1);       // pages
+  Append16(out, 1);       // levels
+  Append32(out, uint32_t(files.size()));
+  Append16(out, uint32_t(kPageSize - 8 - page.size()));  // free bytes
+  Append16(out, uint32_t(files.size()));
+  Append16(out, 0xFFFF);  // previous leaf
+  Append16(out, 0xFFFF);  // next leaf
   page.resize(kPageSize - 8, '\0');
   return out + page;
 }
@@ -220,8 +207,8 @@ std::string Directory(const std::map<std::string, uint32_t>& files) {
 // An internal file: its header (reserved and used space, flags), then its bytes.
 std::string InternalFile(std::string_view contents) {
   std::string out;
-  Put32(out, uint32_t(contents.size() + 9));
-  Put32(out, uint32_t(contents.size()));
+  Append32(out, uint32_t(contents.size() + 9));
+  Append32(out, uint32_t(contents.size()));
   out += char(4);
   return out.append(contents);
 }
@@ -251,10 +238,10 @@ std::string WriteWinHelpFile(const WinHelpSource& source) {
   const uint32_t directoryStart = uint32_t(kHeaderSize + body.size());
   body += InternalFile(Directory(directory));
   std::string out;
-  Put32(out, 0x00035F3F);
-  Put32(out, directoryStart);
-  Put32(out, kNone);  // no free blocks
-  Put32(out, uint32_t(kHeaderSize + body.size()));
+  Append32(out, 0x00035F3F);
+  Append32(out, directoryStart);
+  Append32(out, kNone);  // no free blocks
+  Append32(out, uint32_t(kHeaderSize + body.size()));
   return out + body;
 }
 

@@ -288,12 +288,13 @@ std::string GetWindowsDirectoryA() { return Machine::Current().WindowsDirectory(
 std::string GetSystemDirectoryA() { return Machine::Current().SystemDirectory(); }
 std::string GetTempPathA() { return Machine::Current().TempPath(); }
 
-std::optional<std::string> ReadWholeFile(std::string_view fileName) {
+std::optional<std::string> ReadWholeFile(std::string_view fileName, DWORD maxSize) {
   FileHandle file =
       CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (!file) return std::nullopt;
   DWORD size = GetFileSize(file);
   if (size == INVALID_FILE_SIZE) return std::nullopt;
+  if (size > maxSize) return Fail(ERROR_INVALID_DATA, std::nullopt);
   std::string bytes(size, '\0');
   DWORD read = 0;
   if (!ReadFile(file, bytes, read)) return std::nullopt;

@@ -79,8 +79,9 @@ std::string GetSystemDirectoryA();
 std::string GetTempPathA();  // ends in a backslash
 
 // Conveniences built on the calls above.
-// The whole file, or nullopt with the last error set.
-std::optional<std::string> ReadWholeFile(std::string_view fileName);
+// The whole file, or nullopt with the last error set (ERROR_INVALID_DATA, the
+// file unread, when it is larger than `maxSize`).
+std::optional<std::string> ReadWholeFile(std::string_view fileName, DWORD maxSize = INVALID_FILE_SIZE);
 // Replaces (or creates) the file atomically: a reader, or a crash, sees the old
 // bytes or the new ones, never a mix. False with the last error set on failure,
 // the old file then being untouched. A read-only file fails with

@@ -8,21 +8,6 @@ namespace w95 {
 
 namespace {
 
-// The file's bytes, unless it is too large to be a help file.
-std::optional<std::string> ReadHelpFile(std::string_view fileName) {
-  FileHandle file =
-      CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-  if (!file) return std::nullopt;
-  DWORD size = GetFileSize(file);
-  if (size == INVALID_FILE_SIZE) return std::nullopt;
-  if (size > winhelp::kMaxHelpFileSize) return Fail(ERROR_INVALID_DATA, std::nullopt);
-  std::string bytes(size, '\0');
-  DWORD read = 0;
-  if (!ReadFile(file, bytes, read)) return std::nullopt;
-  bytes.resize(read);
-  return bytes;
-}
-
 // Paragraphs as lines, without empty lines before the first and after the last.
 std::string Body(const std::vector<std::string>& paragraphs) {
   size_t first = 0, end = paragraphs.size();
@@ -54,7 +39,7 @@ BOOL WinHelpA(std::string_view helpFile, UINT command, DWORD data) {
     return 1;
   }
   if (command != HELP_CONTEXT) return Fail(ERROR_NOT_SUPPORTED, 0);
-  auto bytes = ReadHelpFile(helpFile);
+  auto bytes = ReadWholeFile(helpFile, static_cast<DWORD>(winhelp::kMaxHelpFileSize));
   if (!bytes) return 0;
   auto topic = FindHelpTopic(*bytes, data);
   if (!topic) return 0;

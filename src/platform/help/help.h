@@ -13,9 +13,6 @@
 
 namespace w95 {
 
-// The error of a file that is no help file, or a damaged one.
-constexpr DWORD ERROR_INVALID_DATA = 13;
-
 constexpr UINT HELP_CONTEXT = 0x0001;
 constexpr UINT HELP_QUIT = 0x0002;
 

@@ -24,7 +24,6 @@ class HelpFile {
   const SystemInfo& System() const { return system_; }
   // The context numbers of |CTXOMAP and the topic offsets they name.
   const std::map<uint32_t, uint32_t>& ContextMap() const { return contextMap_; }
-  const Topics& AllTopics() const { return topics_; }
 
   // The topic of a context number; nullopt when the map lacks it, or its
   // topic is missing or damaged.

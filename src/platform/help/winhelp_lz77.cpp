@@ -3,22 +3,23 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/help/winhelp_bytes.h"
+
 namespace w95::winhelp {
 
 std::optional<std::string> Lz77Expand(std::string_view packed, size_t limit) {
   std::string out;
   out.reserve(std::min(limit, packed.size() * 2));
-  size_t in = 0;
-  while (in < packed.size() && out.size() < limit) {
-    const uint8_t flags = static_cast<uint8_t>(packed[in++]);
-    for (int bit = 0; bit < 8 && in < packed.size() && out.size() < limit; ++bit) {
+  ByteReader in(packed);
+  while (!in.AtEnd() && out.size() < limit) {
+    const uint8_t flags = in.U8();
+    for (int bit = 0; bit < 8 && !in.AtEnd() && out.size() < limit; ++bit) {
       if (!(flags & (1u << bit))) {
-        out += packed[in++];
+        out += char(in.U8());
         continue;
       }
-      if (packed.size() - in < 2) return out;  // a reference cut by the end: the data ends before it
-      const unsigned code = static_cast<uint8_t>(packed[in]) | static_cast<uint8_t>(packed[in + 1]) << 8;
-      in += 2;
+      const unsigned code = in.U16();
+      if (!in.ok()) return out;  // a reference cut by the end: the data ends before it
       const size_t distance = (code & 0x0FFF) + 1;
       const size_t length = (code >> 12) + 3;
       if (distance > out.size()) return std::nullopt;

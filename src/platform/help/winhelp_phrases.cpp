@@ -95,49 +95,43 @@ std::optional<PhraseTable> PhraseTable::FromHall(std::string_view index, std::st
 }
 
 std::optional<std::string> PhraseTable::Expand(std::string_view coded, size_t limit) const {
-  return kind_ == Kind::Classic ? ExpandClassic(coded, limit) : ExpandHall(coded, limit);
+  ByteReader in(coded);
+  auto out = kind_ == Kind::Classic ? ExpandClassic(in, limit) : ExpandHall(in, limit);
+  if (!in.ok()) return std::nullopt;  // a code cut by the end
+  if (out && out->size() > limit) out->resize(limit);
+  return out;
 }
 
-std::optional<std::string> PhraseTable::ExpandClassic(std::string_view coded, size_t limit) const {
+std::optional<std::string> PhraseTable::ExpandClassic(ByteReader& in, size_t limit) const {
   std::string out;
-  for (size_t i = 0; i < coded.size() && out.size() < limit; ++i) {
-    const uint8_t c = static_cast<uint8_t>(coded[i]);
+  while (!in.AtEnd() && out.size() < limit) {
+    const uint8_t c = in.U8();
     if (c == 0 || c >= 0x10) {
       out += char(c);
       continue;
     }
-    if (++i == coded.size()) return std::nullopt;
-    const unsigned code = c * 256u + static_cast<uint8_t>(coded[i]) - 0x100;
-    if (code / 2 >= size()) return std::nullopt;
+    const unsigned code = c * 256u + in.U8() - 0x100;
+    if (!in.ok() || code / 2 >= size()) return std::nullopt;
     out += Phrase(code / 2);
     if (code & 1) out += ' ';
   }
-  if (out.size() > limit) out.resize(limit);
   return out;
 }
 
-std::optional<std::string> PhraseTable::ExpandHall(std::string_view coded, size_t limit) const {
+std::optional<std::string> PhraseTable::ExpandHall(ByteReader& in, size_t limit) const {
   std::string out;
-  for (size_t i = 0; i < coded.size() && out.size() < limit; ++i) {
-    const uint8_t c = static_cast<uint8_t>(coded[i]);
+  while (!in.AtEnd() && out.size() < limit) {
+    const uint8_t c = in.U8();
     if ((c & 1) == 0 || (c & 3) == 1) {
-      size_t phrase = c / 2;
-      if (c & 1) {
-        if (++i == coded.size()) return std::nullopt;
-        phrase = (c / 4) * 256u + 128 + static_cast<uint8_t>(coded[i]);
-      }
-      if (phrase >= size()) return std::nullopt;
+      const size_t phrase = c & 1 ? (c / 4) * 256u + 128 + in.U8() : c / 2u;
+      if (!in.ok() || phrase >= size()) return std::nullopt;
       out += Phrase(phrase);
     } else if ((c & 7) == 3) {
-      const size_t count = c / 8 + 1;
-      if (coded.size() - i - 1 < count) return std::nullopt;
-      out += coded.substr(i + 1, count);
-      i += count;
+      out += in.Bytes(c / 8 + 1);
     } else {
       out.append(c / 16 + 1, (c & 0x0F) == 0x07 ? ' ' : '\0');
     }
   }
-  if (out.size() > limit) out.resize(limit);
   return out;
 }
 

@@ -13,6 +13,8 @@
 
 namespace w95::winhelp {
 
+class ByteReader;
+
 class PhraseTable {
  public:
   enum class Kind { Classic, Hall };
@@ -31,8 +33,8 @@ class PhraseTable {
   std::optional<std::string> Expand(std::string_view coded, size_t limit) const;
 
  private:
-  std::optional<std::string> ExpandClassic(std::string_view coded, size_t limit) const;
-  std::optional<std::string> ExpandHall(std::string_view coded, size_t limit) const;
+  std::optional<std::string> ExpandClassic(ByteReader& in, size_t limit) const;
+  std::optional<std::string> ExpandHall(ByteReader& in, size_t limit) const;
 
   Kind kind_ = Kind::Classic;
   std::string text_;

@@ -21,25 +21,6 @@ constexpr size_t kMaxTopicData = size_t{32} << 20;
 constexpr size_t kMaxRecordText = size_t{256} << 10;
 constexpr size_t kMaxTopicText = size_t{1} << 20;
 
-struct RecordHeader {
-  uint32_t blockSize;  // the whole record, its text as stored included
-  uint32_t textSize;   // its text once expanded
-  uint32_t next;       // topic position of the next record
-  uint32_t dataLen1;   // this header and the formatting data
-  uint8_t type;
-};
-
-RecordHeader ReadHeader(ByteReader& in) {
-  RecordHeader header{};
-  header.blockSize = in.U32();
-  header.textSize = in.U32();
-  in.U32();  // previous
-  header.next = in.U32();
-  header.dataLen1 = in.U32();
-  header.type = in.U8();
-  return header;
-}
-
 // The characters a text record adds to topic offsets.
 uint32_t CharacterCount(std::string_view formatting) {
   ByteReader in(formatting);
@@ -78,18 +59,15 @@ std::optional<Topics> Topics::Read(std::string_view topicFile, const SystemInfo&
     if (!record) break;  // the chain ends where the data does
     if (!topics.records_.empty() && record->start <= lastStart) return std::nullopt;
     lastStart = record->start;
-    ByteReader in(topics.data_, record->start);
-    RecordHeader header = ReadHeader(in);
     const uint32_t recordBlock = (pos - kBlockHeaderSize) / topics.blockSpan_;
     if (recordBlock != block) block = recordBlock, characters = 0;
-    if (header.type == kTopicHeader) {
+    if (record->type == kTopicHeader) {
       topics.topics_.push_back({block * 0x8000u + characters, topics.records_.size()});
-    } else if (header.type == kText || header.type == kTable) {
-      characters += CharacterCount(std::string_view(topics.data_)
-                                       .substr(record->start + kRecordHeaderSize, header.dataLen1 - kRecordHeaderSize));
+    } else if (record->type == kText || record->type == kTable) {
+      characters += CharacterCount(topics.Formatting(*record));
     }
     topics.records_.push_back(*record);
-    pos = header.next;
+    pos = record->next;
   }
   return topics;
 }
@@ -103,21 +81,29 @@ std::optional<Topics::Record> Topics::RecordAt(uint32_t topicPos) const {
   const size_t blockEnd = block + 1 < blockStart_.size() ? blockStart_[block + 1] : data_.size();
   if (start >= blockEnd) return std::nullopt;
   ByteReader in(data_, start);
-  RecordHeader header = ReadHeader(in);
-  if (!in.ok() || header.dataLen1 < kRecordHeaderSize || header.blockSize < header.dataLen1 ||
-      header.blockSize > data_.size() - start) {
+  Record record{start, 0, 0, 0, 0, 0};
+  record.blockSize = in.U32();
+  record.textSize = in.U32();
+  in.U32();  // previous
+  record.next = in.U32();
+  record.dataLen1 = in.U32();
+  record.type = in.U8();
+  if (!in.ok() || record.dataLen1 < kRecordHeaderSize || record.blockSize < record.dataLen1 ||
+      record.blockSize > data_.size() - start) {
     return std::nullopt;
   }
-  return Record{start, header.type};
+  return record;
+}
+
+std::string_view Topics::Formatting(const Record& record) const {
+  return std::string_view(data_).substr(record.start + kRecordHeaderSize, record.dataLen1 - kRecordHeaderSize);
 }
 
 std::optional<std::string> Topics::Text(const Record& record) const {
-  ByteReader in(data_, record.start);
-  RecordHeader header = ReadHeader(in);
   std::string_view stored =
-      std::string_view(data_).substr(record.start + header.dataLen1, header.blockSize - header.dataLen1);
-  const size_t size = std::min<size_t>(header.textSize, kMaxRecordText);
-  if (header.textSize <= stored.size()) return std::string(stored.substr(0, size));
+      std::string_view(data_).substr(record.start + record.dataLen1, record.blockSize - record.dataLen1);
+  const size_t size = std::min<size_t>(record.textSize, kMaxRecordText);
+  if (record.textSize <= stored.size()) return std::string(stored.substr(0, size));
   if (!phrases_) return std::nullopt;
   return phrases_->Expand(stored, size);
 }
@@ -132,12 +118,6 @@ std::optional<TopicText> Topics::At(uint32_t topicOffset) const {
   return Read(static_cast<size_t>(found - topics_.begin()));
 }
 
-std::vector<uint32_t> Topics::Offsets() const {
-  std::vector<uint32_t> offsets;
-  for (const Topic& topic : topics_) offsets.push_back(topic.offset);
-  return offsets;
-}
-
 std::optional<TopicText> Topics::Read(size_t topic) const {
   TopicText out;
   size_t index = topics_[topic].firstRecord;
@@ -150,11 +130,7 @@ std::optional<TopicText> Topics::Read(size_t topic) const {
     if (record.type != kText && record.type != kTable) continue;
     auto text = Text(record);
     if (!text) return std::nullopt;
-    ByteReader in(data_, record.start);
-    RecordHeader header = ReadHeader(in);
-    std::string_view formatting =
-        std::string_view(data_).substr(record.start + kRecordHeaderSize, header.dataLen1 - kRecordHeaderSize);
-    for (std::string& paragraph : Paragraphs(formatting, *text, record.type == kTable)) {
+    for (std::string& paragraph : Paragraphs(Formatting(record), *text, record.type == kTable)) {
       total += paragraph.size();
       out.paragraphs.push_back(std::move(paragraph));
     }

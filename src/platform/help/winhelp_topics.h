@@ -26,17 +26,19 @@ class Topics {
   static std::optional<Topics> Read(std::string_view topicFile, const SystemInfo& system,
                                     std::optional<PhraseTable> phrases);
 
-  size_t size() const { return topics_.size(); }
   // The topic holding a topic offset (as |CTXOMAP gives it): the last topic
   // that starts at or before it. nullopt when there is none or its records
   // are damaged.
   std::optional<TopicText> At(uint32_t topicOffset) const;
-  // Topic offsets of the topics, in file order.
-  std::vector<uint32_t> Offsets() const;
 
  private:
+  // A record's header, read once where the chain reaches it.
   struct Record {
-    size_t start;  // in data_
+    size_t start;        // in data_
+    uint32_t blockSize;  // the whole record, its text as stored included
+    uint32_t textSize;   // its text once expanded
+    uint32_t next;       // topic position of the next record
+    uint32_t dataLen1;   // the header and the formatting data
     uint8_t type;
   };
   struct Topic {
@@ -45,6 +47,7 @@ class Topics {
   };
 
   std::optional<Record> RecordAt(uint32_t topicPos) const;
+  std::string_view Formatting(const Record& record) const;
   std::optional<std::string> Text(const Record& record) const;
   std::optional<TopicText> Read(size_t topic) const;
 

@@ -2,12 +2,10 @@
 // defined error; never a crash, a hang or unbounded memory.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "machine_builder/help_file.h"
 #include "platform/base/last_error.h"
 #include "platform/help/help.h"
+#include "platform/help/help_test_data.h"
 #include "support/random_bytes.h"
 
 namespace w95 {
@@ -15,16 +13,9 @@ namespace {
 
 using dxl::testing::RandomBytes;
 
-std::string Sample() {
-  std::ifstream file(std::string(DXL_HELP_TEST_DATA) + "/wx-help-sample-doc.hlp", std::ios::binary);
-  std::stringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
 TEST(HelpFileOnMutations, ATopicOrADefinedError) {
   RandomBytes random(3);
-  const std::string files[] = {dxl::tools::StandardHelpFile(), Sample()};
+  const std::string files[] = {dxl::tools::StandardHelpFile(), HelpTestData("wx-help-sample-doc.hlp")};
   const DWORD contexts[] = {10000, 10005, 10011, 100, 1, 3};
   for (int round = 0; round < 600; ++round) {
     const std::string text =

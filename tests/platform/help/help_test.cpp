@@ -4,24 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "machine_builder/help_file.h"
 #include "platform/base/cp936.h"
 #include "platform/base/last_error.h"
+#include "platform/help/help_test_data.h"
 #include "platform/ui/scripted_backend.h"
 #include "support/temp_machine.h"
 
 namespace w95 {
 namespace {
-
-std::string TestData(const char* name) {
-  std::ifstream file(std::string(DXL_HELP_TEST_DATA) + "/" + name, std::ios::binary);
-  std::stringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
 
 std::string Lines(const std::vector<std::string>& paragraphs) {
   std::string body;
@@ -85,7 +76,7 @@ TEST_F(WinHelp, TopicsSpreadOverManyBlocksReadBackWhole) {
 // context shows was read off the sample's own source (doc.tex, doc.hpj) and
 // the file's bytes after expansion.
 TEST_F(WinHelp, OpensEachMappedContextOfAFileARealCompilerMade) {
-  machine_.Builder().File("C:\\HELP\\DOC.HLP", TestData("wx-help-sample-doc.hlp"));
+  machine_.Builder().File("C:\\HELP\\DOC.HLP", HelpTestData("wx-help-sample-doc.hlp"));
   struct Case {
     DWORD context;
     const char* title;

@@ -3,6 +3,7 @@
 // data uses it), on tables built here as the format's description lays them out.
 #include <gtest/gtest.h>
 
+#include "machine_builder/le_bytes.h"
 #include "machine_builder/winhelp_lz77_packer.h"
 #include "platform/help/winhelp_lz77.h"
 #include "platform/help/winhelp_phrases.h"
@@ -12,7 +13,7 @@ namespace {
 
 std::string Le32(uint32_t value) {
   std::string out;
-  for (int i = 0; i < 4; ++i) out += char(value >> (8 * i) & 0xFF);
+  dxl::tools::Append32(out, value);
   return out;
 }
 

@@ -173,8 +173,6 @@ bool SaveAsDialog::Open(const QString& shown) {
   return true;
 }
 
-void SaveAsDialog::Refresh() { Open(folder_); }
-
 void SaveAsDialog::Activated(QListWidgetItem* item) {
   if (item->data(Qt::UserRole).toBool())
     Open(Join(folder_, item->text()));
@@ -203,7 +201,7 @@ void SaveAsDialog::accept() {
   if (last.contains('*') || last.contains('?')) {
     pattern_ = last;
     type_->setItemText(0, pattern_);
-    if (!Open(ParentOf(*full))) Refresh();
+    if (!Open(ParentOf(*full))) Open(folder_);
     return;
   }
   const std::string name = ToCp936(*full);

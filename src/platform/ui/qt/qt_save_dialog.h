@@ -37,7 +37,6 @@ class SaveAsDialog : public QDialog {
  private:
   void Build();
   bool Open(const QString& folder);
-  void Refresh();
   void Activated(QListWidgetItem* item);
   void Refuse(const QString& text);
 

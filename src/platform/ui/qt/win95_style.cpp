@@ -35,7 +35,13 @@ QPalette Win95Palette() {
 
 class Win95Style : public QProxyStyle {
  public:
-  Win95Style() : QProxyStyle(QStyleFactory::create("Windows")) {}
+  // The icons are read from their XPMs once, for every page that shows one.
+  Win95Style()
+      : QProxyStyle(QStyleFactory::create("Windows")),
+        exclamation_(SystemIconPixmap(SystemIcon::Exclamation)),
+        hand_(SystemIconPixmap(SystemIcon::Hand)),
+        information_(SystemIconPixmap(SystemIcon::Asterisk)),
+        question_(QuestionIconPixmap()) {}
 
   QPalette standardPalette() const override { return Win95Palette(); }
 
@@ -76,15 +82,17 @@ class Win95Style : public QProxyStyle {
   }
 
  private:
-  static QPixmap MessagePixmap(StandardPixmap which) {
+  QPixmap MessagePixmap(StandardPixmap which) const {
     switch (which) {
-      case SP_MessageBoxWarning: return SystemIconPixmap(SystemIcon::Exclamation);
-      case SP_MessageBoxCritical: return SystemIconPixmap(SystemIcon::Hand);
-      case SP_MessageBoxInformation: return SystemIconPixmap(SystemIcon::Asterisk);
-      case SP_MessageBoxQuestion: return QuestionIconPixmap();
+      case SP_MessageBoxWarning: return exclamation_;
+      case SP_MessageBoxCritical: return hand_;
+      case SP_MessageBoxInformation: return information_;
+      case SP_MessageBoxQuestion: return question_;
       default: return {};
     }
   }
+
+  const QPixmap exclamation_, hand_, information_, question_;
 };
 
 }  // namespace

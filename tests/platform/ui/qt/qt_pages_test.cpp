@@ -48,6 +48,11 @@ T* VisibleTopLevel(const std::function<bool(T*)>& wanted = [](T*) { return true;
   return nullptr;
 }
 
+// WinHelp's window over the printing system's help file, if it is shown.
+QWidget* HelpWindow() {
+  return VisibleTopLevel<QWidget>([](QWidget* widget) { return widget->windowTitle() == "C:\\WINDOWS\\DXLQ7IN.HLP"; });
+}
+
 class QtPages : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -221,15 +226,14 @@ TEST_F(QtPages, EscAndCloseBoxEndWithTwoUnlessThePageIgnoresThem) {
 TEST_F(QtPages, F1AndHelpButtonOpenTheTopicInAHelpWindowAndThePageStays) {
   int code = Run(138, [](QtDialog& dialog) {
     Key(dialog, Qt::Key_F1);
-    auto isHelp = [](QWidget* widget) { return widget->windowTitle() == "C:\\WINDOWS\\DXLQ7IN.HLP"; };
-    QWidget* help = VisibleTopLevel<QWidget>(isHelp);
+    QWidget* help = HelpWindow();
     ASSERT_NE(help, nullptr);
     EXPECT_NE(help->findChild<QLabel*>(), nullptr);
     EXPECT_EQ(help->findChild<QLabel*>()->text().toStdString(), "登记项目");
     help->close();
     EXPECT_TRUE(dialog.isVisible());
     QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Item(1013)), Qt::LeftButton);
-    EXPECT_NE(VisibleTopLevel<QWidget>(isHelp), nullptr);
+    EXPECT_NE(HelpWindow(), nullptr);
     Key(dialog, Qt::Key_C, Qt::AltModifier);
   });
   EXPECT_EQ(code, 0);
@@ -295,8 +299,7 @@ TEST_F(QtPages, HelpWindowAndPagesStayOnTheScreen) {
     const QRect screen = dialog.screen()->availableGeometry();
     EXPECT_TRUE(screen.contains(dialog.frameGeometry())) << "page off the screen";
     Key(dialog, Qt::Key_F1);
-    QWidget* help =
-        VisibleTopLevel<QWidget>([](QWidget* widget) { return widget->windowTitle() == "C:\\WINDOWS\\DXLQ7IN.HLP"; });
+    QWidget* help = HelpWindow();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(screen.contains(help->frameGeometry()))
         << "help at " << help->frameGeometry().x() << "," << help->frameGeometry().y() << " "
@@ -469,7 +472,7 @@ TEST_F(QtPages, HelpWindowLeavesTheFocusOnThePageAndGoesOnEscOrHelpQuit) {
   Run(138, [](QtDialog& dialog) {
     QWidget* focused = QApplication::focusWidget();
     Key(dialog, Qt::Key_F1);
-    QWidget* help = VisibleTopLevel<QWidget>([](QWidget* widget) { return widget->windowTitle().endsWith(".HLP"); });
+    QWidget* help = HelpWindow();
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(QApplication::activeWindow(), &dialog);
     EXPECT_EQ(QApplication::focusWidget(), focused);
@@ -478,11 +481,9 @@ TEST_F(QtPages, HelpWindowLeavesTheFocusOnThePageAndGoesOnEscOrHelpQuit) {
     EXPECT_FALSE(help->isVisible());
     EXPECT_TRUE(dialog.isVisible());
     Key(dialog, Qt::Key_F1);
-    EXPECT_NE(VisibleTopLevel<QWidget>([](QWidget* widget) { return widget->windowTitle().endsWith(".HLP"); }),
-              nullptr);
+    EXPECT_NE(HelpWindow(), nullptr);
     EXPECT_EQ(w95::WinHelpA(theApp().helpFilePath, w95::HELP_QUIT, 0), 1);
-    EXPECT_EQ(VisibleTopLevel<QWidget>([](QWidget* widget) { return widget->windowTitle().endsWith(".HLP"); }),
-              nullptr);
+    EXPECT_EQ(HelpWindow(), nullptr);
     Key(dialog, Qt::Key_C, Qt::AltModifier);
   });
 }
