@@ -11,6 +11,7 @@
 #include "platform/machine/paths.h"
 #include "platform/ui/dialog_state.h"
 #include "platform/ui/unattended.h"
+#include "resources/dialog_templates.h"
 
 namespace dxl {
 
@@ -18,21 +19,6 @@ namespace {
 
 using w95::ui::DialogEvents;
 using w95::ui::DialogState;
-
-// Controls of the program's dialogs that the policies answer with.
-namespace ctl {
-constexpr int kOk = 1;
-constexpr int kStartYes = 6;
-constexpr int kStartNo = 7;
-constexpr int kPortList = 1009;
-constexpr int kContinue = 1012;  // also "return to Windows" on the finish page
-constexpr int kExit = 1014;
-constexpr int kYes = 1018;  // mend the problem, delete the file
-constexpr int kNo = 1019;
-constexpr int kSaveResults = 1025;
-constexpr int kWriteCancel = 1027;
-constexpr int kReport = 1031;
-}  // namespace ctl
 
 // A page answered more often than this without ending is ended as at the end of input.
 constexpr int kMaxAnswers = 4;
@@ -84,8 +70,8 @@ void AnsweringBackend::Answer(DialogState& state, DialogEvents& events) {
     const bool keep = policy_ == AnswerPolicy::Fix;
     if (state.IsButtonChecked(ctl::kSaveResults) != keep) PressControl(state, events, ctl::kSaveResults);
     PressControl(state, events, ctl::kOk);
-  } else if (Offers(state, ctl::kWriteCancel)) {
-    PressControl(state, events, ctl::kWriteCancel);
+  } else if (Offers(state, ctl::kCancelWrite)) {
+    PressControl(state, events, ctl::kCancelWrite);
   } else if (Offers(state, ctl::kContinue)) {
     PressControl(state, events, ctl::kContinue);
   } else if (Offers(state, ctl::kExit)) {

@@ -50,7 +50,9 @@ constexpr int kSelectedPortLine = 1015, kPrinterPortsLine = 1016, kUnavailablePo
               kNoNetworkLine = 1033, kNotPersistentLine = 1034, kServerLine = 1035, kNetworkPrinterLine = 1036,
               kServerDirectoryLine = 1037, kServerDriverFileLine = 1038, kServerDataFileLine = 1039,
               kServerFileVersionLine = 1040;
-// The restart and return buttons of the finish page reuse 1011 and 1012.
+// The results dialog's change-file-name button and the finish page's restart
+// and return buttons reuse 1011 and 1012.
+constexpr int kChangeFileName = 1011;
 constexpr int kRestart = 1011;
 constexpr int kReturn = 1012;
 }  // namespace ctl

@@ -33,7 +33,7 @@ void ResultsDialog::OnInitDialog(w95::ui::DialogView& view) {
 void ResultsDialog::OnCommand(w95::ui::DialogView& view, int id) {
   switch (id) {
     case ctl::kOk: SaveResults(view); break;
-    case ctl::kBack: ChooseLogFileName(view); break;
+    case ctl::kChangeFileName: ChooseLogFileName(view); break;
     case ctl::kSaveResults: OnSaveToggled(view); break;
     default: break;
   }
@@ -91,7 +91,7 @@ void ResultsDialog::SaveResults(w95::ui::DialogView& view) {
 void ResultsDialog::OnSaveToggled(w95::ui::DialogView& view) {
   bool save = view.IsButtonChecked(ctl::kSaveResults);
   view.EnableItem(ctl::kLogFileName, save);
-  view.EnableItem(ctl::kBack, save);
+  view.EnableItem(ctl::kChangeFileName, save);
 }
 
 }  // namespace dxl

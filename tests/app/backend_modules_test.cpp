@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/dialog_templates.h"
 #include "support/slurp.h"
 #include "support/temp_machine.h"
 
@@ -128,7 +129,7 @@ class BackendModules : public ::testing::Test {
   testing::TempMachine machine_;
 };
 
-constexpr int kStartPage = 102, kResults = 142;
+constexpr int kStartPage = tmpl::kStartPage, kResults = tmpl::kResultsDialog;
 
 TEST_F(BackendModules, AConsoleRunMapsNeitherTheSmbClientNorQt) {
   struct Case {

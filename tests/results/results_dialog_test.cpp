@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "resources/dialog_templates.h"
 #include "results/verdict.h"
 #include "results_fixture.h"
 
@@ -15,8 +16,8 @@ namespace {
 
 using w95::ui::ScriptedBackend;
 
-constexpr int kOk = 1, kChooseName = 1011, kLogName = 1020, kVerdict = 1022, kSaveBox = 1025, kReport = 1031;
-constexpr int kRetry = 1026, kBack = 1011, kCancelWrite = 1027;
+using ctl::kBack, ctl::kCancelWrite, ctl::kOk, ctl::kReport, ctl::kRetry, ctl::kVerdict;
+constexpr int kChooseName = ctl::kChangeFileName, kLogName = ctl::kLogFileName, kSaveBox = ctl::kSaveResults;
 
 // The user may mend the machine while the write-failed dialog is up; `mend`
 // hears how often it has been shown.
@@ -24,7 +25,7 @@ class MendingBackend : public ScriptedBackend {
  public:
   std::function<void(int)> mend;
   int RunModal(const w95::ui::DialogTemplate& dialog, w95::ui::DialogEvents& events) override {
-    if (dialog.id == 143 && mend) mend(++failures_);
+    if (dialog.id == tmpl::kWriteFailedDialog && mend) mend(++failures_);
     return ScriptedBackend::RunModal(dialog, events);
   }
 

@@ -25,9 +25,8 @@ namespace {
 
 namespace tools = dxl::tools;
 
-using ctl::kBack, ctl::kContinue, ctl::kExit, ctl::kNo, ctl::kOk, ctl::kPortList, ctl::kRestart, ctl::kReturn,
-    ctl::kSaveResults, ctl::kStartNo, ctl::kStartYes, ctl::kYes;
-constexpr int kChangeFileName = 1011;  // the results dialog's button
+using ctl::kBack, ctl::kChangeFileName, ctl::kContinue, ctl::kExit, ctl::kNo, ctl::kOk, ctl::kPortList, ctl::kRestart,
+    ctl::kReturn, ctl::kSaveResults, ctl::kStartNo, ctl::kStartYes, ctl::kYes;
 
 std::string Without(std::string text, std::string_view line) {
   text.erase(text.find(line), line.size());
