@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,6 +16,7 @@
 
 #include "platform/files/files.h"
 #include "platform/machine/machine.h"
+#include "platform/machine/paths.h"
 #include "support/command_output.h"
 
 namespace w95 {
@@ -71,14 +73,13 @@ class DiskImageMachineTest : public ::testing::Test {
 TEST_F(DiskImageMachineTest, ReadsOnlyWhatTheRunUsesAndWritesBackOnlyWhatItChanged) {
   struct Case {
     const char* file;
-    const char* windowsPath;
     enum { Unused, Read, Deleted } use;
   };
   const Case cases[] = {
-      {kBig, "C:\\WINDOWS\\BIG.BIN", Case::Unused},
-      {"WINDOWS/READ.TXT", "C:\\WINDOWS\\READ.TXT", Case::Read},
-      {"WINDOWS/A[1].TXT", "C:\\WINDOWS\\A[1].TXT", Case::Read},
-      {"WINDOWS/GONE.TXT", "C:\\WINDOWS\\GONE.TXT", Case::Deleted},
+      {kBig, Case::Unused},
+      {"WINDOWS/READ.TXT", Case::Read},
+      {"WINDOWS/A[1].TXT", Case::Read},
+      {"WINDOWS/GONE.TXT", Case::Deleted},
   };
   std::map<std::string, std::string> entries;
   for (const Case& c : cases) entries[c.file] = ImageEntry(c.file);
@@ -92,19 +93,20 @@ TEST_F(DiskImageMachineTest, ReadsOnlyWhatTheRunUsesAndWritesBackOnlyWhatItChang
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
+    std::string windowsPath = "C:\\" + std::string(c.file);
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
     if (c.use == Case::Deleted) {
-      EXPECT_TRUE(DeleteFileA(c.windowsPath));
+      EXPECT_TRUE(DeleteFileA(windowsPath));
     }
     if (c.use != Case::Read) continue;
-    const std::string bytes = CommandOutput("cat '" + (dir_ / "drive" / c.file).string() + "'").second;
-    FindData found;
-    FindHandle find = FindFirstFileA(c.windowsPath, found);
-    ASSERT_TRUE(find);
-    EXPECT_EQ(found.size, bytes.size()) << "listed before it is opened";
+    const std::string bytes = ReadHostFile(dir_ / "drive" / c.file).value_or("");
     struct stat original;
     ASSERT_EQ(stat((dir_ / "drive" / c.file).c_str(), &original), 0);
+    FindData found;
+    ASSERT_TRUE(FindFirstFileA(windowsPath, found));  // listed before it is opened
+    EXPECT_EQ(found.size, bytes.size());
     EXPECT_EQ(found.lastWriteTime, FileTimeFromUnix(original.st_mtim.tv_sec, 0));
-    FileHandle file = CreateFileA(c.windowsPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    FileHandle file = CreateFileA(windowsPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
     ASSERT_TRUE(file);
     std::string read(bytes.size() + 1, '\0');
     DWORD count = 0;
