@@ -14,6 +14,7 @@
 #include "platform/base/text.h"
 #include "platform/files/file_providers.h"
 #include "platform/machine/host_errors.h"
+#include "platform/machine/host_fetch.h"
 #include "platform/machine/host_file.h"
 #include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
@@ -143,6 +144,7 @@ std::optional<FindData> FindSpelledAsGiven(const fs::path& root, const fs::path&
   if (lstat(path.c_str(), &st) != 0) return std::nullopt;
   std::string name = WindowsName(*hostName);
   if (!MatchesWildcard(pattern, name) || !StaysInside(root, path, st)) return std::nullopt;
+  FetchBeforeUse(path, st);  // the size and time it reports are the file's own
   return FindDataFromStat(name, st);
 }
 
@@ -173,6 +175,7 @@ std::optional<std::vector<FindData>> FindLocalEntries(Machine& machine, const st
     if (name.starts_with(".") || !MatchesWildcard(pattern, name)) continue;  // host dot files are not Windows'
     struct stat entry;
     if (lstat(it->path().c_str(), &entry) != 0 || !StaysInside(root, it->path(), entry)) continue;
+    FetchBeforeUse(it->path(), entry);
     entries.push_back(FindDataFromStat(name, entry));
   }
   return entries;

@@ -9,6 +9,7 @@
 
 #include "platform/base/last_error.h"
 #include "platform/machine/host_errors.h"
+#include "platform/machine/host_fetch.h"
 
 namespace w95 {
 
@@ -38,8 +39,11 @@ bool WriteAllToFd(int fd, std::string_view bytes) {
 
 int OpenHostFile(const std::filesystem::path& path, int flags, mode_t mode) {
   // Checked before opening too: opening some devices has effects of its own.
-  if (NotAFile(path)) return Fail(ERROR_ACCESS_DENIED, -1);
   struct stat st;
+  if (stat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return Fail(ERROR_ACCESS_DENIED, -1);
+    if (!FetchBeforeUse(path, st)) return -1;
+  }
   return OpenStatedHostFile(path, flags, mode, st);
 }
 

@@ -16,6 +16,7 @@
 #include "platform/base/text.h"
 #include "platform/machine/file_kind.h"
 #include "platform/machine/host_errors.h"
+#include "platform/machine/host_fetch.h"
 #include "platform/machine/host_open.h"
 #include "platform/machine/machine.h"
 #include "platform/machine/replace_leftovers.h"
@@ -187,6 +188,7 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
       if (stat(entry->c_str(), &st) != 0) return Fail(ErrorFromErrno(errno), std::optional<fs::path>());
     }
     if (!last && !S_ISDIR(st.st_mode)) return Fail(ERROR_PATH_NOT_FOUND, std::optional<fs::path>());
+    if (last && !FetchBeforeUse(*entry, st)) return std::nullopt;
     if (found) *found = st;
     current = *entry;
   }

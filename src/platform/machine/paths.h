@@ -48,7 +48,8 @@ enum class Lookup {
 // Lookup::ParentOnly) the spelling given. nullopt with the last error set on
 // failure, including UNC and device names.
 // With `found`, the stat of the entry the path names (links followed) is kept
-// there when it exists; found->st_mode is 0 when it does not.
+// there when it exists; found->st_mode is 0 when it does not. A file named is
+// fetched first when its content is not on the host yet (host_fetch.h).
 std::optional<std::filesystem::path> HostPath(const Machine& machine, std::string_view windowsPath,
                                               Lookup lookup = Lookup::Existing, struct stat* found = nullptr);
 
