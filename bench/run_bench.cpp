@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "bench_machine.h"
-#include "engine/shared/step_outcome.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/machine_builder.h"
+#include "outcome/step_outcome.h"
 #include "platform/files/files.h"
 #include "platform/spooler/spooler.h"
 #include "platform/ui/scripted_backend.h"

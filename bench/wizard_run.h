@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "bench_machine.h"
-#include "engine/shared/step_outcome.h"
+#include "outcome/step_outcome.h"
 #include "platform/files/files.h"
 #include "platform/ui/scripted_backend.h"
 

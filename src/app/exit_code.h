@@ -1,7 +1,7 @@
 // The process exit codes: what a script learns from a run.
 #pragma once
 
-#include "engine/shared/run_record.h"
+#include "outcome/run_record.h"
 
 namespace dxl {
 

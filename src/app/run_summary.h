@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/undo_record.h"
-#include "engine/shared/run_record.h"
+#include "outcome/run_record.h"
 
 namespace dxl {
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "checks/file_list.h"
-#include "engine/shared/report_file.h"
+#include "outcome/report_file.h"
 #include "platform/base/cp936_chars.h"
 #include "platform/files/files.h"
 #include "platform/system/clock.h"

@@ -1,6 +1,5 @@
 // The selected local port: whether it opens, and whether other printers use it.
 #include "checks/ini_checks.h"
-#include "checks/profile_values.h"
 #include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/files/files.h"
@@ -31,12 +30,12 @@ int TestPortOpen(unsigned portNumber) {
 
 int FindOtherPrintersOnPort(std::string_view portName, std::vector<std::string>& names) {
   names.clear();
-  std::string value;  // one buffer for every printer's value
-  for (std::string_view entry : ReadWinIniKeys("Devices")) {
-    if (w95::FindTextNoCase(entry, kPrinterName)) continue;
-    w95::GetProfileStringA("Devices", entry, "", value, kDeviceValueSize);
-    if (w95::FindTextNoCase(value, portName)) names.emplace_back(entry);
-  }
+  // Each printer's value as a call with a buffer of kDeviceValueSize bytes
+  // answers it; the section is read once, not once per printer.
+  w95::VisitProfileValues("Devices", [&](std::string_view printer, std::string_view value) {
+    if (w95::FindTextNoCase(printer, kPrinterName)) return;
+    if (w95::FindTextNoCase(value.substr(0, kDeviceValueSize - 1), portName)) names.emplace_back(printer);
+  });
   return names.empty() ? 1 : 0;
 }
 

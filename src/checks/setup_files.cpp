@@ -3,14 +3,14 @@
 // behind the "checking files" notice.
 #include <optional>
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "checks/setup_information.h"
-#include "engine/shared/report_file.h"
-#include "engine/shared/step_outcome.h"
+#include "outcome/report_file.h"
+#include "outcome/step_outcome.h"
+#include "pages/wait_notices.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
 #include "resources/string_table.h"
-#include "wizard/pages/wait_notices.h"
 
 namespace dxl {
 

@@ -3,13 +3,15 @@
 // renamed out of the way at the next start of Windows (WININIT.INI [Rename]).
 #include <optional>
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "checks/file_list.h"
 #include "checks/ini_checks.h"
 #include "checks/installed_files.h"
-#include "engine/shared/report_file.h"
-#include "engine/shared/run_record.h"
-#include "engine/shared/step_outcome.h"
+#include "outcome/report_file.h"
+#include "outcome/run_record.h"
+#include "outcome/step_outcome.h"
+#include "pages/page_end_code.h"
+#include "pages/standard_page.h"
 #include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/files/files.h"
@@ -17,8 +19,6 @@
 #include "resources/dialog_templates.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
-#include "wizard/pages/page_end_code.h"
-#include "wizard/pages/standard_page.h"
 
 namespace dxl {
 

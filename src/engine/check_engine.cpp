@@ -1,11 +1,11 @@
 #include <array>
 #include <cstdint>
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "engine/check_steps.h"
-#include "engine/shared/report_file.h"
-#include "engine/shared/run_record.h"
-#include "engine/shared/step_outcome.h"
+#include "outcome/report_file.h"
+#include "outcome/run_record.h"
+#include "outcome/step_outcome.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 
 namespace dxl::engine {
 

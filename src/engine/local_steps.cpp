@@ -3,7 +3,7 @@
 #include "checks/registry_entries.h"
 #include "checks/spooler_settings.h"
 #include "engine/check_steps.h"
-#include "engine/shared/step_outcome.h"
+#include "outcome/step_outcome.h"
 #include "ports/printer_discovery.h"
 #include "resources/string_table.h"
 

@@ -5,12 +5,12 @@
 
 #include "checks/installed_files.h"
 #include "engine/check_steps.h"
-#include "engine/shared/report_file.h"
-#include "engine/shared/step_outcome.h"
-#include "ports/port/port.h"
+#include "outcome/report_file.h"
+#include "outcome/step_outcome.h"
+#include "pages/wait_notices.h"
+#include "port_object/port.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
-#include "wizard/pages/wait_notices.h"
 
 namespace dxl::engine {
 

@@ -1,7 +1,7 @@
 #include "ports/report_header.h"
 
-#include "engine/shared/kept_report.h"
-#include "engine/shared/report_file.h"
+#include "outcome/kept_report.h"
+#include "outcome/report_file.h"
 #include "platform/files/files.h"
 #include "platform/profile/profile.h"
 #include "platform/system/clock.h"

@@ -2,7 +2,8 @@
 // of the selection, the new report on Yes.
 #include "ports/start_page.h"
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
+#include "pages/standard_page.h"
 #include "platform/system/system.h"
 #include "ports/port_list.h"
 #include "ports/report_header.h"
@@ -10,7 +11,6 @@
 #include "resources/dialog_templates.h"
 #include "resources/format.h"
 #include "resources/icons.h"
-#include "wizard/pages/standard_page.h"
 
 namespace dxl {
 

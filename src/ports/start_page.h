@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "wizard/pages/wizard_page.h"
+#include "pages/wizard_page.h"
 
 namespace dxl {
 

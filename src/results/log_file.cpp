@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <new>
 
-#include "engine/shared/kept_report.h"
+#include "outcome/kept_report.h"
 #include "platform/base/case_rules.h"
 #include "platform/base/last_error.h"
 #include "platform/base/text.h"

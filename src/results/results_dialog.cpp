@@ -1,7 +1,7 @@
 #include "results/results_dialog.h"
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/run_record.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/run_record.h"
 #include "platform/files/files.h"
 #include "platform/ui/common_dialogs.h"
 #include "resources/dialog_templates.h"

@@ -2,7 +2,7 @@
 // dated log file or discarded.
 #pragma once
 
-#include "wizard/pages/wizard_page.h"
+#include "pages/wizard_page.h"
 
 namespace dxl {
 

@@ -1,6 +1,6 @@
 #include "results/verdict.h"
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 #include "results/buffer_text.h"

@@ -1,7 +1,7 @@
 #include "results/write_failed_dialog.h"
 
+#include "pages/standard_page.h"
 #include "resources/dialog_templates.h"
-#include "wizard/pages/standard_page.h"
 
 namespace dxl {
 

@@ -3,7 +3,7 @@
 // file of theApp().logPath.
 #pragma once
 
-#include "wizard/pages/page_end_code.h"
+#include "pages/page_end_code.h"
 
 namespace dxl {
 

@@ -2,8 +2,9 @@
 // when a fix needs it, the finish page with the restart of Windows.
 #include <string>
 
-#include "engine/shared/report_file.h"
-#include "engine/shared/step_outcome.h"
+#include "outcome/report_file.h"
+#include "outcome/step_outcome.h"
+#include "pages/standard_page.h"
 #include "platform/files/files.h"
 #include "platform/system/system.h"
 #include "platform/ui/backend.h"
@@ -12,7 +13,6 @@
 #include "resources/string_table.h"
 #include "results/results_dialog.h"
 #include "wizard/driver_states.h"
-#include "wizard/pages/standard_page.h"
 
 namespace dxl::driver {
 

@@ -5,9 +5,9 @@
 
 #include <string_view>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/run_record.h"
-#include "wizard/pages/page_end_code.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/run_record.h"
+#include "pages/page_end_code.h"
 
 namespace dxl::driver {
 

@@ -5,13 +5,13 @@
 
 #include "checks/ini_checks.h"
 #include "checks/spooler_settings.h"
-#include "engine/shared/run_record.h"
-#include "engine/shared/step_outcome.h"
+#include "outcome/run_record.h"
+#include "outcome/step_outcome.h"
+#include "pages/standard_page.h"
 #include "resources/dialog_templates.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 #include "wizard/driver_states.h"
-#include "wizard/pages/standard_page.h"
 
 namespace dxl::driver {
 

@@ -3,15 +3,15 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/shared/run_record.h"
-#include "engine/shared/step_outcome.h"
-#include "ports/port/port.h"
+#include "outcome/run_record.h"
+#include "outcome/step_outcome.h"
+#include "pages/standard_page.h"
+#include "port_object/port.h"
 #include "ports/printer_discovery.h"
 #include "resources/dialog_templates.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 #include "wizard/driver_states.h"
-#include "wizard/pages/standard_page.h"
 
 namespace dxl::driver {
 

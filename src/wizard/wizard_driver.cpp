@@ -1,9 +1,9 @@
 // WizardDriver: one loop over the state value StepOutcome.result. The engine
 // decides what was found; the driver decides what the user is asked and what
 // is mended.
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/report_file.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/report_file.h"
+#include "outcome/step_outcome.h"
 #include "ports/start_page.h"
 #include "wizard/driver_states.h"
 

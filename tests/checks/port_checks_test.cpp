@@ -77,6 +77,23 @@ TEST_F(OtherPrinters, AllOfManyPrintersAreListed) {
   EXPECT_EQ(names_, expected);
 }
 
+// Each printer is judged by the value a 128-byte buffer receives for its name.
+TEST_F(OtherPrinters, ValuesAreJudgedAsTheProfileCallAnswersThem) {
+  Devices(
+      "Twice=PCL5,LPT2:\r\n"
+      "twice=PCL5,LPT1:\r\n"
+      "Quoted=\"PCL5,LPT1:\"\r\n"
+      "Long=" +
+      std::string(122, 'x') +
+      ",LPT1:\r\n"
+      "Fits=" +
+      std::string(121, 'x') + ",LPT1:\r\n");
+  EXPECT_EQ(Find("LPT1:"), 0);
+  EXPECT_EQ(names_, (std::vector<std::string>{"Quoted", "Fits"}));
+  EXPECT_EQ(Find("LPT2:"), 0);
+  EXPECT_EQ(names_, (std::vector<std::string>{"Twice", "twice"}));
+}
+
 TEST_F(OtherPrinters, MissingSectionOrFileMeansNone) {
   machine_.Builder().WinIni("[windows]\r\nload=\r\n");
   EXPECT_EQ(Find("LPT1:"), 1);

@@ -4,9 +4,9 @@
 
 #include <functional>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
 #include "machine_builder/printing_files.h"
+#include "outcome/step_outcome.h"
 #include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
 #include "resources/dialog_templates.h"

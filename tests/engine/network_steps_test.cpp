@@ -3,10 +3,10 @@
 // the comparison of the server's driver file.
 #include <gtest/gtest.h>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
+#include "outcome/step_outcome.h"
 #include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
 #include "support/temp_machine.h"

@@ -9,7 +9,7 @@
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
 #include "platform/network/network.h"
-#include "ports/port/port.h"
+#include "port_object/port.h"
 #include "support/temp_machine.h"
 
 namespace dxl {

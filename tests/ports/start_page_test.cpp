@@ -8,11 +8,11 @@
 
 #include <sstream>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
 #include "machine_builder/broken_hive.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
+#include "outcome/step_outcome.h"
 #include "platform/base/cp936.h"
 #include "platform/profile/profile.h"
 #include "platform/ui/console_backend.h"

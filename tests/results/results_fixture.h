@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/step_outcome.h"
 #include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
 #include "support/temp_machine.h"

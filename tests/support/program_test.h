@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/step_outcome.h"
 #include "platform/ui/scripted_backend.h"
 #include "support/temp_machine.h"
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "machine_builder/hives.h"
 #include "platform/base/cp936.h"
 #include "platform/spooler/spooler.h"

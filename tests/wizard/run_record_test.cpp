@@ -1,14 +1,14 @@
 // The run record beside the report: each finding with its step, its result
 // code, its own report lines and what became of it, as the driver and the
 // installed-files verification record them on the pages' answers.
-#include "engine/shared/run_record.h"
+#include "outcome/run_record.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "machine_builder/printing_files.h"
 #include "machine_builder/registry_faults.h"
 #include "platform/base/cp936.h"

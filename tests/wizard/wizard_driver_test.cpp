@@ -6,17 +6,17 @@
 
 #include <vector>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
 #include "machine_builder/hives.h"
 #include "machine_builder/network_builder.h"
 #include "machine_builder/parallel_ports.h"
 #include "machine_builder/printing_files.h"
 #include "machine_builder/registry_faults.h"
+#include "outcome/step_outcome.h"
 #include "platform/base/cp936.h"
 #include "platform/spooler/spooler.h"
 #include "platform/ui/scripted_backend.h"
-#include "ports/port/port.h"
+#include "port_object/port.h"
 #include "resources/dialog_templates.h"
 #include "support/program_test.h"
 

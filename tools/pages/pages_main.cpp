@@ -17,10 +17,12 @@
 #include <random>
 #include <string>
 
-#include "app/state/troubleshooter_app.h"
 #include "app/ui_choice.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
 #include "machine_builder/machine_builder.h"
+#include "outcome/step_outcome.h"
+#include "pages/standard_page.h"
+#include "pages/wait_notices.h"
 #include "platform/base/cp936.h"
 #include "platform/files/files.h"
 #include "platform/machine/machine.h"
@@ -29,8 +31,6 @@
 #include "ports/start_page.h"
 #include "resources/dialog_templates.h"
 #include "results/results_dialog.h"
-#include "wizard/pages/standard_page.h"
-#include "wizard/pages/wait_notices.h"
 
 namespace fs = std::filesystem;
 

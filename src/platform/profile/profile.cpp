@@ -200,6 +200,22 @@ BOOL WritePrivateProfileStringA(OptionalText section, OptionalText key, Optional
   return ReplaceFileAtomically(ProfileFilePath(file), ini.Bytes()) ? 1 : 0;
 }
 
+void VisitPrivateProfileValues(std::string_view section, std::string_view fileName, const ProfileValueVisit& visit) {
+  auto loaded = LoadProfile(fileName);
+  if (!loaded) return;
+  const IniText& ini = *loaded;
+  const std::string_view name = TrimSpaces(section);
+  ini.VisitKeyNames(name, [&](std::string_view key) {
+    for (size_t at = 0, end; at < key.size(); at = end + 1) {
+      end = std::min(key.find('\0', at), key.size());
+      if (end == at) continue;
+      const std::string_view piece = key.substr(at, end - at);
+      visit(piece, ini.ValueView(name, TrimSpaces(piece)).value_or(""));
+    }
+    return true;
+  });
+}
+
 DWORD GetProfileStringA(OptionalText section, OptionalText key, OptionalText defaultValue, std::string& out,
                         DWORD size) {
   return GetPrivateProfileStringA(section, key, defaultValue, out, size, kWinIni);
@@ -207,6 +223,10 @@ DWORD GetProfileStringA(OptionalText section, OptionalText key, OptionalText def
 
 UINT GetProfileIntA(std::string_view section, std::string_view key, int defaultValue) {
   return GetPrivateProfileIntA(section, key, defaultValue, kWinIni);
+}
+
+void VisitProfileValues(std::string_view section, const ProfileValueVisit& visit) {
+  VisitPrivateProfileValues(section, kWinIni, visit);
 }
 
 BOOL WriteProfileStringA(OptionalText section, OptionalText key, OptionalText value) {

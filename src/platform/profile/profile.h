@@ -18,6 +18,7 @@
 // size - 3 bytes (cut inside a name) and a NUL.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,15 @@ DWORD GetProfileStringA(OptionalText section, OptionalText key, OptionalText def
                         DWORD size);
 UINT GetProfileIntA(std::string_view section, std::string_view key, int defaultValue);
 BOOL WriteProfileStringA(OptionalText section, OptionalText key, OptionalText value);
+
+// Not a call of Windows: each key of [`section`], in the order a null key
+// lists them, with the value GetPrivateProfileStringA answers for it (a view
+// valid during the visit), from one look at the file (one stat, as one call
+// makes) instead of the list and then one call per key. As a reader of the
+// list finds them: a name is cut at a NUL byte, and empty names are left out.
+using ProfileValueVisit = std::function<void(std::string_view key, std::string_view value)>;
+void VisitPrivateProfileValues(std::string_view section, std::string_view fileName, const ProfileValueVisit& visit);
+void VisitProfileValues(std::string_view section, const ProfileValueVisit& visit);
 
 // The Windows path a profile file name stands for.
 std::string ProfileFilePath(std::string_view fileName);

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <filesystem>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/base/cp936.h"
@@ -149,6 +151,43 @@ TEST_F(ProfileTest, ListsThatDoNotFitAreCutAsWindows95CutsThem) {
     EXPECT_EQ(Get(section, std::nullopt, "", c.size, &n), c.out) << c.keys << " " << c.size;
     EXPECT_EQ(n, c.count) << c.keys << " " << c.size;
   }
+}
+
+// One look at the file answers as the key list and a call per key do.
+TEST_F(ProfileTest, VisitedValuesAreWhatTheListAndACallPerKeyGive) {
+  using Pairs = std::vector<std::pair<std::string, std::string>>;
+  const struct {
+    const char* why;
+    std::string file;
+    Pairs visits;
+  } cases[] = {
+      {"file order, values trimmed and unquoted", "[s]\nb = \"2\" \na=1\n", {{"b", "2"}, {"a", "1"}}},
+      {"a repeated key is visited again with the first value",
+       "[s]\nk=first\nK=second\n[S]\nk=other\n",
+       {{"k", "first"}, {"K", "first"}}},
+      {"comments, lines without '=' and empty names are left out", "[s]\n;c=1\nbare\n=empty\nk=v\n", {{"k", "v"}}},
+      {"a name is cut at a NUL, as in the list",
+       std::string("[s]\na\0b=v\nb=w\n", 14),
+       {{"a", ""}, {"b", "w"}, {"b", "w"}}},
+      {"no such section", "[t]\nk=v\n", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Write(c.file);
+    Pairs visits;
+    VisitPrivateProfileValues(" s ", kIni, [&](std::string_view k, std::string_view v) { visits.emplace_back(k, v); });
+    EXPECT_EQ(visits, c.visits);
+    Pairs called;
+    const std::string list = Get("s", std::nullopt);
+    for (size_t at = 0, end; at < list.size(); at = end + 1) {
+      end = list.find('\0', at);
+      if (end > at) called.emplace_back(list.substr(at, end - at), Get("s", list.substr(at, end - at)));
+    }
+    EXPECT_EQ(visits, called);
+  }
+  size_t count = 0;
+  VisitPrivateProfileValues("s", "NOFILE.INI", [&](std::string_view, std::string_view) { ++count; });
+  EXPECT_EQ(count, 0u);
 }
 
 TEST_F(ProfileTest, BareFileNameMeansTheWindowsDirectory) {

@@ -18,8 +18,10 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/step_outcome.h"
+#include "pages/standard_page.h"
+#include "pages/wait_notices.h"
 #include "platform/base/cp936.h"
 #include "platform/help/help.h"
 #include "platform/system/instance.h"
@@ -31,8 +33,6 @@
 #include "resources/dialog_templates.h"
 #include "resources/icons.h"
 #include "support/temp_machine.h"
-#include "wizard/pages/standard_page.h"
-#include "wizard/pages/wait_notices.h"
 
 namespace dxl {
 namespace {

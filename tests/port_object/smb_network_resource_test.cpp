@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "machine_builder/network_builder.h"
-#include "ports/port/port.h"
+#include "port_object/port.h"
 #include "support/smb_test_server.h"
 #include "support/temp_machine.h"
 

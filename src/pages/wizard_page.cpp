@@ -1,8 +1,8 @@
-#include "wizard/pages/wizard_page.h"
+#include "pages/wizard_page.h"
 
 #include <stdexcept>
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "platform/help/help.h"
 #include "resources/dialog_templates.h"
 #include "resources/string_table.h"

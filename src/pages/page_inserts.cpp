@@ -1,9 +1,9 @@
 // The values of the pages' filled lines, read when a page is initialised.
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
-#include "ports/port/port.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/step_outcome.h"
+#include "pages/page_rows.h"
+#include "port_object/port.h"
 #include "resources/format.h"
-#include "wizard/pages/page_rows.h"
 
 namespace dxl {
 

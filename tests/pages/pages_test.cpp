@@ -3,16 +3,16 @@
 // from the shared state; Esc, F1 and Help behave per page.
 #include <gtest/gtest.h>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
 #include "machine_builder/help_file.h"
+#include "outcome/step_outcome.h"
+#include "pages/standard_page.h"
+#include "pages/wait_notices.h"
 #include "platform/base/cp936.h"
 #include "platform/ui/scripted_backend.h"
 #include "resources/dialog_templates.h"
 #include "resources/string_table.h"
 #include "support/temp_machine.h"
-#include "wizard/pages/standard_page.h"
-#include "wizard/pages/wait_notices.h"
 
 // Tables below are laid out by hand.
 // clang-format off

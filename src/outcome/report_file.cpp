@@ -1,8 +1,8 @@
-#include "engine/shared/report_file.h"
+#include "outcome/report_file.h"
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/kept_report.h"
-#include "engine/shared/run_record.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/kept_report.h"
+#include "outcome/run_record.h"
 #include "platform/files/files.h"
 #include "resources/format.h"
 #include "resources/string_table.h"

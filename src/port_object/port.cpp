@@ -1,4 +1,4 @@
-#include "ports/port/port.h"
+#include "port_object/port.h"
 
 #include <cstdio>
 #include <cstdlib>

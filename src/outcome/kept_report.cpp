@@ -1,4 +1,4 @@
-#include "engine/shared/kept_report.h"
+#include "outcome/kept_report.h"
 
 #include <iostream>
 #include <map>

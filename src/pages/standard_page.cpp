@@ -1,9 +1,9 @@
-#include "wizard/pages/standard_page.h"
+#include "pages/standard_page.h"
 
 #include <stdexcept>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/step_outcome.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/step_outcome.h"
 #include "resources/format.h"
 #include "resources/string_table.h"
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "wizard/pages/page_end_code.h"
+#include "pages/page_end_code.h"
 
 namespace dxl {
 

@@ -1,5 +1,5 @@
 // Port and NetworkResource over real machines with a network around them.
-#include "ports/port/port.h"
+#include "port_object/port.h"
 
 #include <gtest/gtest.h>
 

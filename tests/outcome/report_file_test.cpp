@@ -1,9 +1,8 @@
-// The application object's accessors and the report file routines.
+// The report file routines.
+#include "outcome/report_file.h"
+
 #include <gtest/gtest.h>
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/report_file.h"
-#include "engine/shared/step_outcome.h"
 #include "platform/base/cp936.h"
 #include "platform/files/files.h"
 #include "support/temp_machine.h"
@@ -14,39 +13,6 @@ using namespace dxl;
 using dxl::testing::TempMachine;
 
 std::string Utf8(const std::string& cp936) { return w95::Cp936ToUtf8(cp936).value_or("<invalid>"); }
-
-TEST(TroubleshooterApp, StartsWithItsInitialValues) {
-  ResetProgramState();
-  const TroubleshooterApp& app = theApp();
-  EXPECT_EQ(app.portNumber, 1);
-  EXPECT_FALSE(app.portNotLocal);
-  EXPECT_EQ(app.printerPorts, "LPT1:");
-  EXPECT_FALSE(app.skipPortChecks);
-  EXPECT_FALSE(app.restartNeeded);
-  EXPECT_FALSE(app.someFileMissing);
-  EXPECT_TRUE(app.allFilesCorrect);
-  EXPECT_FALSE(app.networkWaitShown);
-  EXPECT_EQ(app.statusFlags, 0);
-  EXPECT_TRUE(app.portDescription.empty() && app.logPath.empty());
-  EXPECT_EQ(StepOutcome.result, RunNextStep);
-  EXPECT_EQ(StepOutcome.nextStep, 0);
-  EXPECT_EQ(iniFindings, 0);
-  EXPECT_TRUE(otherPrinterNames.empty());
-}
-
-TEST(TroubleshooterApp, FormatsThePortNameAndCopiesThePrinterPorts) {
-  ResetProgramState();
-  TroubleshooterApp& app = theApp();
-  std::string out;
-  app.portNumber = 2;
-  EXPECT_EQ(app.FormatPortName(out), 0);
-  EXPECT_EQ(out, "LPT2:");
-  app.printerPorts = "LPT1:,LPT2:";
-  EXPECT_EQ(app.CopyPrinterPorts(out), 12);
-  EXPECT_EQ(out, "LPT1:,LPT2:");
-  app.SetPortDescription("LPT1:[本地]");
-  EXPECT_EQ(app.GetPortDescription(), "LPT1:[本地]");
-}
 
 TEST(AppendReportLine, CreatesAppendsAndFailsWithoutCreating) {
   TempMachine machine;

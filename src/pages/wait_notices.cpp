@@ -1,4 +1,4 @@
-#include "wizard/pages/wait_notices.h"
+#include "pages/wait_notices.h"
 
 #include "platform/ui/backend.h"
 #include "resources/dialog_templates.h"

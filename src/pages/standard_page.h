@@ -3,8 +3,8 @@
 // ends with the row's end code.
 #pragma once
 
-#include "wizard/pages/page_rows.h"
-#include "wizard/pages/wizard_page.h"
+#include "pages/page_rows.h"
+#include "pages/wizard_page.h"
 
 namespace dxl {
 

@@ -1,4 +1,4 @@
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 
 namespace dxl {
 

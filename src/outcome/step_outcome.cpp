@@ -1,7 +1,7 @@
-#include "engine/shared/step_outcome.h"
+#include "outcome/step_outcome.h"
 
-#include "app/state/troubleshooter_app.h"
-#include "engine/shared/run_record.h"
+#include "app_state/troubleshooter_app.h"
+#include "outcome/run_record.h"
 
 namespace dxl {
 

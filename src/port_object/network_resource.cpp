@@ -3,7 +3,7 @@
 
 #include "platform/base/last_error.h"
 #include "platform/files/files.h"
-#include "ports/port/port.h"
+#include "port_object/port.h"
 
 namespace dxl {
 

@@ -1,4 +1,4 @@
-#include "engine/shared/run_record.h"
+#include "outcome/run_record.h"
 
 #include <algorithm>
 

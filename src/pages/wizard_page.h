@@ -5,8 +5,8 @@
 // their initialisation and button handlers.
 #pragma once
 
+#include "pages/page_end_code.h"
 #include "platform/ui/backend.h"
-#include "wizard/pages/page_end_code.h"
 
 namespace dxl {
 

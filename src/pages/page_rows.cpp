@@ -1,6 +1,6 @@
-#include "wizard/pages/page_rows.h"
+#include "pages/page_rows.h"
 
-#include "app/state/troubleshooter_app.h"
+#include "app_state/troubleshooter_app.h"
 #include "resources/dialog_templates.h"
 #include "resources/string_table.h"
 
