@@ -1,22 +1,23 @@
 #include "app/file_digest.h"
 
-#include <openssl/evp.h>
+#include <nettle/sha2.h>
 
 #include <array>
-#include <cstdio>
 
 namespace dxl {
 
 std::string Sha256Hex(std::string_view bytes) {
-  std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
-  unsigned int length = 0;
-  if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1) return {};
+  sha256_ctx context;
+  sha256_init(&context);
+  sha256_update(&context, bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
+  std::array<std::uint8_t, SHA256_DIGEST_SIZE> digest{};
+  sha256_digest(&context, digest.size(), digest.data());
+  constexpr char kHex[] = "0123456789abcdef";
   std::string hex;
-  hex.reserve(2 * length);
-  for (unsigned int i = 0; i < length; ++i) {
-    std::array<char, 3> pair{};
-    std::snprintf(pair.data(), pair.size(), "%02x", digest[i]);
-    hex += pair.data();
+  hex.reserve(2 * digest.size());
+  for (std::uint8_t byte : digest) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 0xF];
   }
   return hex;
 }
