@@ -59,6 +59,9 @@ std::vector<std::uint32_t> CregVisibleSubkeys(std::string_view bytes, std::uint3
 // The values of one key name entry of a hive file (`entry` from its first
 // byte), as libcreg reads them, into `values`; false when the entry does not hold them.
 bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values);
+// The value of that name (compared without case) among those ParseCregEntryValues
+// gives, its data within `entry`; false when there is none.
+bool FindCregEntryValue(std::string_view entry, std::string_view name, DWORD& type, std::string_view& data);
 
 // Copies the keys and values below `from` into `to` (for an empty `to`).
 void CopyRegTree(const RegNode& from, RegNode& to);
