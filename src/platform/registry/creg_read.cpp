@@ -427,10 +427,14 @@ std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive) 
 
 bool LibraryReadsChanges(std::string_view bytes, const std::vector<CregChange>& changes) {
   if (changes.empty()) return true;
-  if (NavigationLoops(bytes)) return false;
   UniqueFd fd(MemoryFile(bytes));
-  if (fd.get() < 0) return false;
-  LibraryFile file(fd.get(), false);
+  return fd.get() >= 0 && LibraryReadsChanges(fd.get(), bytes, changes);
+}
+
+bool LibraryReadsChanges(int fd, std::string_view bytes, const std::vector<CregChange>& changes) {
+  if (changes.empty()) return true;
+  if (NavigationLoops(bytes)) return false;
+  LibraryFile file(fd, false);
   if (!file.Open() || libcreg_file_is_corrupted(file.Get(), nullptr) != 0) return false;
   for (const auto& change : changes) {
     Key key;

@@ -49,6 +49,8 @@ struct CregChange {
 // Whether libcreg reads each changed key of `bytes` as it must: found by its
 // path with the node's values in order, or not found when deleted.
 bool LibraryReadsChanges(std::string_view bytes, const std::vector<CregChange>& changes);
+// The same for those bytes written to the file open at `fd` (the new file before it replaces the old one).
+bool LibraryReadsChanges(int fd, std::string_view bytes, const std::vector<CregChange>& changes);
 
 // The subkeys of the key whose slot is at `key` (relative to the navigation
 // record) that the program's reader shows, in order: slots in use that name
