@@ -1,16 +1,23 @@
 // The binary writer over libcreg-read trees (write, check, read back,
 // compare): a sequence of changes of any size (DWORD, binary and string
 // values, new keys with values, keys deleted) made through the registry calls
-// on SYSTEM.DAT, the machine's own or a file of any bytes. After every change
-// every bookkeeping rule holds on the file (creg_check.h) and the file read
-// back through libcreg is the expected tree; a change that fails leaves the
-// file byte for byte; a hive libcreg refuses is never written. Changes of a
-// good hive that stay small always succeed.
+// on SYSTEM.DAT: the machine's own, the same keys laid out as after years of
+// use (one free record at the end of each block, or several among the entries),
+// or a file of any bytes. After every change every bookkeeping rule holds on
+// the file (creg_check.h; the harness aborts otherwise) and the file read back
+// through libcreg is the expected tree; a change that fails leaves the file
+// byte for byte; a hive libcreg refuses is never written. Changes of a good
+// hive that stay small always succeed.
 #include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
+#include <cstdio>
 
 #include "fuzz_machine.h"
 #include "fuzz_require.h"
+#include "machine_builder/used_hive.h"
 #include "platform/machine/machine.h"
+#include "platform/registry/creg_check.h"
 #include "platform/registry/creg_read.h"
 #include "platform/registry/registry.h"
 
@@ -28,6 +35,29 @@ const std::string& MachineHive(dxl::fuzz::FuzzMachine& machine) {
     return machine.Builder().Read(kHive);
   }();
   return bytes;
+}
+
+// The machine's keys laid out as after years of use, in Windows 95's or Windows 98's style.
+const std::string& UsedHive(dxl::fuzz::FuzzMachine& machine, bool win98) {
+  static const std::array<std::string, 2> bytes = [&] {
+    w95::RegHive tree("HKEY_LOCAL_MACHINE");
+    w95::ReadCregBytes(MachineHive(machine), tree);
+    return std::array<std::string, 2>{dxl::tools::UsedCregHive(tree.Root(), {.seed = 7, .win98 = false}),
+                                      dxl::tools::UsedCregHive(tree.Root(), {.seed = 7, .win98 = true})};
+  }();
+  return bytes[win98 ? 1 : 0];
+}
+
+// What a file the writer left must be: every bookkeeping rule true, and libcreg reads it as `expected`.
+void RequireWritten(dxl::fuzz::FuzzMachine& machine, const w95::RegHive& expected) {
+  const std::string bytes = machine.Builder().Read(kHive);
+  if (auto broken = w95::CheckCregFile(bytes)) {
+    std::fprintf(stderr, "bookkeeping: %s\n", broken->c_str());
+    Require(false, "every file written keeps every bookkeeping rule");
+  }
+  w95::RegHive written("HKEY_LOCAL_MACHINE");
+  Require(!w95::ReadCregBytes(bytes, written), "a file written reads through libcreg");
+  Require(w95::SameRegTree(written.Root(), expected.Root()), "the file written reads as the expected tree");
 }
 
 // A key or value name the registry calls take: printable ASCII, no backslash.
@@ -136,9 +166,7 @@ void Delete(FuzzedDataProvider& ops, w95::RegHive& expected, dxl::fuzz::FuzzMach
     return;
   }
   expected.Remove(path);
-  w95::RegHive written("HKEY_LOCAL_MACHINE");
-  Require(!w95::ReadCregFile(machine.Builder().HostPath(kHive), written), "a file written reads through libcreg");
-  Require(w95::SameRegTree(written.Root(), expected.Root()), "the file written reads as the expected tree");
+  RequireWritten(machine, expected);
 }
 
 }  // namespace
@@ -146,13 +174,17 @@ void Delete(FuzzedDataProvider& ops, w95::RegHive& expected, dxl::fuzz::FuzzMach
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   auto& machine = dxl::fuzz::FuzzMachine::Get();
-  const bool ownHive = input.ConsumeBool();
+  // 0: the machine's own hive; 1, 2: its keys in a long-used hive (Windows 95, 98 style); 3: any bytes.
+  const int kind = input.ConsumeIntegralInRange(0, 3);
+  const bool ownHive = kind != 3;
   const int changes = input.ConsumeIntegralInRange(1, kMaxChanges);
   std::vector<uint8_t> rest = input.ConsumeBytes<uint8_t>(input.remaining_bytes());
   // The changes are made from the front of the rest; the hive of any bytes is its back half.
   const size_t split = ownHive ? rest.size() : rest.size() / 2;
-  const std::string hive = ownHive ? MachineHive(machine) : std::string(rest.begin() + split, rest.end());
   MachineHive(machine);
+  const std::string hive = kind == 0 ? MachineHive(machine)
+                           : ownHive ? UsedHive(machine, kind == 2)
+                                     : std::string(rest.begin() + split, rest.end());
   machine.Write(kHive, hive);
   machine.Builder().Remove("C:\\WINDOWS\\SYSTEM.DXB");
   w95::Machine::Use(machine.Root());
@@ -182,9 +214,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       ApplyToTree(call, expected);
-      w95::RegHive written("HKEY_LOCAL_MACHINE");
-      Require(!w95::ReadCregFile(machine.Builder().HostPath(kHive), written), "a file written reads through libcreg");
-      Require(w95::SameRegTree(written.Root(), expected.Root()), "the file written reads as the expected tree");
+      RequireWritten(machine, expected);
     }
   }
   machine.CheckOutsideUntouched();

@@ -145,14 +145,21 @@ void AddBinaryHiveSeeds(Corpus& corpus, const fs::path& root) {
   const std::string hive = binary.Read("C:\\WINDOWS\\SYSTEM.DAT");
   std::string changes;
   for (std::size_t i = 0; i < hive.size(); ++i) changes += static_cast<char>("DXLQ7\x01\x05\x20"[i % 8]);
-  corpus.Add("fuzz_creg_write", changes.substr(0, 512) + "\x03\x01");
-  corpus.Add("fuzz_creg_write", changes + hive + std::string("\x04\x00", 2));
+  // The last byte chooses the hive: the machine's own, long-used in Windows 95's or 98's style, any bytes.
+  for (char kind : {'\x00', '\x01', '\x02'}) corpus.Add("fuzz_creg_write", changes.substr(0, 512) + '\x03' + kind);
+  corpus.Add("fuzz_creg_write", changes + hive + "\x04\x03");
   // The check: the machine's hives, and small hives laid out as after years of use.
   corpus.Add("fuzz_creg_check", "\x03" + hive);
   corpus.Add("fuzz_creg_check", "\x01" + binary.Read("C:\\WINDOWS\\USER.DAT"));
   const w95::RegHive tree = dxl::tools::ReadBinaryHive(binary, false);
-  for (bool win98 : {false, true})
-    corpus.Add("fuzz_creg_check", "\x00" + dxl::tools::UsedCregHive(tree.Root(), {.seed = 1, .win98 = win98}));
+  for (bool win98 : {false, true}) {
+    const std::string used = dxl::tools::UsedCregHive(tree.Root(), {.seed = 1, .win98 = win98});
+    corpus.Add("fuzz_creg_check", std::string(1, '\0') + used);
+    corpus.Add("fuzz_creg_read", std::string(1, '\0') + used);
+  }
+  // The reader: the machine's hives.
+  corpus.Add("fuzz_creg_read", std::string(1, '\0') + hive);
+  corpus.Add("fuzz_creg_read", "\x03" + binary.Read("C:\\WINDOWS\\USER.DAT"));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ seconds=${3:-120}
 shift $(( $# < 3 ? $# : 3 ))
 harnesses=${*:-"fuzz_ini_text fuzz_profile fuzz_regedit4 fuzz_version fuzz_help fuzz_file_list fuzz_paths fuzz_wininit fuzz_msdos_sys \
   fuzz_system_ini_devices fuzz_setup_sections fuzz_win_ini_load fuzz_registry_entries fuzz_printer_discovery \
-  fuzz_port_mode fuzz_machine_ini fuzz_persistent_connections fuzz_console_answers fuzz_creg_write"}
+  fuzz_port_mode fuzz_machine_ini fuzz_persistent_connections fuzz_console_answers fuzz_creg_write fuzz_creg_read fuzz_creg_check"}
 
 # Leaks inside system libraries are not the program's (tests/sanitizers/lsan.supp).
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "$0")/.." && pwd)/tests/sanitizers/lsan.supp:print_suppressions=0}"

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 #include "platform/base/last_error.h"
 #include "platform/machine/host_errors.h"
@@ -19,6 +21,16 @@ namespace {
 bool NotAFile(const std::filesystem::path& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+// A buffer of megabytes (a registry hive) is backed by huge pages where the
+// system allows it: filling it then costs a few page faults instead of one per 4 KiB.
+void AdviseHugePages(char* buffer, std::size_t size) {
+  constexpr std::uintptr_t kHuge = 2u << 20;
+  if (size < 2 * kHuge) return;
+  const auto start = (reinterpret_cast<std::uintptr_t>(buffer) + kHuge - 1) & ~(kHuge - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(buffer) + size) & ~(kHuge - 1);
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
 }  // namespace
@@ -69,7 +81,10 @@ std::optional<std::string> ReadOpenHostFile(int fd, std::size_t limit) {
   if (fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) > limit)
     return Fail(ERROR_NOT_ENOUGH_MEMORY, Result());
   // Read up to the size found, and no further even if the file grows meanwhile.
-  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(st.st_size));
+  AdviseHugePages(bytes.data(), bytes.capacity());
+  bytes.resize(static_cast<std::size_t>(st.st_size));
   std::size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));

@@ -202,7 +202,8 @@ bool IsReadOnlyHostFile(const fs::path& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
 }
 
-DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes, ReadOnlyFile readOnly) {
+DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes, ReadOnlyFile readOnly,
+                      const std::function<bool(int fd)>& verify) {
   // One stat serves the read-only attribute and the mode the new file keeps.
   struct stat st;
   const bool exists = stat(path.c_str(), &st) == 0;
@@ -217,6 +218,10 @@ DWORD ReplaceHostFile(const fs::path& path, std::string_view bytes, ReadOnlyFile
   bool ok =
       CarryFileKind(fd.get(), path, exists ? &st : nullptr) && WriteAllToFd(fd.get(), bytes) && SyncIfOffered(fd.get());
   int error = errno;
+  if (ok && verify && !verify(fd.get())) {
+    unlink(tmpl.c_str());
+    return ERROR_INVALID_DATA;
+  }
   if (ok) {
     ok = close(fd.release()) == 0 && rename(tmpl.c_str(), path.c_str()) == 0;
     error = errno;

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,8 +72,11 @@ bool IsReadOnlyHostFile(const std::filesystem::path& path);
 // Returns ERROR_SUCCESS or a Windows error code; ERROR_ACCESS_DENIED for a
 // read-only file, unless `readOnly` says to replace it as well (the registry
 // writes its hives whatever their attributes). The new file keeps the old one's mode.
+// `verify`, when given, reads the new file, written and flushed, at the
+// descriptor it gets before the file replaces the old one; when it answers
+// false the old file stays and the call gives ERROR_INVALID_DATA.
 enum class ReadOnlyFile { Refuse, Replace };
 DWORD ReplaceHostFile(const std::filesystem::path& path, std::string_view bytes,
-                      ReadOnlyFile readOnly = ReadOnlyFile::Refuse);
+                      ReadOnlyFile readOnly = ReadOnlyFile::Refuse, const std::function<bool(int fd)>& verify = {});
 
 }  // namespace w95

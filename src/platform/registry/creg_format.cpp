@@ -1,6 +1,8 @@
 #include "platform/registry/creg_format.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "platform/base/case_rules.h"
 #include "platform/base/text.h"
@@ -10,7 +12,16 @@ namespace w95::creg {
 uint32_t DwordSum(std::string_view bytes) {
   uint32_t sum = 0;
   size_t at = 0;
-  for (; at + 4 <= bytes.size(); at += 4) sum += Get32(bytes, at);
+  if constexpr (std::endian::native == std::endian::little) {
+    // Whole dwords loaded as they lie: the compiler sums many at once (a save sums the whole file).
+    for (; at + 4 <= bytes.size(); at += 4) {
+      uint32_t dword = 0;
+      std::memcpy(&dword, bytes.data() + at, 4);
+      sum += dword;
+    }
+  } else {
+    for (; at + 4 <= bytes.size(); at += 4) sum += Get32(bytes, at);
+  }
   for (size_t shift = 0; at < bytes.size(); ++at, shift += 8)
     sum += static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) << shift;
   return sum;

@@ -85,10 +85,13 @@ DWORD BinaryHiveFile::Commit() {
   auto bytes = saved_ ? PatchCreg(*savedBytes, saved_->Root(), hive_.Root(), &changes)
                       : PatchCreg(*savedBytes, hive_.Root(), &changes);
   SetLastError(ERROR_SUCCESS);
-  // Every rule of Windows' bookkeeping holds on the new file, and libcreg reads each changed key as it must.
-  if (bytes && !CheckCregFile(*bytes) && LibraryReadsChanges(*bytes, changes)) {
+  // Every rule of Windows' bookkeeping holds on the new file, and libcreg reads each changed key of the new
+  // file, written beside the old one, as it must before it replaces the old one.
+  if (bytes && !CheckCregFile(*bytes)) {
+    auto readBack = [&](int fd) { return LibraryReadsChanges(fd, *bytes, changes); };
     error = backedUp_ ? ERROR_SUCCESS : ReplaceHostFile(backupPath_, *savedBytes);
-    if (error == ERROR_SUCCESS) error = ReplaceHostFile(hostPath_, *bytes, ReadOnlyFile::Replace);
+    if (error == ERROR_SUCCESS) error = ReplaceHostFile(hostPath_, *bytes, ReadOnlyFile::Replace, readBack);
+    if (error == ERROR_INVALID_DATA) error = ERROR_INVALID_PARAMETER;  // as for any other change it cannot make
     if (error == ERROR_SUCCESS) {
       backedUp_ = true;
       Saved(std::make_shared<const std::string>(std::move(*bytes)));

@@ -70,7 +70,10 @@ class Value {
 // A file libcreg has open (code page 936), closed and freed on every path.
 class LibraryFile {
  public:
-  explicit LibraryFile(int fd) {
+  // `whole`: the whole tree is read, and the many small pieces libcreg allocates for it
+  // are given back to the system afterwards. A few lookups leave the pieces with malloc,
+  // which serves the next save's lookups from them instead of fresh pages.
+  explicit LibraryFile(int fd, bool whole) : whole_(whole) {
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
     if (libcreg_file_initialize(&file_, nullptr) != 1) {
       file_ = nullptr;
@@ -84,7 +87,7 @@ class LibraryFile {
     if (file_) libcreg_file_free(&file_, nullptr);
     // libcreg allocates some ten times what it reads in small pieces; freed,
     // they would stay with the process (malloc keeps that much).
-    malloc_trim(0);
+    if (whole_) malloc_trim(0);
   }
   LibraryFile(const LibraryFile&) = delete;
   LibraryFile& operator=(const LibraryFile&) = delete;
@@ -94,6 +97,7 @@ class LibraryFile {
  private:
   libcreg_file_t* file_ = nullptr;
   bool open_ = false;
+  bool whole_;
 };
 
 bool KeyName(libcreg_key_t* key, std::string& name) {
@@ -180,7 +184,7 @@ void MarkRead(RegNode& node) {
 // libcreg's reading of the whole file open at `fd` (whose bytes are `bytes`) into the empty `hive`.
 std::optional<std::string> ReadThroughLibrary(int fd, std::string_view bytes, RegHive& hive) {
   if (NavigationLoops(bytes)) return "the registry file is damaged";
-  LibraryFile file(fd);
+  LibraryFile file(fd, true);
   if (!file.Get()) return "the registry library cannot start";
   if (!file.Open()) return "not a Windows 95 registry file";
   Key root;
@@ -423,10 +427,14 @@ std::optional<std::string> ReadCregBytes(std::string_view bytes, RegHive& hive) 
 
 bool LibraryReadsChanges(std::string_view bytes, const std::vector<CregChange>& changes) {
   if (changes.empty()) return true;
-  if (NavigationLoops(bytes)) return false;
   UniqueFd fd(MemoryFile(bytes));
-  if (fd.get() < 0) return false;
-  LibraryFile file(fd.get());
+  return fd.get() >= 0 && LibraryReadsChanges(fd.get(), bytes, changes);
+}
+
+bool LibraryReadsChanges(int fd, std::string_view bytes, const std::vector<CregChange>& changes) {
+  if (changes.empty()) return true;
+  if (NavigationLoops(bytes)) return false;
+  LibraryFile file(fd, false);
   if (!file.Open() || libcreg_file_is_corrupted(file.Get(), nullptr) != 0) return false;
   for (const auto& change : changes) {
     Key key;
@@ -446,7 +454,12 @@ std::vector<std::uint32_t> CregVisibleSubkeys(std::string_view bytes, std::uint3
   return view.Usable() ? view.Subkeys(key) : std::vector<std::uint32_t>();
 }
 
-bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values) {
+namespace {
+
+// Calls `take(name, type, data)` for each value of the entry in order; false when the entry does not hold them
+// (the values before the first that does not fit are taken).
+template <typename Take>
+bool ForEachEntryValue(std::string_view entry, Take take) {
   if (entry.size() < ent::kHeaderSize) return false;
   size_t at = ent::kName + Get16(entry, ent::kNameSize);
   for (uint32_t i = Get16(entry, ent::kValueCount); i > 0; --i) {
@@ -456,11 +469,30 @@ bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values)
     const size_t dataSize = Get16(entry, at + val::kDataSize);
     at += val::kHeaderSize;
     if (at + nameSize + dataSize > entry.size()) return false;
-    SetValueIn(values, TrimNulView(entry.substr(at, nameSize)), type,
-               std::string(entry.substr(at + nameSize, dataSize)));
+    take(TrimNulView(entry.substr(at, nameSize)), type, entry.substr(at + nameSize, dataSize));
     at += nameSize + dataSize;
   }
   return true;
+}
+
+}  // namespace
+
+bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values) {
+  return ForEachEntryValue(entry, [&](std::string_view name, uint32_t type, std::string_view data) {
+    SetValueIn(values, name, type, std::string(data));
+  });
+}
+
+bool FindCregEntryValue(std::string_view entry, std::string_view name, DWORD& type, std::string_view& data) {
+  bool found = false;
+  // A name set twice reads as its last setting (SetValueIn).
+  ForEachEntryValue(entry, [&](std::string_view valueName, uint32_t valueType, std::string_view valueData) {
+    if (!EqualsNoCase(valueName, name)) return;
+    found = true;
+    type = valueType;
+    data = valueData;
+  });
+  return found;
 }
 
 void CopyRegTree(const RegNode& from, RegNode& to) {

@@ -49,6 +49,8 @@ struct CregChange {
 // Whether libcreg reads each changed key of `bytes` as it must: found by its
 // path with the node's values in order, or not found when deleted.
 bool LibraryReadsChanges(std::string_view bytes, const std::vector<CregChange>& changes);
+// The same for those bytes written to the file open at `fd` (the new file before it replaces the old one).
+bool LibraryReadsChanges(int fd, std::string_view bytes, const std::vector<CregChange>& changes);
 
 // The subkeys of the key whose slot is at `key` (relative to the navigation
 // record) that the program's reader shows, in order: slots in use that name
@@ -59,6 +61,9 @@ std::vector<std::uint32_t> CregVisibleSubkeys(std::string_view bytes, std::uint3
 // The values of one key name entry of a hive file (`entry` from its first
 // byte), as libcreg reads them, into `values`; false when the entry does not hold them.
 bool ParseCregEntryValues(std::string_view entry, std::vector<RegValue>& values);
+// The value of that name (compared without case) among those ParseCregEntryValues
+// gives, its data within `entry`; false when there is none.
+bool FindCregEntryValue(std::string_view entry, std::string_view name, DWORD& type, std::string_view& data);
 
 // Copies the keys and values below `from` into `to` (for an empty `to`).
 void CopyRegTree(const RegNode& from, RegNode& to);

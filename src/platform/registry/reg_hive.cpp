@@ -175,6 +175,15 @@ const RegValue* RegNode::Value(std::string_view name) const {
   return nullptr;
 }
 
+bool RegNode::FindValue(std::string_view name, DWORD& type, std::string_view& data) const {
+  if (valuesDeferred_ && source_ == RegSource::Creg) return FindCregEntryValue(OriginalText(), name, type, data);
+  const RegValue* value = Value(name);
+  if (!value) return false;
+  type = value->type;
+  data = value->data;
+  return true;
+}
+
 void RegNode::SetValue(std::string_view name, DWORD type, std::string data) {
   changed_ = true;
   SetValueIn(MutableValues(), name, type, std::move(data));

@@ -79,6 +79,11 @@ class RegNode {
   bool RemoveChild(std::string_view name);
 
   const RegValue* Value(std::string_view name) const;
+  // The type and data of the value of that name, as Value() gives them, without
+  // parsing and keeping every value of a binary hive's key whose values wait in
+  // its name entry: a scan of thousands of keys for one value each keeps nothing.
+  // The data lies in the hive's bytes or in the key; valid until the key changes.
+  bool FindValue(std::string_view name, DWORD& type, std::string_view& data) const;
   void SetValue(std::string_view name, DWORD type, std::string data);
   bool RemoveValue(std::string_view name);
 

@@ -174,18 +174,19 @@ LONG RegQueryValueExA(const RegKey& key, std::string_view valueName, DWORD* type
   if (!Allows(open, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   const RegNode* node = nullptr;
   if (LONG error = NodeForReading(open, node)) return error;
-  const RegValue* value = node->Value(valueName);
-  if (!value) {
+  DWORD valueType = REG_NONE;
+  std::string_view valueData;
+  if (!node->FindValue(valueName, valueType, valueData)) {
     if (!data) dataSize = 0;
     return ERROR_FILE_NOT_FOUND;
   }
-  if (type) *type = value->type;
-  auto size = static_cast<DWORD>(value->data.size());
+  if (type) *type = valueType;
+  auto size = static_cast<DWORD>(valueData.size());
   if (data && size > dataSize) {
     dataSize = size;
     return ERROR_MORE_DATA;
   }
-  if (data) *data = value->data;
+  if (data) data->assign(valueData);
   dataSize = size;
   return ERROR_SUCCESS;
 }
