@@ -2,14 +2,13 @@
 // walking every key it shows (each key's subkeys built, its values parsed)
 // neither crashes nor hangs; on every file the bookkeeping check passes, it
 // reads the same tree as libcreg, name for name and value for value, in the
-// same order. The first byte chooses what is made right first, as for the
-// check's harness: bit 0 the checksums, bit 1 the free list and block headers.
+// same order. The input is a hive as fuzz_creg_input.h makes it.
 #include <string>
 
+#include "fuzz_creg_input.h"
 #include "fuzz_require.h"
 #include "platform/base/case_rules.h"
 #include "platform/registry/creg_check.h"
-#include "platform/registry/creg_format.h"
 #include "platform/registry/creg_read.h"
 
 using dxl::fuzz::Require;
@@ -39,12 +38,7 @@ bool HasCaseTwins(const w95::RegNode& node) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-  if (data[0] & 2) {
-    w95::creg::RelinkFreeSlots(bytes);
-    w95::creg::RecountBlocks(bytes);
-  }
-  if (data[0] & 3) w95::creg::UpdateChecksums(bytes);
+  const std::string bytes = dxl::fuzz::CregInput(data, size);
   w95::RegHive own("HKEY_LOCAL_MACHINE");
   if (!w95::ReadCregKept(bytes, own)) return 0;
   Walk(own.Root());
