@@ -5,7 +5,7 @@
 #include "platform/base/case_rules.h"
 #include "platform/base/text.h"
 #include "platform/machine/machine.h"
-#include "platform/registry/registry.h"
+#include "platform/registry/reg_scan.h"
 
 namespace w95 {
 
@@ -15,12 +15,12 @@ namespace {
 constexpr int kInstanceDepth = 3;
 constexpr DWORD kNameBuffer = 256;
 
-std::string TextValue(const RegKey& key, std::string_view name) {
-  std::string data;
-  DWORD size = kNameBuffer;
+// A REG_SZ value as a caller with a buffer of kNameBuffer bytes reads it: up to its first NUL.
+std::string_view TextValue(const RegScannedKey& key, std::string_view name) {
   DWORD type = REG_NONE;
-  if (RegQueryValueExA(key, name, &type, &data, size) != ERROR_SUCCESS || type != REG_SZ) return {};
-  return RegText(data);
+  std::string_view data;
+  if (!key.Value(name, type, data) || type != REG_SZ || data.size() > kNameBuffer) return {};
+  return data.substr(0, data.find('\0'));
 }
 
 // "LPTn" (n from 1 to 9, any case, blanks around) as n; 0 for anything else.
@@ -31,27 +31,12 @@ unsigned ParallelPortNumber(std::string_view portName) {
   return portName[3] >= '1' && portName[3] <= '9' ? static_cast<unsigned>(portName[3] - '0') : 0;
 }
 
-void CollectPorts(const RegKey& key, int depth, std::set<unsigned>& ports) {
-  if (depth == kInstanceDepth) {
-    if (!EqualsNoCase(Trim(TextValue(key, "Class")), "Ports")) return;
-    if (unsigned number = ParallelPortNumber(TextValue(key, "PortName"))) ports.insert(number);
-    return;
-  }
-  for (DWORD index = 0;; ++index) {
-    std::string name;
-    DWORD size = kNameBuffer;
-    const LONG result = RegEnumKeyExA(key, index, name, size);
-    if (result == ERROR_MORE_DATA) continue;
-    if (result != ERROR_SUCCESS) return;
-    RegKey child;
-    if (RegOpenKeyExA(key, name, 0, KEY_READ, child) == ERROR_SUCCESS) CollectPorts(child, depth + 1, ports);
-  }
-}
-
 struct EnumeratedPorts {
   explicit EnumeratedPorts(Machine&) {
-    RegKey root;
-    if (RegOpenKeyExA(RootKey::LocalMachine, "Enum", 0, KEY_READ, root) == ERROR_SUCCESS) CollectPorts(root, 0, ports);
+    RegScanKeys(RootKey::LocalMachine, "Enum", kInstanceDepth, [this](const RegScannedKey& key) {
+      if (!EqualsNoCase(Trim(TextValue(key, "Class")), "Ports")) return;
+      if (unsigned number = ParallelPortNumber(TextValue(key, "PortName"))) ports.insert(number);
+    });
   }
   std::set<unsigned> ports;
 };

@@ -54,15 +54,15 @@ BinaryHiveFile::BinaryHiveFile(const HiveLayout& layout, std::string windowsPath
                                fs::path backupPath)
     : HiveFile(layout, std::move(windowsPath)), hostPath_(std::move(hostPath)), backupPath_(std::move(backupPath)) {
   const std::string& name = WindowsPath();
-  // One open serves both reads: the bytes kept, and libcreg's when the program's own reader cannot.
+  // One open serves both reads: the bytes kept (mapped), and libcreg's when the program's own reader cannot.
   UniqueFd file(hostPath_.empty() ? -1 : OpenHostFile(hostPath_, O_RDONLY));
-  auto bytes = file.get() < 0 ? std::nullopt : ReadOpenHostFile(file.get());
+  auto bytes = file.get() < 0 ? nullptr : HiveBytes::Map(file.get());
   if (!bytes) {
     loadError_ = name + ": the file cannot be read";
     return;
   }
   RegHive hive{std::string(layout.rootName)};
-  if (auto error = ReadCregOpenFile(file.get(), std::move(*bytes), hive)) {
+  if (auto error = ReadCregOpenFile(file.get(), std::move(bytes), hive)) {
     loadError_ = name + ": " + *error;
     return;
   }
@@ -80,10 +80,11 @@ void BinaryHiveFile::KeepSavedTree() {
 DWORD BinaryHiveFile::Commit() {
   if (!Usable()) return ERROR_BADDB;
   DWORD error = ERROR_INVALID_PARAMETER;
-  const std::shared_ptr<const std::string> savedBytes = hive_.Text();  // the file as last read or saved
+  const std::shared_ptr<const HiveBytes> savedBytes = hive_.Text();  // the file as last read or saved
   std::vector<CregChange> changes;
-  auto bytes = saved_ ? PatchCreg(*savedBytes, saved_->Root(), hive_.Root(), &changes)
-                      : PatchCreg(*savedBytes, hive_.Root(), &changes);
+  std::string copy(savedBytes->View());  // the new file's bytes, patched
+  auto bytes = saved_ ? PatchCreg(std::move(copy), saved_->Root(), hive_.Root(), &changes)
+                      : PatchCreg(std::move(copy), hive_.Root(), &changes);
   SetLastError(ERROR_SUCCESS);
   // Every rule of Windows' bookkeeping holds on the new file, and libcreg reads each changed key of the new
   // file, written beside the old one, as it must before it replaces the old one.
@@ -94,7 +95,7 @@ DWORD BinaryHiveFile::Commit() {
     if (error == ERROR_INVALID_DATA) error = ERROR_INVALID_PARAMETER;  // as for any other change it cannot make
     if (error == ERROR_SUCCESS) {
       backedUp_ = true;
-      Saved(std::make_shared<const std::string>(std::move(*bytes)));
+      Saved(std::make_shared<const HiveBytes>(std::move(*bytes)));
       return ERROR_SUCCESS;
     }
   } else if (GetLastError() == ERROR_DISK_FULL) {
@@ -104,7 +105,7 @@ DWORD BinaryHiveFile::Commit() {
   return error;
 }
 
-void BinaryHiveFile::Saved(std::shared_ptr<const std::string> bytes) {
+void BinaryHiveFile::Saved(std::shared_ptr<const HiveBytes> bytes) {
   RegHive written{hive_.RootName()};
   if (!ReadCregKept(bytes, written)) {
     // The program's reader does not understand the file: libcreg's reading of it holds, as at the start.
@@ -116,7 +117,7 @@ void BinaryHiveFile::Saved(std::shared_ptr<const std::string> bytes) {
   KeepSavedTree();
 }
 
-void BinaryHiveFile::Undo(const std::shared_ptr<const std::string>& savedBytes) {
+void BinaryHiveFile::Undo(const std::shared_ptr<const HiveBytes>& savedBytes) {
   RegHive undone{hive_.RootName()};
   if (saved_) {
     undone.ShareText(savedBytes);

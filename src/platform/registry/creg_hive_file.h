@@ -36,8 +36,8 @@ class BinaryHiveFile : public HiveFile {
 
   void KeepSavedTree();
   // The hive read anew from the file just saved, or set back to the file last saved.
-  void Saved(std::shared_ptr<const std::string> bytes);
-  void Undo(const std::shared_ptr<const std::string>& savedBytes);
+  void Saved(std::shared_ptr<const HiveBytes> bytes);
+  void Undo(const std::shared_ptr<const HiveBytes>& savedBytes);
 };
 
 // The name of the copy of a hive kept before the first change ("SYSTEM.DXB").

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
-#include <unordered_map>
+#include <numeric>
 #include <vector>
 
 // Debian's libcreg headers announce libbfio, whose headers it does not ship;
@@ -264,7 +264,7 @@ class CregView final : public RegChildSource {
 
   std::vector<uint32_t> Subkeys(uint32_t key) const {
     std::vector<uint32_t> shown;
-    std::unordered_multimap<size_t, std::string_view> names;
+    std::vector<uint32_t> hashes;
     size_t steps = 0;
     for (uint32_t child = Get32(b_, At(key) + slot::kChild); child != kNone;
          child = Get32(b_, At(child) + slot::kNext)) {
@@ -272,14 +272,34 @@ class CregView final : public RegChildSource {
       if (Get32(b_, At(child) + slot::kParent) != key) continue;
       std::string_view entry = EntryOf(child);
       if (entry.empty()) continue;
-      std::string_view name = NameOf(entry);
-      const size_t hash = FoldedNameHash(name);
-      auto [from, to] = names.equal_range(hash);
-      if (std::any_of(from, to, [&](const auto& seen) { return EqualsNoCase(seen.second, name); })) continue;
-      names.emplace(hash, name);
       shown.push_back(child);
+      hashes.push_back(static_cast<uint32_t>(FoldedNameHash(NameOf(entry))));
     }
+    DropLaterNamesAlike(shown, hashes);
     return shown;
+  }
+
+  // Of subkeys whose names differ only in case, keeps the first: those alike
+  // are found among equal hashes (a few words per key, where a hash table of
+  // thousands of keys would cost fresh memory for each).
+  void DropLaterNamesAlike(std::vector<uint32_t>& shown, const std::vector<uint32_t>& hashes) const {
+    std::vector<uint32_t> order(shown.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return hashes[a] < hashes[b]; });
+    bool dropped = false;
+    for (size_t run = 0, end = 0; run < order.size(); run = end) {
+      for (end = run + 1; end < order.size() && hashes[order[end]] == hashes[order[run]];) ++end;
+      for (size_t later = run + 1; later < end; ++later) {
+        const std::string_view name = NameOf(EntryOf(shown[order[later]]));
+        for (size_t first = run; first < later; ++first) {
+          if (shown[order[first]] == kNone || !EqualsNoCase(NameOf(EntryOf(shown[order[first]])), name)) continue;
+          shown[order[later]] = kNone;
+          dropped = true;
+          break;
+        }
+      }
+    }
+    if (dropped) std::erase(shown, kNone);
   }
 
   void BuildChildren(RegNode& node) const override {
@@ -287,12 +307,16 @@ class CregView final : public RegChildSource {
     node.ReserveChildren(shown.size());
     for (uint32_t child : shown) {
       std::string_view entry = EntryOf(child);
-      RegNode& sub = node.ChildOrNewKeptName(NameOf(entry));
-      sub.SetCregKey(child);
-      sub.AppendOriginalText(entry);
-      if (Get16(entry, ent::kValueCount) != 0) sub.DeferValues(RegSource::Creg);
-      if (Get32(b_, At(child) + slot::kChild) != kNone) sub.DeferChildren(this);
-      sub.MarkUnchanged();
+      Fill(node.ChildOrNewKeptName(NameOf(entry)), child, entry);
+    }
+  }
+
+  void VisitChildren(const RegNode& node, const std::function<void(const RegNode&)>& visit) const override {
+    for (uint32_t child : Subkeys(node.CregKey())) {
+      std::string_view entry = EntryOf(child);
+      RegNode sub(NameOf(entry));
+      Fill(sub, child, entry);
+      visit(sub);
     }
   }
 
@@ -302,6 +326,15 @@ class CregView final : public RegChildSource {
     size_t size;
     uint32_t index;
   };
+
+  // A key read from the slot `child`, whose name entry is `entry`.
+  void Fill(RegNode& sub, uint32_t child, std::string_view entry) const {
+    sub.SetCregKey(child);
+    sub.AppendOriginalText(entry);
+    if (Get16(entry, ent::kValueCount) != 0) sub.DeferValues(RegSource::Creg);
+    if (Get32(b_, At(child) + slot::kChild) != kNone) sub.DeferChildren(this);
+    sub.MarkUnchanged();
+  }
 
   size_t At(uint32_t key) const { return nav::kAt + key; }
   size_t AreaSize() const { return Get32(b_, nav::kAt + nav::kAreaSize); }
@@ -397,12 +430,12 @@ bool ReadCregKept(std::string bytes, RegHive& hive) {
   return BuildOnDemand(hive);
 }
 
-bool ReadCregKept(std::shared_ptr<const std::string> bytes, RegHive& hive) {
+bool ReadCregKept(std::shared_ptr<const HiveBytes> bytes, RegHive& hive) {
   hive.ShareText(std::move(bytes));
   return BuildOnDemand(hive);
 }
 
-std::optional<std::string> ReadCregOpenFile(int fd, std::string bytes, RegHive& hive) {
+std::optional<std::string> ReadCregOpenFile(int fd, std::shared_ptr<const HiveBytes> bytes, RegHive& hive) {
   if (ReadCregKept(std::move(bytes), hive)) return std::nullopt;
   // Not understood by the program's reader: libcreg's reading holds.
   RegHive own(hive.RootName());

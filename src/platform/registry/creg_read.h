@@ -23,15 +23,15 @@
 namespace w95 {
 
 // The program's reading of the file open at `fd` (from OpenHostFile), whose
-// bytes are `bytes`, into the empty `hive`, which keeps them. A file whose
+// bytes (mapped, or a copy) are `bytes`, into the empty `hive`, which keeps them. A file whose
 // headers, navigation record or blocks its own reader does not understand is
 // read whole through libcreg (the tree is then libcreg's, and its root has no
 // CregKey). Returns the reason when neither can read it.
-std::optional<std::string> ReadCregOpenFile(int fd, std::string bytes, RegHive& hive);
+std::optional<std::string> ReadCregOpenFile(int fd, std::shared_ptr<const HiveBytes> bytes, RegHive& hive);
 // The program's reading of hive bytes held in memory (nothing when its own
 // reader does not understand them).
 bool ReadCregKept(std::string bytes, RegHive& hive);
-bool ReadCregKept(std::shared_ptr<const std::string> bytes, RegHive& hive);
+bool ReadCregKept(std::shared_ptr<const HiveBytes> bytes, RegHive& hive);
 
 // libcreg's reading of a whole hive file (or of bytes, through an anonymous
 // memory file; when it cannot be written, the last error says why) into the

@@ -195,6 +195,11 @@ bool RegNode::RemoveValue(std::string_view name) {
   return true;
 }
 
+void RegNode::VisitChildren(const std::function<void(const RegNode&)>& visit) const {
+  if (childSource_) return childSource_->VisitChildren(*this, visit);
+  for (const auto& child : children_) visit(*child);
+}
+
 void RegNode::AppendOriginalText(std::string_view text) {
   hasOriginalText_ = true;
   const bool ownText = extra_ && !extra_->text.empty();

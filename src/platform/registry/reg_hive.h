@@ -14,12 +14,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/base/win_types.h"
+#include "platform/registry/hive_bytes.h"
 
 namespace w95 {
 
@@ -43,6 +45,8 @@ class RegChildSource {
  public:
   virtual ~RegChildSource() = default;
   virtual void BuildChildren(RegNode& node) const = 0;
+  // Calls `visit` with each subkey BuildChildren would build, built for the call only.
+  virtual void VisitChildren(const RegNode& node, const std::function<void(const RegNode&)>& visit) const = 0;
 };
 
 // What a key's original text is, and so how its values are parsed from it.
@@ -69,6 +73,10 @@ class RegNode {
     BuildChildren();
     return children_;
   }
+  // Calls `visit` with each subkey, in the order of Children(), without
+  // building and keeping subkeys that wait in their source: a scan of
+  // thousands of keys keeps none of them (nor what lies below them).
+  void VisitChildren(const std::function<void(const RegNode&)>& visit) const;
   // False while the subkeys wait in their source (nothing below the key was asked for).
   bool ChildrenBuilt() const { return !childSource_; }
 
@@ -169,9 +177,9 @@ class RegHive {
   void SetPreamble(std::string text) { preamble_ = std::move(text); }
 
   // The file text the keys' original text and names lie in (kept while the hive lives).
-  void KeepText(std::string text) { text_ = std::make_shared<const std::string>(std::move(text)); }
-  void ShareText(std::shared_ptr<const std::string> text) { text_ = std::move(text); }
-  const std::shared_ptr<const std::string>& Text() const { return text_; }
+  void KeepText(std::string text) { text_ = std::make_shared<const HiveBytes>(std::move(text)); }
+  void ShareText(std::shared_ptr<const HiveBytes> text) { text_ = std::move(text); }
+  const std::shared_ptr<const HiveBytes>& Text() const { return text_; }
   // What builds the keys' subkeys when they are first asked for (kept while the hive lives).
   void KeepChildSource(std::shared_ptr<const RegChildSource> source) { childSource_ = std::move(source); }
   // Whether `part` lies in the kept text.
@@ -187,7 +195,7 @@ class RegHive {
  private:
   std::string rootName_;
   std::string preamble_;
-  std::shared_ptr<const std::string> text_;
+  std::shared_ptr<const HiveBytes> text_;
   std::shared_ptr<const RegChildSource> childSource_;
   std::unique_ptr<RegNode> root_;  // after text_ and childSource_: destroyed first
 };
