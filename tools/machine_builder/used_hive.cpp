@@ -160,13 +160,10 @@ class UsedLayout {
   }
 
   std::string File() {
-    std::string file(creg::file::kMagic);
-    file.resize(creg::file::kSize, '\0');
-    Put16(file, creg::file::kMajorVersion, 1);
-    Put32(file, creg::file::kFirstBlock, static_cast<uint32_t>(nav::kAt + area_));
-    Put16(file, creg::file::kBlockCount, static_cast<uint32_t>(blocks_.size()));
-    Put16(file, creg::file::kFlags, (options_.checksums ? creg::kChecksumValid : 0) | (random_.OneIn(2) ? 1 : 0));
-    Put32(file, creg::file::kUnknown20, random_.OneIn(2) ? creg::file::kUnknown20Value : 0x800000);
+    // Real files carry either value of the header's unknown dword, and some set flag bit 0.
+    const uint32_t flags = (options_.checksums ? creg::kChecksumValid : 0) | (random_.OneIn(2) ? 1 : 0);
+    std::string file =
+        creg::FileHeaderBytes(area_, blocks_.size(), flags, random_.OneIn(2) ? creg::file::kUnknown20Value : 0x800000);
     file += Navigation();
     creg::RelinkFreeSlots(file);
     for (const auto& block : blocks_) file += block;

@@ -215,6 +215,17 @@ std::string FreeRecordBytes(size_t size) {
   return bytes;
 }
 
+std::string FileHeaderBytes(size_t areaSize, size_t blockCount, uint32_t flags, uint32_t unknown20) {
+  std::string bytes(file::kMagic);
+  bytes.resize(file::kSize, '\0');
+  Put16(bytes, file::kMajorVersion, 1);
+  Put32(bytes, file::kFirstBlock, static_cast<uint32_t>(nav::kAt + areaSize));
+  Put16(bytes, file::kBlockCount, static_cast<uint32_t>(blockCount));
+  Put16(bytes, file::kFlags, flags);
+  Put32(bytes, file::kUnknown20, unknown20);
+  return bytes;
+}
+
 }  // namespace w95::creg
 
 namespace w95 {

@@ -180,6 +180,10 @@ std::string NameEntryBytes(std::string_view name, const std::vector<RegValue>& v
 std::string KeySlotBytes(uint32_t hash, uint32_t parent, uint32_t child, uint32_t next, uint32_t id, uint32_t block);
 // A free record of `size` bytes (at least entry::kHeaderSize): no name, no values.
 std::string FreeRecordBytes(size_t size);
+// The CREG header (version 1.0) of a file whose navigation area is `areaSize`
+// bytes and which has `blockCount` blocks; its checksum is left to UpdateChecksums.
+std::string FileHeaderBytes(size_t areaSize, size_t blockCount, uint32_t flags,
+                            uint32_t unknown20 = file::kUnknown20Value);
 
 // The names above without their prefix, for the code that reads and writes
 // the format (`using namespace creg::names;`).

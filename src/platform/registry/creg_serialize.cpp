@@ -110,13 +110,7 @@ class Serializer {
   }
 
   std::string File() {
-    std::string file(creg::file::kMagic);
-    file.resize(creg::file::kSize, '\0');
-    Put16(file, creg::file::kMajorVersion, 1);
-    Put32(file, creg::file::kFirstBlock, static_cast<uint32_t>(nav::kAt + area_));
-    Put16(file, creg::file::kBlockCount, static_cast<uint32_t>(blocks_.size()));
-    Put16(file, creg::file::kFlags, options_.checksums ? creg::kChecksumValid : 0);
-    Put32(file, creg::file::kUnknown20, creg::file::kUnknown20Value);
+    std::string file = creg::FileHeaderBytes(area_, blocks_.size(), options_.checksums ? creg::kChecksumValid : 0);
     file += nav::kMagic;
     file.resize(nav::kAt + nav::kSize, '\0');
     Put32(file, nav::kAt + nav::kAreaSize, static_cast<uint32_t>(area_));

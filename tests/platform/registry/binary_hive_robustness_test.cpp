@@ -6,12 +6,14 @@
 
 #include "platform/registry/creg_read.h"
 #include "platform/registry/registry.h"
+#include "support/hive_names.h"
 #include "support/temp_machine.h"
 
 namespace w95 {
 namespace {
 
-constexpr const char* kSystemDat = "C:\\WINDOWS\\SYSTEM.DAT";
+using dxl::testing::kSystemDat;
+
 constexpr size_t kNavigation = 32;  // the RGKN record
 constexpr size_t kChild = 16;       // a key entry's first child link
 constexpr size_t kNext = 20;        // and its next sibling link

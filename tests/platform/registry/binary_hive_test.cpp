@@ -15,17 +15,16 @@
 #include "platform/registry/registry.h"
 #include "platform/spooler/spooler.h"
 #include "support/creg_bookkeeping.h"
+#include "support/hive_names.h"
 #include "support/temp_machine.h"
 
 namespace w95 {
 namespace {
 
-constexpr const char* kSystemDat = "C:\\WINDOWS\\SYSTEM.DAT";
-constexpr const char* kUserDat = "C:\\WINDOWS\\USER.DAT";
+using dxl::testing::Dword, dxl::testing::kSystemDat, dxl::testing::kUserDat;
+
 constexpr const char* kPrinterKey = "System\\CurrentControlSet\\control\\Print\\Printers\\Tavix KRT-310";
 constexpr const char* kPrintersKey = "System\\CurrentControlSet\\control\\Print\\Printers";
-
-std::string Dword(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 
 // The byte positions at which two files of the same size differ, checksum fields left out.
 std::vector<size_t> Differences(const std::string& a, const std::string& b) {

@@ -13,13 +13,13 @@
 #include "platform/registry/creg_read.h"
 #include "platform/registry/creg_serialize.h"
 #include "platform/registry/registry.h"
+#include "support/hive_names.h"
 
 namespace w95 {
 namespace {
 
+using dxl::testing::Dword;
 using namespace creg::names;
-
-std::string Dword(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 
 // Software\Tavix\{Printer (two values), Port, Empty}, System\Setup.
 void FillTree(RegNode& root) {

@@ -16,18 +16,18 @@
 #include "platform/registry/creg_read.h"
 #include "platform/registry/registry.h"
 #include "support/creg_bookkeeping.h"
+#include "support/hive_names.h"
 #include "support/temp_machine.h"
 
 namespace w95 {
 namespace {
 
-constexpr const char* kSystemDat = "C:\\WINDOWS\\SYSTEM.DAT";
-constexpr const char* kUserDat = "C:\\WINDOWS\\USER.DAT";
+using dxl::testing::Dword, dxl::testing::kSystemDat, dxl::testing::kUserDat;
+
 constexpr const char* kPrinters = "System\\CurrentControlSet\\control\\Print\\Printers";
 constexpr const char* kPrinter = "System\\CurrentControlSet\\control\\Print\\Printers\\Tavix KRT-310";
 constexpr int kComponents = 900;
 
-std::string Dword(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 std::string Sz(std::string_view text) { return std::string(text) + '\0'; }
 
 // Registered components as years of installations leave them: a class id

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/registry/registry.h"
+#include "support/hive_names.h"
 
 namespace w95 {
 namespace {
+
+using dxl::testing::Dword;
 
 constexpr RegRootName kRoots[] = {{"HKEY_CURRENT_USER", ""}};
 constexpr RegRootName kMachineRoots[] = {{"HKEY_LOCAL_MACHINE", ""}, {"HKEY_CLASSES_ROOT", "SOFTWARE\\Classes"}};
@@ -19,10 +22,6 @@ Parsed Parse(std::string_view text) {
   Parsed parsed;
   parsed.error = ParseRegedit4(text, kRoots, parsed.hive);
   return parsed;
-}
-
-std::string Dword(std::uint32_t v) {
-  return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
 }
 
 const RegValue* ValueAt(RegHive& hive, std::string_view key, std::string_view name) {
