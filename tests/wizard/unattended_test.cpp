@@ -135,10 +135,14 @@ TEST_F(Unattended, SummaryValidatesAgainstTheSchemaAndNamesTheChanges) {
   Outcome run = Fix({"TSHOOTER_SUMMARY=" + Side(".json").string()});
   ASSERT_EQ(run.code, 0) << run.err;
   const std::string summary = Slurp(Side(".json"));
+  // Valid by the schema, and a SYSTEM.INI it names as changed has the digest and size of the file on disk.
   const std::string validate =
-      "python3 -c 'import json,sys,jsonschema; jsonschema.validate(json.load(open(sys.argv[1])), "
-      "json.load(open(sys.argv[2])))' '" +
-      Side(".json").string() + "' '" DXL_SOURCE_DIR "/docs/summary.schema.json'";
+      "python3 -c 'import hashlib,json,sys,jsonschema; a=sys.argv; s=json.load(open(a[1])); "
+      "jsonschema.validate(s, json.load(open(a[2]))); d=open(a[3], \"rb\").read(); "
+      "sys.exit(len([c for c in s[\"changedFiles\"] if c[\"path\"].endswith(\"SYSTEM.INI\") and "
+      "(c[\"after\"][\"sha256\"], c[\"after\"][\"size\"]) != (hashlib.sha256(d).hexdigest(), len(d))]))' '" +
+      Side(".json").string() + "' '" DXL_SOURCE_DIR "/docs/summary.schema.json' '" +
+      (machine_.Root() / "WINDOWS" / "SYSTEM.INI").string() + "'";
   EXPECT_EQ(std::system(validate.c_str()), 0) << summary;
   EXPECT_NE(summary.find("\"outcome\": \"fixed\""), std::string::npos) << summary;
   EXPECT_NE(summary.find("错误: 虚拟内存被取消 - 已修正"), std::string::npos) << summary;
