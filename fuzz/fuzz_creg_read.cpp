@@ -3,6 +3,7 @@
 // neither crashes nor hangs; on every file the bookkeeping check passes, it
 // reads the same tree as libcreg, name for name and value for value, in the
 // same order. The input is a hive as fuzz_creg_input.h makes it.
+#include <memory>
 #include <string>
 
 #include "fuzz_creg_input.h"
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string bytes = dxl::fuzz::CregInput(data, size);
   w95::RegHive own("HKEY_LOCAL_MACHINE");
-  if (!w95::ReadCregKept(bytes, own)) return 0;
+  if (!w95::ReadCregKept(std::make_shared<const w95::HiveBytes>(bytes), own)) return 0;
   Walk(own.Root());
   if (w95::CheckCregFile(bytes)) return 0;
   w95::RegHive library("HKEY_LOCAL_MACHINE");

@@ -425,11 +425,6 @@ bool BuildOnDemand(RegHive& hive) {
 
 }  // namespace
 
-bool ReadCregKept(std::string bytes, RegHive& hive) {
-  hive.KeepText(std::move(bytes));
-  return BuildOnDemand(hive);
-}
-
 bool ReadCregKept(std::shared_ptr<const HiveBytes> bytes, RegHive& hive) {
   hive.ShareText(std::move(bytes));
   return BuildOnDemand(hive);

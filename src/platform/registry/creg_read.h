@@ -28,9 +28,8 @@ namespace w95 {
 // read whole through libcreg (the tree is then libcreg's, and its root has no
 // CregKey). Returns the reason when neither can read it.
 std::optional<std::string> ReadCregOpenFile(int fd, std::shared_ptr<const HiveBytes> bytes, RegHive& hive);
-// The program's reading of hive bytes held in memory (nothing when its own
-// reader does not understand them).
-bool ReadCregKept(std::string bytes, RegHive& hive);
+// The program's reading of hive bytes held in memory or mapped (nothing when
+// its own reader does not understand them).
 bool ReadCregKept(std::shared_ptr<const HiveBytes> bytes, RegHive& hive);
 
 // libcreg's reading of a whole hive file (or of bytes, through an anonymous
