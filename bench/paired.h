@@ -11,6 +11,11 @@
 
 namespace dxl::bench {
 
+inline double Median(std::vector<double> values) {
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}
+
 class Paired {
  public:
   void Add(double figure, double floor) {
@@ -32,10 +37,6 @@ class Paired {
   }
 
  private:
-  static double Median(std::vector<double> values) {
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-  }
   std::vector<double> figures_, floors_;
 };
 

@@ -209,11 +209,6 @@ void BM_ProcessBinaryHive(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessBinaryHive)->Arg(3300)->Arg(10600)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-double Median(std::vector<double> values) {
-  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-  return values[values.size() / 2];
-}
-
 // A text registry costs in proportion to its size: whole console runs on machines whose SYSTEM.REG holds 3,300
 // and 10,600 more components (about 3 MB and 10 MB), each against the standard run with text hives, in turn in
 // every iteration. The 10 MB run's extra time over the 3 MB run's extra, against the ratio of the hives' extra
